@@ -1,0 +1,157 @@
+#pragma once
+// The scenario model: the line cut into 50 m track cells, the 87-row item
+// table and the plan geometry, as the loader fills them and the packer
+// writes them. Plain data; the procedures that fill it take it explicitly.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace scenario {
+
+// One 50 m cell of track; cell k covers chainage 50 k to 50 k + 50.
+struct cella {
+  uint8_t tipo = 0;       // cell type code, see tipo_cella; 0 = free
+  int16_t valore1 = 0;    // four data fields, meaning per tipo
+  int16_t valore2 = 0;
+  int16_t valore3 = 0;
+  int16_t valore4 = 0;
+  uint8_t tempo = 0;      // signal timing value
+  uint8_t preavviso = 0;  // approach marker (81..84 before a stop, 10*(3sx+dx)+n before a signal)
+  uint8_t montagna = 0;   // mountain-zone type, 0 outside zones
+  uint8_t velocita = 0;   // line speed in units of 5 km/h
+  uint8_t pendenza = 0;   // gradient per mille + 100
+  uint8_t aderenza = 0;   // adhesion value
+};
+
+// Cell type codes held in cella::tipo.
+namespace tipo_cella {
+inline constexpr uint8_t libera = 0;
+inline constexpr uint8_t segnale = 1;
+inline constexpr uint8_t fine_rallentamento = 2;
+inline constexpr uint8_t inizio_rallentamento = 3;
+inline constexpr uint8_t avviso_rallentamento = 4;
+inline constexpr uint8_t prima_avviso = 5;
+inline constexpr uint8_t indicatori_v_max = 6;
+inline constexpr uint8_t fermata = 10;
+inline constexpr uint8_t segno_montagna = 11;
+inline constexpr uint8_t codice = 12;
+inline constexpr uint8_t rimozione_codice = 13;
+inline constexpr uint8_t cartello_indicatore = 14;
+}  // namespace tipo_cella
+
+// A cell is free when nothing claims it: type 0, or only a mountain marker.
+inline bool libera(const cella& c) {
+  return c.tipo == tipo_cella::libera || c.tipo == tipo_cella::segno_montagna;
+}
+
+// One row of the item table: a station, a board text or header values.
+struct voce {
+  uint8_t tipo = 0;
+  int32_t inizio = 0;
+  int32_t fine = 0;
+  int32_t posizione = 0;
+  uint8_t opzione1 = 0;
+  std::string nome;  // Windows-1252 bytes
+  int16_t dato1 = 0;
+  int16_t dato2 = 0;
+  int16_t dato3 = 0;
+  int16_t dato4 = 0;
+  int16_t dato5 = 0;
+  uint8_t opzione2 = 0;
+  uint8_t opzione3 = 0;
+  uint8_t opzione4 = 0;
+  uint8_t opzione5 = 0;
+  int32_t orario = 0;  // seconds since midnight
+};
+
+inline constexpr int righe_voci = 87;  // rows 0 to 86
+inline constexpr int riga_primo_cartello = 80;   // boards fill 80 downwards
+inline constexpr int riga_progressiva_tre = 81;  // 81..83: chainage references
+inline constexpr int riga_progressiva_due = 82;
+inline constexpr int riga_progressiva_uno = 83;
+inline constexpr int riga_treno = 84;   // braked mass, length, coaches
+inline constexpr int riga_linea = 85;   // backgrounds, route title, stamps
+inline constexpr int riga_codici = 86;  // cab-signalling stretch, train, sand, clock
+
+// One entry of the plan table: empty, a 16-bit integer or a double. The
+// packed line file records which, so the kind is kept.
+struct variante {
+  enum : uint16_t { vuota = 0, intero = 2, doppio = 5 };
+  uint16_t tipo = vuota;
+  double valore = 0;  // holds the integer exactly when tipo is intero
+};
+
+inline constexpr int32_t lunghezza_massima = 1000000;  // longest route, metres
+inline constexpr int32_t estensione = 7000;            // cells reach 7000 m beyond the end
+inline constexpr int capacita_montagne = 1000;         // mountain zones a line may hold
+
+// Error codes recorded in codice_errore.
+namespace errore {
+inline constexpr int32_t nessuno = 0;
+inline constexpr int32_t lunghezza = 1;
+inline constexpr int32_t progressiva = 2;
+inline constexpr int32_t inizio_codici = 3;
+inline constexpr int32_t fine_codici = 4;
+inline constexpr int32_t sistema_codici = 5;
+inline constexpr int32_t cartello_occupato = 6;
+inline constexpr int32_t codice_occupato = 7;
+inline constexpr int32_t stazione_posizione = 8;
+inline constexpr int32_t stazione_lunghezza = 9;
+inline constexpr int32_t troppe_stazioni = 10;
+inline constexpr int32_t segnale_senza_codice = 11;
+inline constexpr int32_t gruppo_avvicinamento = 12;
+inline constexpr int32_t codice_periodico = 13;
+inline constexpr int32_t fuori_celle = 15;
+inline constexpr int32_t segnale_occupato = 16;
+inline constexpr int32_t avviso_occupato = 17;
+inline constexpr int32_t inizio_occupato = 18;
+inline constexpr int32_t fine_occupato = 19;
+inline constexpr int32_t prima_avviso_occupata = 20;
+inline constexpr int32_t indicatori_occupato = 21;
+inline constexpr int32_t stazioni_vicine = 22;
+inline constexpr int32_t fermata_troppo_presto = 24;
+inline constexpr int32_t lettura = 25;
+inline constexpr int32_t manca_linea = 101;
+inline constexpr int32_t manca_generale = 102;
+inline constexpr int32_t curva = 103;
+}  // namespace errore
+
+// The whole model of one scenario.
+struct modello {
+  // Scenario identity, UTF-8; every variable file name is formed from it.
+  std::string linea;  // route title
+  std::string treno;  // train designation
+
+  // Track cells 0 to N; empty until the loader reads the route length.
+  std::vector<cella> celle;
+
+  std::array<voce, righe_voci> voci;
+
+  // Plan geometry: planimetria[0] holds x, planimetria[1] holds y, both
+  // indexed by metre 0 to lunghezza_estesa. Empty unless con_planimetria.
+  std::array<std::vector<variante>, 2> planimetria;
+
+  // Mountain zones 1 to n_montagne (index 0 unused).
+  std::vector<int32_t> inizio_montagna = std::vector<int32_t>(capacita_montagne + 1);
+  std::vector<int32_t> fine_montagna = std::vector<int32_t>(capacita_montagne + 1);
+  int32_t n_montagne = 0;
+
+  int32_t con_planimetria = 0;   // not 0: build the plan and write the line file
+  int32_t lunghezza_estesa = 0;  // route length + 7000
+  std::string riga;              // field most recently read from a source
+
+  int32_t codice_errore = 0;
+  int32_t posizione_errore = 0;
+};
+
+// Rounds to the nearest integer, an exact half to the even neighbour
+// (2.5 gives 2, 3.5 gives 4). Every float-to-integer conversion of the
+// packer uses it. Requires a value within the 32-bit range.
+int32_t arrotonda(double x);
+
+// Upper bound of celle (its last index); -1 when celle is absent.
+inline int32_t limite_celle(const modello& m) { return static_cast<int32_t>(m.celle.size()) - 1; }
+
+}  // namespace scenario
