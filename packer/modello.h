@@ -151,6 +151,12 @@ struct modello {
 // packer uses it. Requires a value within the 32-bit range.
 int32_t arrotonda(double x);
 
+// Index of the last track cell for a route of `lunghezza` metres: the cells
+// reach 7000 m beyond the end, (lunghezza + 7000) / 50 rounded.
+inline int32_t ultima_cella(int32_t lunghezza) {
+  return arrotonda((static_cast<double>(lunghezza) + estensione) / 50.0);
+}
+
 // Upper bound of celle (its last index); -1 when celle is absent.
 inline int32_t limite_celle(const modello& m) { return static_cast<int32_t>(m.celle.size()) - 1; }
 

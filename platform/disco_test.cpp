@@ -1,0 +1,94 @@
+#include "platform/disco.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/cartella_programma.h"
+#include "platform/errore_file.h"
+
+namespace piattaforma {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DiscoRealeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cartella = fs::temp_directory_path() /
+               ("disco_test " + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(cartella);
+    fs::create_directories(cartella);
+  }
+  void TearDown() override { fs::remove_all(cartella); }
+
+  std::string percorso(const std::string& nome) { return unisci_percorso(cartella.string(), nome); }
+  static std::string contenuto(const std::string& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+  }
+  size_t voci_in_cartella() {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(cartella), {}));
+  }
+
+  fs::path cartella;
+  DiscoReale disco;
+};
+
+TEST_F(DiscoRealeTest, ReplacesAnOlderLongerFileWhole) {
+  const auto p = percorso("file.txt");
+  { std::ofstream(p, std::ios::binary) << std::string(1000, 'x'); }
+  disco.sostituisci(p, "nuovo\r\n");
+  EXPECT_EQ(contenuto(p), "nuovo\r\n");
+  EXPECT_EQ(disco.leggi(p), "nuovo\r\n");
+  EXPECT_EQ(voci_in_cartella(), 1u);  // no temporary file left behind
+}
+
+TEST_F(DiscoRealeTest, CreatesMissingFilesAndDeletesQuietly) {
+  const auto p = percorso("nome con spazio-.txt");
+  EXPECT_FALSE(disco.esiste(p));
+  disco.sostituisci(p, std::string("a\0b", 3));
+  EXPECT_TRUE(disco.esiste(p));
+  EXPECT_EQ(disco.leggi(p), std::string("a\0b", 3));
+  disco.elimina(p);
+  EXPECT_FALSE(disco.esiste(p));
+  EXPECT_NO_THROW(disco.elimina(p));  // already gone: not an error
+}
+
+TEST_F(DiscoRealeTest, FailuresNameTheFileAndLeaveNothingHalfWritten) {
+  // A folder that does not exist.
+  const auto assente = unisci_percorso(percorso("manca"), "f.dat");
+  try {
+    disco.sostituisci(assente, "x");
+    FAIL();
+  } catch (const ErroreFile& e) {
+    EXPECT_EQ(e.percorso(), assente);
+    EXPECT_FALSE(e.motivo().empty());
+  }
+  EXPECT_THROW(disco.leggi(assente), ErroreFile);
+
+  // An output name that is a folder: the folder stays, no temporary remains.
+  const auto cartella_omonima = percorso("occupato.dat");
+  fs::create_directory(cartella_omonima);
+  EXPECT_THROW(disco.sostituisci(cartella_omonima, "x"), ErroreFile);
+  EXPECT_TRUE(fs::is_directory(cartella_omonima));
+  EXPECT_FALSE(disco.esiste(cartella_omonima));
+  EXPECT_EQ(voci_in_cartella(), 1u);
+}
+
+TEST(UnisciPercorso, AlwaysAddsOneSeparator) {
+  const std::string s(1, separatore);
+  EXPECT_EQ(unisci_percorso("cartella", "f.txt"), "cartella" + s + "f.txt");
+  EXPECT_EQ(unisci_percorso("radice" + s, "f.txt"), "radice" + s + s + "f.txt");
+}
+
+TEST(CartellaProgramma, IsTheFolderOfTheRunningExecutable) {
+  const fs::path eseguibile = fs::canonical("/proc/self/exe");
+  EXPECT_EQ(fs::path(cartella_programma()), eseguibile.parent_path());
+}
+
+}  // namespace
+}  // namespace piattaforma
