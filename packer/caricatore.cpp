@@ -1,9 +1,598 @@
 #include "packer/caricatore.h"
 
-// Placeholder until the loader lands.
+#include <cctype>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "packer/costruttori.h"
+#include "packer/nomi_file.h"
+#include "platform/cartella_programma.h"
+#include "platform/errore_file.h"
+#include "platform/lettore_campi.h"
+#include "platform/windows1252.h"
 
 namespace scenario {
+namespace {
 
-void memorizza_dati(modello&, piattaforma::Disco&, const std::string&) {}
+using piattaforma::ErroreLettura;
+
+// Curve lines may not carry the plan past this metre.
+constexpr int32_t ultimo_metro_curve = 1000000;
+
+// Thrown once a rejection has been carried out: the loader returns at once.
+struct Rifiuto {};
+
+// Substring test that matches letter case exactly.
+bool contiene(std::string_view riga, std::string_view s) { return riga.find(s) != std::string_view::npos; }
+
+// Substring test that ignores the case of ASCII letters.
+bool contiene_ci(std::string_view riga, std::string_view s) {
+  if (s.size() > riga.size()) return false;
+  auto minuscola = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  for (size_t i = 0; i + s.size() <= riga.size(); ++i) {
+    size_t n = 0;
+    while (n < s.size() && minuscola(riga[i + n]) == minuscola(s[n])) ++n;
+    if (n == s.size()) return true;
+  }
+  return false;
+}
+
+// A whole value for a 32-bit field, rounded; throws ErroreLettura when it
+// does not fit (the field would overflow).
+int32_t intero32(double v) {
+  if (!(v >= -2147483648.0 && v <= 2147483647.0))
+    throw ErroreLettura("a value does not fit a 32-bit field");
+  return arrotonda(v);
+}
+
+// The identity text in Windows-1252 for voci; a character the code page
+// lacks becomes "?". Requires nothing.
+std::string nome_in_windows1252(const std::string& utf8) {
+  if (auto intero = piattaforma::in_windows1252(utf8)) return *intero;
+  std::string risultato;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 1;
+    if (i + n > utf8.size()) n = 1;
+    auto carattere = piattaforma::in_windows1252(std::string_view(utf8).substr(i, n));
+    risultato += carattere ? *carattere : std::string("?");
+    i += n;
+  }
+  return risultato;
+}
+
+// The steps of one loader call over the two sources.
+class Caricatore {
+ public:
+  Caricatore(modello& m, piattaforma::Disco& disco, std::string percorso_linea,
+             std::string percorso_treno)
+      : m_(m), disco_(disco), linea_(std::move(percorso_linea)), treno_(std::move(percorso_treno)) {}
+
+  // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura or
+  // piattaforma::ErroreFile on a failure.
+  void esegui() {
+    m_.voci[riga_linea].nome = nome_in_windows1252(m_.linea);
+    m_.voci[riga_codici].nome = nome_in_windows1252(m_.treno);
+    if (!disco_.esiste(linea_)) {
+      m_.codice_errore = errore::manca_linea;
+      return;
+    }
+    sorgente_linea();
+    sorgente_treno();
+  }
+
+ private:
+  // ---- reading ----
+
+  // Reads the next field into riga; requires an open source.
+  void leggi_riga() { m_.riga = f_->leggi_testo(); }
+  // True when the open source has no field left.
+  bool fine_file() const { return f_->fine_file(); }
+  // Reads the next field as a 32-bit number; requires an open source.
+  int32_t n32() { return f_->leggi_32(); }
+
+  // The comment skip of the body and train loops: up to two fields holding
+  // a hyphen are passed over. False when the end of the file is reached.
+  bool salta_commenti() {
+    for (int i = 0; i < 2; ++i)
+      if (contiene(m_.riga, "-")) {
+        leggi_riga();
+        if (fine_file()) return false;
+      }
+    return true;
+  }
+
+  // Rejects the file being read: it is deleted, the code recorded, and the
+  // loader returns. Requires the path of the file being read in corrente_.
+  [[noreturn]] void rifiuta(int32_t codice) {
+    f_.reset();
+    disco_.elimina(corrente_);
+    m_.codice_errore = codice;
+    throw Rifiuto{};
+  }
+  // The same, recording the chainage that goes with the code.
+  [[noreturn]] void rifiuta_a(int32_t codice, int32_t posizione) {
+    m_.posizione_errore = posizione;
+    rifiuta(codice);
+  }
+
+  // Range check with margin on chainage x: passes when (x + margine) / 50
+  // is within the cells; otherwise records 15 at x and returns false, which
+  // ends the reading of the current file.
+  bool entro(int32_t x, int margine) {
+    if ((static_cast<double>(x) + margine) / 50.0 <= limite_celle(m_)) return true;
+    m_.codice_errore = errore::fuori_celle;
+    m_.posizione_errore = x;
+    return false;
+  }
+
+  // ---- profiles ----
+
+  // Writes one profile byte. A cursor pushed past the last cell (a run of
+  // lines at one chainage moves it one cell per line) writes nothing there:
+  // cells outside celle are skipped.
+  void scrivi_profilo(uint8_t cella::*campo, int32_t c, uint8_t valore) {
+    if (dentro_celle(m_, c)) m_.celle[static_cast<size_t>(c)].*campo = valore;
+  }
+
+  // Profile fill of `campo` up to chainage x: from the cursor, at least one
+  // cell when x's cell is above 0, up to that cell.
+  void riempi_profilo(uint8_t cella::*campo, int32_t& cursore, int32_t x, uint8_t valore) {
+    const int32_t c = arrotonda(static_cast<double>(x) / 50.0);
+    if (c <= 0) return;
+    do {
+      scrivi_profilo(campo, cursore, valore);
+      ++cursore;
+    } while (cursore < c);
+  }
+
+  // Profile fill from the cursor to the third-to-last cell, at least one cell.
+  void riempi_fino_in_fondo(uint8_t cella::*campo, int32_t& cursore, uint8_t valore) {
+    do {
+      scrivi_profilo(campo, cursore, valore);
+      ++cursore;
+    } while (cursore < limite_celle(m_) - 2);
+  }
+
+  // The stored speed of the previous speed line, km/h / 5 rounded; throws
+  // ErroreLettura when it does not fit 8 bits (above 1277 km/h).
+  uint8_t velocita_da_scrivere() const {
+    const int32_t q = arrotonda(static_cast<double>(velocita_prec_) / 5.0);
+    if (q < 0 || q > 255) throw ErroreLettura("a line speed does not fit its 8-bit field");
+    return static_cast<uint8_t>(q);
+  }
+
+  // Speed fill up to chainage x: a profile fill that stops once the cursor
+  // reaches the last cell.
+  void riempi_velocita(int32_t x) {
+    const int32_t c = arrotonda(static_cast<double>(x) / 50.0);
+    if (c <= 0) return;
+    do {
+      if (cursore_velocita_ >= limite_celle(m_)) return;
+      scrivi_profilo(&cella::velocita, cursore_velocita_, velocita_da_scrivere());
+      ++cursore_velocita_;
+    } while (cursore_velocita_ < c);
+  }
+
+  // ---- plan geometry ----
+
+  // Computes plan row j from the two before it, straight when `curva` is
+  // false, else turned by curvature k. Requires 2 <= j < table size.
+  void riga_piano(bool curva, double k) {
+    auto& x = m_.planimetria[0];
+    auto& y = m_.planimetria[1];
+    const auto j = static_cast<size_t>(j_);
+    const double dx = x[j - 1].valore - x[j - 2].valore;
+    const double dy = y[j - 1].valore - y[j - 2].valore;
+    if (curva) {
+      x[j] = {variante::doppio, x[j - 1].valore + dx + k * dy};
+      y[j] = {variante::doppio, y[j - 1].valore + dy - k * dx};
+    } else {
+      x[j] = {variante::doppio, x[j - 1].valore + dx};
+      y[j] = {variante::doppio, y[j - 1].valore + dy};
+    }
+  }
+
+  // One row of a curve line (straight lead-in or curved), with the checks
+  // made after every such row. A curve that would run past the plan table
+  // is rejected with 15 at its start.
+  void riga_curva(bool curva, double k, int32_t inizio) {
+    if (j_ > m_.lunghezza_estesa) rifiuta_a(errore::fuori_celle, inizio);
+    riga_piano(curva, k);
+    ++j_;
+    if (j_ > ultimo_metro_curve) rifiuta(errore::curva);
+  }
+
+  // ---- line source ----
+
+  // Reads the line source: "[generale]", the header, the body, then deletes
+  // it and closes the gradient profile and the plan. Requires it to exist.
+  void sorgente_linea() {
+    corrente_ = linea_;
+    f_.emplace(disco_.leggi(linea_));
+    do {
+      leggi_riga();
+      if (fine_file()) rifiuta(errore::manca_generale);
+    } while (!contiene_ci(m_.riga, "[generale]"));
+
+    testata_linea();
+
+    progressive_ordina(m_);
+    m_.n_montagne = 0;
+    contatore_cartelli_ = riga_primo_cartello;
+    cursore_pendenza_ = 0;
+    j_ = 2;
+    // A line source that gave no route length has no cells: refused here,
+    // before anything uses the cells or the plan (code 25).
+    if (!lunghezza_letta_) rifiuta(errore::lettura);
+    if (m_.con_planimetria != 0) {
+      m_.planimetria[0][0] = {variante::intero, 0};
+      m_.planimetria[1][0] = {variante::intero, 0};
+      m_.planimetria[0][1] = {variante::intero, 0};
+      m_.planimetria[1][1] = {variante::intero, 1};
+    }
+
+    for (;;) {
+      if (fine_file()) break;
+      leggi_riga();
+      if (fine_file()) break;
+      if (!salta_commenti()) break;
+      if (!record_linea()) break;
+    }
+
+    f_.reset();
+    disco_.elimina(linea_);
+
+    riempi_fino_in_fondo(&cella::pendenza, cursore_pendenza_, basso8(int64_t{pendenza_prec_} + 100));
+    if (m_.con_planimetria != 0)
+      for (; j_ <= m_.lunghezza_estesa - 2; ++j_) riga_piano(false, 0);
+  }
+
+  // The header loop: the records of "[generale]" up to the next section
+  // header. One field may match several tests.
+  void testata_linea() {
+    for (;;) {
+      if (fine_file()) return;
+      leggi_riga();
+      if (fine_file()) return;
+      for (int i = 0; i < 10; ++i)
+        if (contiene(m_.riga, "-")) leggi_riga();
+      const std::string r = m_.riga;
+
+      if (contiene_ci(r, "percorso") && contiene_ci(r, "lunghezza")) {
+        const int32_t lunghezza = n32();
+        m_.voci[riga_treno].fine = lunghezza;
+        // A negative length would leave too few cells (and a plan table
+        // without rows 0 and 1): refused like a length above the limit.
+        if (lunghezza > lunghezza_massima || lunghezza < 0) rifiuta(errore::lunghezza);
+        lunghezza_letta_ = true;
+        m_.lunghezza_estesa = lunghezza + estensione;
+        m_.celle.assign(static_cast<size_t>(ultima_cella(lunghezza)) + 1, cella{});
+        if (m_.con_planimetria != 0)
+          for (auto& colonna : m_.planimetria)
+            colonna.assign(static_cast<size_t>(m_.lunghezza_estesa) + 1, variante{});
+      }
+      if (contiene(r, "tre") && contiene(r, "progressiva")) terna(riga_progressiva_tre);
+      if (contiene(r, "due") && contiene(r, "progressiva")) terna(riga_progressiva_due);
+      if (contiene(r, "uno") && contiene(r, "progressiva")) terna(riga_progressiva_uno);
+      if (contiene(r, "sfondo") && contiene(r, "uno")) m_.voci[riga_linea].inizio = n32();
+      if (contiene(r, "sfondo") && contiene(r, "due")) m_.voci[riga_linea].posizione = n32();
+      if (contiene(r, "sfondo") && contiene(r, "tre")) m_.voci[riga_linea].fine = n32();
+      if (contiene(r, "segnali") && contiene(r, "ripetizione")) {
+        voce& v = m_.voci[riga_codici];
+        v.inizio = n32();
+        v.fine = n32();
+        if (v.inizio % 50 != 0) rifiuta(errore::inizio_codici);
+        if (v.fine % 50 != 0) rifiuta(errore::fine_codici);
+        if (contiene(r, "4"))
+          v.posizione = 4;
+        else if (contiene(r, "9"))
+          v.posizione = 9;
+        else
+          rifiuta(errore::sistema_codici);
+        if (v.fine == 0) v.posizione = 0;
+      }
+      const size_t primo = r.find_first_not_of(" \t");
+      const bool trattino = primo != std::string::npos && r[primo] == '-';
+      if (!trattino && contiene(r, "[") && contiene(r, "]")) return;
+    }
+  }
+
+  // Reads one chainage reference into a row of voci.
+  void terna(int riga) {
+    voce& v = m_.voci[riga];
+    v.inizio = n32();
+    v.fine = n32();
+    v.posizione = n32();
+  }
+
+  // Interprets one field of the line body. False when a range check failed.
+  bool record_linea() {
+    const std::string r = m_.riga;
+
+    if (contiene_ci(r, "pendenza")) {
+      const int32_t x = n32();
+      const int32_t g = n32();
+      if (!entro(x, 100)) return false;
+      riempi_profilo(&cella::pendenza, cursore_pendenza_, x, basso8(int64_t{pendenza_prec_} + 100));
+      pendenza_prec_ = g;
+    }
+
+    if (contiene_ci(r, "curva") && m_.con_planimetria != 0) {
+      const int32_t s = n32();
+      const int32_t l = n32();
+      if (!entro(s, 100)) return false;
+      double k = 0;
+      if (contiene(r, "1")) k = 0.0001;
+      else if (contiene(r, "2")) k = 0.0002;
+      else if (contiene(r, "3")) k = 0.0004;
+      else if (contiene(r, "4")) k = 0.001;
+      else if (contiene(r, "5")) k = 0.002;
+      else if (contiene(r, "6")) k = 0.003;
+      else rifiuta(errore::curva);
+      if (contiene_ci(r, "s")) k = -k;
+      while (j_ <= s) riga_curva(false, 0, s);
+      while (j_ <= int64_t{s} + l) riga_curva(true, k, s);
+    }
+
+    if (contiene_ci(r, "montagna")) {
+      int32_t inizio = n32();
+      int32_t fine = n32();
+      int32_t tipo = n32();
+      if (!entro(inizio, 100)) return false;
+      memo_montagna(m_, inizio, fine, tipo);
+      if (m_.codice_errore > 0) rifiuta_a(m_.codice_errore, inizio);
+    }
+
+    if (contiene_ci(r, "indicatori_v")) {
+      const int32_t posizione = n32();
+      int32_t vas = n32(), vbs = n32(), vcs = n32(), strisces = n32();
+      int32_t vad = n32(), vbd = n32(), vcd = n32(), strisced = n32();
+      if (!entro(posizione, 100)) return false;
+      memo_indicatori_v_max(m_, posizione, vas, vbs, vcs, strisces, vad, vbd, vcd, strisced);
+      if (m_.codice_errore > 0) rifiuta_a(m_.codice_errore, posizione);
+    }
+
+    if (contiene_ci(r, "indicat") && contiene_ci(r, "cartello")) {
+      const int32_t x = n32();
+      leggi_riga();
+      if (!entro(x, 100)) return false;
+      const int32_t c = arrotonda(static_cast<double>(x) / 50.0 + 1);
+      // A board before chainage -75 has no cell: rejected with 15.
+      if (!dentro_celle(m_, c)) rifiuta_a(errore::fuori_celle, x);
+      if (!libera(m_.celle[c])) rifiuta_a(errore::cartello_occupato, x);
+      // Boards take rows 80 down to 1; row 0 stays unused, so an 81st board
+      // is rejected with 15.
+      if (contatore_cartelli_ < 1) rifiuta_a(errore::fuori_celle, x);
+      m_.celle[c].tipo = tipo_cella::cartello_indicatore;
+      m_.celle[c].valore1 = basso16(contatore_cartelli_);
+      m_.voci[contatore_cartelli_].nome = m_.riga;
+      --contatore_cartelli_;
+    }
+    return true;
+  }
+
+  // ---- train source ----
+
+  // Reads the train source, deletes it, closes the speed and adhesion
+  // profiles and checks the chainage references. Requires the line source read.
+  void sorgente_treno() {
+    corrente_ = treno_;
+    f_.emplace(disco_.leggi(treno_));
+    while (!fine_file()) {
+      leggi_riga();
+      if (contiene_ci(m_.riga, "[generale]")) break;
+    }
+    cursore_aderenza_ = 0;
+    cursore_velocita_ = 0;
+    k_ = 1;
+
+    for (;;) {
+      if (fine_file()) break;
+      leggi_riga();
+      if (fine_file()) break;
+      if (!salta_commenti()) break;
+      if (!record_treno()) break;
+    }
+
+    f_.reset();
+    disco_.elimina(treno_);
+
+    riempi_fino_in_fondo(&cella::velocita, cursore_velocita_, velocita_da_scrivere());
+    riempi_fino_in_fondo(&cella::aderenza, cursore_aderenza_, basso8(aderenza_prec_));
+
+    bool progressiva_errata = false;
+    for (int riga = riga_progressiva_tre; riga <= riga_progressiva_uno; ++riga)
+      if (m_.voci[riga].inizio % 50 != 0 || m_.voci[riga].fine % 50 != 0) progressiva_errata = true;
+    if (progressiva_errata) m_.codice_errore = errore::progressiva;
+  }
+
+  // Interprets one field of the train source. False when a range check failed.
+  bool record_treno() {
+    const std::string r = m_.riga;
+
+    if (contiene_ci(r, "frenata") && contiene_ci(r, "massa")) m_.voci[riga_treno].inizio = n32();
+    if (contiene_ci(r, "vetture")) m_.voci[riga_treno].posizione = n32();
+
+    if (contiene_ci(r, "velocit")) {
+      const int32_t x = n32();
+      const int32_t v = n32();
+      if (!entro(x, 100)) return false;
+      riempi_velocita(x);
+      velocita_prec_ = v;
+    }
+
+    if (contiene_ci(r, "aderenza")) {
+      const int32_t x = n32();
+      const int32_t a = n32();
+      if (!entro(x, 100)) return false;
+      riempi_profilo(&cella::aderenza, cursore_aderenza_, x, basso8(aderenza_prec_));
+      aderenza_prec_ = a;
+    }
+
+    if (contiene_ci(r, "orologio")) {
+      voce& v = m_.voci[riga_codici];
+      v.dato3 = f_->leggi_16();
+      v.dato4 = f_->leggi_16();
+      v.dato5 = f_->leggi_16();
+    }
+    if (contiene_ci(r, "sabbia")) m_.voci[riga_codici].dato1 = f_->leggi_16();
+
+    if (contiene_ci(r, "segnale")) {
+      const int32_t posizione = n32();
+      int32_t sx = n32(), s1 = n32(), s2 = n32(), s3 = n32(), rapp = n32();
+      int32_t dx = n32(), d1 = n32(), d2 = n32(), d3 = n32(), tempo = n32();
+      if (!entro(posizione, 100)) return false;
+      memo_segnale(m_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
+      if (m_.codice_errore > 0) rifiuta_a(m_.codice_errore, posizione);
+    }
+
+    if (contiene_ci(r, "rallentamento")) {
+      const int32_t x = n32();
+      int32_t v = n32(), l = n32(), f_tt = n32();
+      const int32_t f_ta = n32();
+      int32_t d_v = n32();
+      if (!entro(x, 100)) return false;
+      memo_rallentamento(m_, x, v, l, f_tt, f_ta, d_v);
+      if (m_.codice_errore > 0) rifiuta_a(m_.codice_errore, x);
+    }
+
+    if (contiene_ci(r, "abbattimento")) {
+      const int32_t x = n32();
+      const int32_t codice = n32();
+      if (!entro(x, 100)) return false;
+      const int32_t c = arrotonda(static_cast<double>(x) / 50.0);
+      // A code point before chainage -25 has no cell: rejected with 15.
+      if (!dentro_celle(m_, c)) rifiuta_a(errore::fuori_celle, x);
+      if (!libera(m_.celle[c])) rifiuta_a(errore::codice_occupato, x);
+      if (codice > 0) {
+        m_.celle[c].tipo = tipo_cella::codice;
+        m_.celle[c].valore1 = basso16(codice);
+      } else {
+        m_.celle[c].tipo = tipo_cella::rimozione_codice;
+      }
+    }
+
+    if (contiene_ci(r, "stazione")) return stazione();
+    return true;
+  }
+
+  // The station steps for row k of voci. False when the range check failed.
+  bool stazione() {
+    voce& r = m_.voci[k_];
+    r.posizione = n32();
+    if (!entro(r.posizione, 800)) return false;
+    if (r.posizione % 50 != 0) rifiuta_a(errore::stazione_posizione, r.posizione);
+    r.tipo = f_->leggi_8();
+    const int32_t lunghezza = n32();
+    if (lunghezza % 100 != 0) rifiuta_a(errore::stazione_lunghezza, r.posizione);
+
+    r.opzione1 = f_->leggi_8();
+    r.opzione5 = f_->leggi_8();
+    r.opzione4 = f_->leggi_8();
+    r.dato1 = f_->leggi_16();
+    r.dato2 = f_->leggi_16();
+    r.opzione2 = f_->leggi_8();
+    r.dato3 = f_->leggi_16();
+    r.dato4 = f_->leggi_16();
+    r.dato5 = f_->leggi_16();
+    r.opzione3 = f_->leggi_8();
+    const int64_t ore = n32();
+    const int64_t minuti = n32();
+    const int64_t secondi = n32();
+    r.orario = intero32(static_cast<double>((ore * 60 + minuti) * 60 + secondi));
+    r.nome = f_->leggi_testo();
+
+    const double p = r.posizione;
+    const double l = lunghezza;
+    if (r.tipo == 5 || r.tipo == 6) {
+      r.fine = intero32(p + 150);
+      r.inizio = intero32(p - l);
+      r.opzione4 = 0;
+    } else if (r.tipo == 7 || r.tipo == 8) {
+      r.inizio = intero32(p - l);
+      r.fine = intero32(p + l);
+      r.opzione4 = 0;
+    } else {
+      r.inizio = intero32(p - l / 2);
+      r.fine = intero32(p + l / 2 + (r.opzione4 != 0 ? 50 : 0));
+    }
+
+    if (lunghezza < 600) r.opzione5 = 0;
+    if (k_ == 1) {
+      m_.voci[1].opzione4 = 0;
+      m_.voci[1].opzione5 = 0;
+    }
+
+    if (r.tipo < 25 && r.tipo != 5 && r.tipo != 6)
+      for (int32_t n = 1; n <= 4; ++n) {
+        const double e = r.fine / 50.0 - n - 1;
+        // Markers past the last cell (a very long station) are skipped.
+        if (e > 1 && dentro_celle(m_, arrotonda(e)))
+          m_.celle[static_cast<size_t>(arrotonda(e))].preavviso = basso8(80 + n);
+      }
+
+    if (r.tipo < 25) {
+      const double e = r.fine / 50.0 - 1;
+      if (e <= 1) rifiuta(errore::fermata_troppo_presto);
+      const int32_t c = arrotonda(e);
+      // A stop cell past the last cell is rejected with 15 at the station.
+      if (!dentro_celle(m_, c)) rifiuta_a(errore::fuori_celle, r.posizione);
+      m_.celle[c].tipo = tipo_cella::fermata;
+      m_.celle[c].valore1 = basso16(k_);
+    }
+
+    if (k_ > 1 && int64_t{r.inizio} - 350 < m_.voci[k_ - 1].fine)
+      rifiuta_a(errore::stazioni_vicine, r.posizione);
+
+    ++k_;
+    if (k_ >= contatore_cartelli_) rifiuta(errore::troppe_stazioni);
+    return true;
+  }
+
+  modello& m_;
+  piattaforma::Disco& disco_;
+  const std::string linea_;
+  const std::string treno_;
+  std::string corrente_;  // the source being read, deleted on a rejection
+  std::optional<piattaforma::LettoreCampi> f_;
+
+  int32_t pendenza_prec_ = 0;
+  int32_t cursore_pendenza_ = 0;
+  int32_t velocita_prec_ = 0;  // speed before the first line: 0
+  int32_t cursore_velocita_ = 0;
+  int32_t aderenza_prec_ = 0;  // adhesion before the first line: 0
+  int32_t cursore_aderenza_ = 0;
+  int32_t j_ = 2;
+  int32_t contatore_cartelli_ = riga_primo_cartello;
+  int32_t k_ = 1;
+  bool lunghezza_letta_ = false;
+};
+
+}  // namespace
+
+// Reads both sources into the model; see the header. Any failure while
+// reading leaves code 25 and neither source behind.
+void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& cartella) {
+  const std::string linea = piattaforma::unisci_percorso(cartella, nome_sorgente_linea(m.linea));
+  const std::string treno =
+      piattaforma::unisci_percorso(cartella, nome_sorgente_treno(m.linea, m.treno));
+  try {
+    Caricatore(m, disco, linea, treno).esegui();
+    return;
+  } catch (const Rifiuto&) {
+    return;
+  } catch (const ErroreLettura&) {
+  } catch (const piattaforma::ErroreFile&) {
+  }
+  // Failure handler. A file that cannot be deleted here ends the build
+  // with the platform's error (the ErroreFile propagates).
+  for (const std::string* p : {&linea, &treno})
+    if (disco.esiste(*p)) disco.elimina(*p);
+  m.codice_errore = errore::lettura;
+}
 
 }  // namespace scenario

@@ -2,24 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "packer/nomi_file.h"
 #include "platform/cartella_programma.h"
+#include "platform/disco_memoria.h"
 
 namespace scenario {
 namespace {
 
-// A disk held in memory.
-class DiscoMemoria : public piattaforma::Disco {
- public:
-  bool esiste(const std::string& p) override { return file.count(p) != 0; }
-  std::string leggi(const std::string& p) override { return file.at(p); }
-  void sostituisci(const std::string& p, std::string_view c) override { file[p] = std::string(c); }
-  void elimina(const std::string& p) override { file.erase(p); }
-  std::map<std::string, std::string> file;
-};
+using piattaforma::DiscoMemoria;
 
 modello scenario_spedito() {
   modello m;

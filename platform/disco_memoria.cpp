@@ -1,0 +1,36 @@
+#include "platform/disco_memoria.h"
+
+#include "platform/errore_file.h"
+
+namespace piattaforma {
+namespace {
+
+void verifica(const DiscoMemoria::Guasto& guasto, std::string_view operazione,
+              const std::string& percorso) {
+  if (!guasto) return;
+  std::string motivo = guasto(operazione, percorso);
+  if (!motivo.empty()) throw ErroreFile(percorso, std::string(operazione), motivo);
+}
+
+}  // namespace
+
+bool DiscoMemoria::esiste(const std::string& percorso) { return file.count(percorso) != 0; }
+
+std::string DiscoMemoria::leggi(const std::string& percorso) {
+  verifica(guasto, "read", percorso);
+  auto it = file.find(percorso);
+  if (it == file.end()) throw ErroreFile(percorso, "read", "No such file or directory");
+  return it->second;
+}
+
+void DiscoMemoria::sostituisci(const std::string& percorso, std::string_view contenuto) {
+  verifica(guasto, "replace", percorso);
+  file[percorso] = std::string(contenuto);
+}
+
+void DiscoMemoria::elimina(const std::string& percorso) {
+  verifica(guasto, "delete", percorso);
+  file.erase(percorso);
+}
+
+}  // namespace piattaforma

@@ -1,0 +1,31 @@
+#pragma once
+// A disk held in memory, for tests and the fuzz target: the same contract
+// as the real one, plus a seam to make any chosen operation fail.
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "platform/disco.h"
+
+namespace piattaforma {
+
+class DiscoMemoria : public Disco {
+ public:
+  // Called before each operation with its name ("read", "replace",
+  // "delete") and the path; returning a reason makes it fail with that
+  // reason, returning an empty string lets it proceed.
+  using Guasto = std::function<std::string(std::string_view operazione, const std::string& percorso)>;
+
+  bool esiste(const std::string& percorso) override;
+  std::string leggi(const std::string& percorso) override;
+  void sostituisci(const std::string& percorso, std::string_view contenuto) override;
+  void elimina(const std::string& percorso) override;
+
+  // Files by path; tests may read and change it directly.
+  std::map<std::string, std::string> file;
+  Guasto guasto;
+};
+
+}  // namespace piattaforma

@@ -1,0 +1,115 @@
+#include "platform/lettore_campi.h"
+
+#include <utility>
+
+namespace piattaforma {
+namespace {
+
+bool spazio(char c) { return c == ' ' || c == '\t'; }
+bool fine_riga(char c) { return c == '\r' || c == '\n'; }
+
+}  // namespace
+
+ErroreLettura::ErroreLettura(const std::string& motivo) : std::runtime_error(motivo) {}
+
+LettoreCampi::LettoreCampi(std::string dati) : dati_(std::move(dati)) {}
+
+// True when only blanks and line ends remain after the position.
+bool LettoreCampi::fine_file() const {
+  for (size_t i = pos_; i < dati_.size(); ++i)
+    if (!spazio(dati_[i]) && !fine_riga(dati_[i])) return false;
+  return true;
+}
+
+// Moves to the first character of the next field; requires one to exist.
+void LettoreCampi::salta_a_campo() {
+  while (pos_ < dati_.size() && (spazio(dati_[pos_]) || fine_riga(dati_[pos_]))) ++pos_;
+  if (pos_ >= dati_.size()) throw ErroreLettura("read past the end of the file");
+}
+
+// Consumes CR LF, a lone CR or a lone LF at the position.
+void LettoreCampi::consuma_fine_riga() {
+  if (pos_ < dati_.size() && dati_[pos_] == '\r') ++pos_;
+  if (pos_ < dati_.size() && dati_[pos_] == '\n') ++pos_;
+}
+
+// Reads the next text field and consumes the comma or line end after it.
+std::string LettoreCampi::leggi_testo() {
+  salta_a_campo();
+  std::string testo;
+  if (dati_[pos_] == '"') {
+    size_t chiusa = dati_.find('"', pos_ + 1);
+    if (chiusa == std::string::npos) chiusa = dati_.size();
+    testo = dati_.substr(pos_ + 1, chiusa - pos_ - 1);
+    pos_ = chiusa < dati_.size() ? chiusa + 1 : chiusa;
+    // Whatever follows the closing quote up to the field's end is dropped.
+    while (pos_ < dati_.size() && dati_[pos_] != ',' && !fine_riga(dati_[pos_])) ++pos_;
+  } else {
+    size_t inizio = pos_;
+    while (pos_ < dati_.size() && dati_[pos_] != ',' && !fine_riga(dati_[pos_])) ++pos_;
+    testo = dati_.substr(inizio, pos_ - inizio);
+  }
+  if (pos_ < dati_.size() && dati_[pos_] == ',')
+    ++pos_;
+  else
+    consuma_fine_riga();
+  return testo;
+}
+
+// Reads one number, ending at a blank, comma or line end. When only blanks
+// remain before the comma or line end, they and the comma or line end are
+// consumed; when another number follows in the same field, the reader
+// stops in front of it.
+int64_t LettoreCampi::leggi_numero(int64_t minimo, int64_t massimo, const char* bersaglio) {
+  salta_a_campo();
+  size_t inizio = pos_;
+  while (pos_ < dati_.size() && dati_[pos_] != ',' && !spazio(dati_[pos_]) &&
+         !fine_riga(dati_[pos_]))
+    ++pos_;
+  const std::string gettone = dati_.substr(inizio, pos_ - inizio);
+
+  size_t i = 0;
+  bool negativo = false;
+  if (i < gettone.size() && gettone[i] == '-') {
+    negativo = true;
+    ++i;
+  }
+  if (i == gettone.size())
+    throw ErroreLettura("no number where one is due: \"" + gettone + "\"");
+  int64_t valore = 0;
+  bool troppo = false;
+  for (; i < gettone.size(); ++i) {
+    char c = gettone[i];
+    if (c < '0' || c > '9') throw ErroreLettura("no number where one is due: \"" + gettone + "\"");
+    // Past 10^12 the value fits no target; stop growing to stay in range.
+    if (valore < 1000000000000LL) valore = valore * 10 + (c - '0');
+    else troppo = true;
+  }
+  if (negativo) valore = -valore;
+  if (troppo || valore < minimo || valore > massimo)
+    throw ErroreLettura(gettone + " does not fit " + bersaglio);
+
+  while (pos_ < dati_.size() && spazio(dati_[pos_])) ++pos_;
+  if (pos_ < dati_.size() && dati_[pos_] == ',')
+    ++pos_;
+  else
+    consuma_fine_riga();
+  return valore;
+}
+
+// Reads an 8-bit unsigned number.
+uint8_t LettoreCampi::leggi_8() {
+  return static_cast<uint8_t>(leggi_numero(0, 255, "an 8-bit unsigned field"));
+}
+
+// Reads a 16-bit signed number.
+int16_t LettoreCampi::leggi_16() {
+  return static_cast<int16_t>(leggi_numero(-32768, 32767, "a 16-bit field"));
+}
+
+// Reads a 32-bit signed number.
+int32_t LettoreCampi::leggi_32() {
+  return static_cast<int32_t>(leggi_numero(INT32_MIN, INT32_MAX, "a 32-bit field"));
+}
+
+}  // namespace piattaforma

@@ -1,0 +1,59 @@
+#pragma once
+// Sequential text input field by field over a whole file held in memory:
+// comma-separated fields read as text or as whole numbers, a number also
+// ending at a blank, as the source files are read back.
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace piattaforma {
+
+// A field could not be read: a read past the end of the data, a number that
+// does not fit its target, or no whole number where one is due.
+class ErroreLettura : public std::runtime_error {
+ public:
+  explicit ErroreLettura(const std::string& motivo);
+};
+
+// Reads the fields of a text one after the other. Blanks (space, tab) and
+// line ends (CR, LF) before a field are skipped. A field ends at a comma or
+// at a line end, which the read consumes; a number also ends at a blank, so
+// one comma-separated field may carry several numbers.
+class LettoreCampi {
+ public:
+  // Takes the bytes to read (Windows-1252, as the file holds them).
+  explicit LettoreCampi(std::string dati);
+
+  // True when nothing but blanks and line ends is left: no further field.
+  bool fine_file() const;
+
+  // Reads a text field: from its first non-blank character to the next
+  // comma or line end, trailing blanks kept. A field that begins with a
+  // double quote runs to the closing quote (or the end of the data) and the
+  // rest of it up to the comma or line end is dropped. Throws
+  // ErroreLettura when no field is left.
+  std::string leggi_testo();
+
+  // Read a whole decimal number with an optional leading minus sign into an
+  // 8-bit unsigned, 16-bit signed or 32-bit signed target. Throw
+  // ErroreLettura when no field is left, when the field holds no such
+  // number, or when the value does not fit the target.
+  uint8_t leggi_8();
+  int16_t leggi_16();
+  int32_t leggi_32();
+
+ private:
+  // Reads one number token and checks it against [minimo, massimo].
+  int64_t leggi_numero(int64_t minimo, int64_t massimo, const char* bersaglio);
+  // Skips blanks and line ends; throws ErroreLettura when the data ends.
+  void salta_a_campo();
+  // Consumes one line end (CR LF, CR or LF) at the position, if there is one.
+  void consuma_fine_riga();
+
+  std::string dati_;
+  size_t pos_ = 0;
+};
+
+}  // namespace piattaforma
