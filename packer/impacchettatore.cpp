@@ -1,8 +1,22 @@
 #include "packer/impacchettatore.h"
 
-// Placeholder until the packer lands: loads nothing and writes nothing.
+#include "packer/caricatore.h"
+#include "packer/nomi_file.h"
+#include "packer/pacchetti.h"
+#include "packer/passo_codici.h"
+#include "platform/cartella_programma.h"
 
 namespace scenario {
+namespace {
+
+// Header marks stamped into item 85's dato1 and cell 1's valore1.
+constexpr int16_t marca_voci = 610;
+constexpr int16_t marca_celle = 5121;
+// Fatal error numbers of the two header checks.
+constexpr int32_t errore_marche = 1250;
+constexpr int32_t errore_codici_gara = 1251;
+
+}  // namespace
 
 ErroreFatale::ErroreFatale(int32_t numero)
     : std::runtime_error(" Errore n. " + std::to_string(numero)), numero_(numero) {}
@@ -10,8 +24,43 @@ ErroreFatale::ErroreFatale(int32_t numero)
 ModelloSenzaCelle::ModelloSenzaCelle()
     : std::runtime_error("the line source gave no route length: there are no track cells to pack") {}
 
-void memorizza_percorso(modello& m, piattaforma::Disco&, const std::string&, int32_t& j) {
+void timbra_testata(modello& m) {
+  voce& testata = m.voci[riga_linea];
+  cella& prima = m.celle.at(1);
+  if (testata.dato1 != 0 || prima.valore1 != 0) throw ErroreFatale(errore_marche);
+  testata.dato1 = marca_voci;
+  prima.valore1 = marca_celle;
+  if (testata.orario != 0 || prima.valore2 != 0) throw ErroreFatale(errore_codici_gara);
+  testata.orario = codice_gara_st(m);
+  prima.valore2 = static_cast<int16_t>(codice_gara_og(m));
+}
+
+void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& cartella) {
+  // Cell 1 carries the header, so a model without it has nothing to pack.
+  if (m.celle.size() < 2) throw ModelloSenzaCelle();
+  posa_codici(m);
+  timbra_testata(m);
+  // Each file is encoded whole first, then replaces the old one in one piece.
+  if (m.con_planimetria != 0)
+    disco.sostituisci(piattaforma::unisci_percorso(cartella, nome_pacchetto_linea(m.linea)),
+                      pacchetto_linea(m));
+  disco.sostituisci(piattaforma::unisci_percorso(cartella, nome_pacchetto_voci(m.linea, m.treno)),
+                    pacchetto_voci(m));
+  disco.sostituisci(piattaforma::unisci_percorso(cartella, nome_pacchetto_celle(m.linea, m.treno)),
+                    pacchetto_celle(m));
+}
+
+void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string& cartella,
+                        int32_t& j) {
   m.con_planimetria = j;
+  m.codice_errore = errore::nessuno;
+  for (voce& v : m.voci) v = voce{};
+  // The loader creates both arrays anew when it reads the route length; one
+  // that stops before that must leave no array of an earlier call behind.
+  m.celle.clear();
+  for (auto& colonna : m.planimetria) colonna.clear();
+  memorizza_dati(m, disco, cartella);
+  impacchetta(m, disco, cartella);
 }
 
 }  // namespace scenario

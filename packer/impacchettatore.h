@@ -23,11 +23,26 @@ class ErroreFatale : public std::runtime_error {
 };
 
 // The loader stopped before it learnt the route length, so there are no
-// track cells to pack; no packed file was written.
+// track cells (or not even the header cell 1) to pack; no packed file was
+// written.
 class ModelloSenzaCelle : public std::runtime_error {
  public:
   ModelloSenzaCelle();
 };
+
+// Checks the header slots and stamps them: item 85's dato1 and cell 1's
+// valore1 must be 0 (else ErroreFatale 1250) and get 610 and 5121; item
+// 85's orario and cell 1's valore2 must be 0 (else ErroreFatale 1251) and
+// get codice_gara_st, then codice_gara_og. Requires cell 1 to exist.
+void timbra_testata(modello& m);
+
+// The packer after the loader: the cab-code pass, the header stamps, then
+// the packed line file (only when m.con_planimetria is not 0), item file
+// and track file, each replaced whole in `cartella`. Throws
+// ModelloSenzaCelle when m.celle has no cell 1, ErroreFatale from the
+// header checks (in both cases before any file is written), or
+// piattaforma::ErroreFile.
+void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& cartella);
 
 // Runs the whole packer on the sources in `cartella`. `j` not 0 builds the
 // plan geometry and writes the packed line file too. Recorded data errors

@@ -1,0 +1,26 @@
+#pragma once
+// The cab-code pass: walks the track cells once and adds code 180 cells in
+// front of the signals that a warning board covers and along slowdowns.
+
+#include <cstdint>
+
+#include "packer/modello.h"
+
+namespace scenario {
+
+// The code that the pass places, or lowers a higher existing code to.
+inline constexpr int16_t codice_posato = 180;
+
+// Returns y when x > y, else x: the smaller of the two, x on a tie.
+int32_t minimo(int32_t x, int32_t y);
+
+// Walks cells 1 to U - 2 (U the last index of m.celle) in increasing order,
+// placing code cells before covered signals, at the three approach groups
+// of every slowdown start, every 8 cells along slowdowns below 110 km/h and
+// before the first signal after a slowdown's end. Changes only tipo and
+// valore1 of the cells it uses; records errors 11, 12 and 13 in
+// m.codice_errore / m.posizione_errore and carries on. Never reads or
+// writes outside m.celle; does nothing when m.celle holds fewer than 4 cells.
+void posa_codici(modello& m);
+
+}  // namespace scenario
