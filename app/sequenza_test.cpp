@@ -11,7 +11,9 @@
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -67,7 +69,59 @@ TEST(CostruisciScenario, AFileFailureStopsTheRunWithStatusOneAndKeepsEarlierFile
   }
 }
 
-#ifndef _WIN32
+// Checks that one run left the documents beside the program and nothing in
+// the working directory.
+void verifica_cartelle(const fs::path& cartella, const fs::path& altrove) {
+  EXPECT_TRUE(fs::is_empty(altrove));
+  for (const char* nome : {"Tarvena-Olmara-Caldone_Reg 40318_note.txt",
+                           "Tarvena-Olmara-Caldone_Reg 40318_rallentamenti.txt",
+                           "Tarvena-Olmara-Caldone_Reg 40318_scheda_treno.txt"})
+    EXPECT_TRUE(fs::is_regular_file(cartella / nome)) << nome;
+}
+
+#ifdef _WIN32
+// Runs a copy of the built program from a folder whose name holds a blank
+// and a letter outside ASCII, with the working directory elsewhere: every
+// file lands beside the program.
+TEST(CreaScenario, WritesIntoTheProgramsFolderNotTheWorkingDirectory) {
+  const fs::path radice =
+      fs::temp_directory_path() / ("sequenza_test_" + std::to_string(GetCurrentProcessId()));
+  const fs::path cartella = radice / fs::path(u8"cartella con spazio \u00e8");
+  const fs::path altrove = radice / "altrove";
+  fs::remove_all(radice);
+  fs::create_directories(cartella);
+  fs::create_directories(altrove);
+  const fs::path programma = cartella / "crea_scenario.exe";
+  fs::copy_file(PROGRAMMA_CREA_SCENARIO, programma);
+
+  // The program's messages go to NUL, as the POSIX test sends them to /dev/null.
+  SECURITY_ATTRIBUTES ereditabile{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE nulla = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &ereditabile, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(nulla, INVALID_HANDLE_VALUE);
+  STARTUPINFOW avvio{};
+  avvio.cb = sizeof avvio;
+  avvio.dwFlags = STARTF_USESTDHANDLES;
+  avvio.hStdInput = nulla;
+  avvio.hStdOutput = nulla;
+  avvio.hStdError = nulla;
+  PROCESS_INFORMATION processo{};
+  std::wstring riga = L"\"" + programma.wstring() + L"\"";
+  const BOOL partito = CreateProcessW(programma.c_str(), riga.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, altrove.c_str(), &avvio, &processo);
+  CloseHandle(nulla);
+  ASSERT_TRUE(partito) << "CreateProcessW failed: " << GetLastError();
+  WaitForSingleObject(processo.hProcess, INFINITE);
+  DWORD stato = 0;
+  GetExitCodeProcess(processo.hProcess, &stato);
+  CloseHandle(processo.hThread);
+  CloseHandle(processo.hProcess);
+  EXPECT_EQ(stato, static_cast<DWORD>(uscita_riuscita));
+
+  verifica_cartelle(cartella, altrove);
+  fs::remove_all(radice);
+}
+#else
 // Runs a copy of the built program from a folder whose path holds a blank,
 // with the working directory elsewhere: every file lands beside the program.
 TEST(CreaScenario, WritesIntoTheProgramsFolderNotTheWorkingDirectory) {
@@ -85,11 +139,7 @@ TEST(CreaScenario, WritesIntoTheProgramsFolderNotTheWorkingDirectory) {
   ASSERT_TRUE(WIFEXITED(stato));
   EXPECT_EQ(WEXITSTATUS(stato), uscita_riuscita);
 
-  EXPECT_TRUE(fs::is_empty(altrove));
-  for (const char* nome : {"Tarvena-Olmara-Caldone_Reg 40318_note.txt",
-                           "Tarvena-Olmara-Caldone_Reg 40318_rallentamenti.txt",
-                           "Tarvena-Olmara-Caldone_Reg 40318_scheda_treno.txt"})
-    EXPECT_TRUE(fs::is_regular_file(cartella / nome)) << nome;
+  verifica_cartelle(cartella, altrove);
   fs::remove_all(radice);
 }
 #endif

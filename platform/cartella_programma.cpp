@@ -15,23 +15,42 @@
 
 namespace piattaforma {
 
+#ifdef _WIN32
+namespace {
+
+// Converts UTF-16 from the system to UTF-8; requires well-formed input
+// (unpaired surrogates become U+FFFD).
+std::string in_utf8(const std::wstring& largo) {
+  if (largo.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, largo.data(), static_cast<int>(largo.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  if (n <= 0) throw ErroreFile("(program)", "locate", "the program's path is not valid Unicode");
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, largo.data(), static_cast<int>(largo.size()), utf8.data(), n,
+                      nullptr, nullptr);
+  return utf8;
+}
+
+}  // namespace
+#endif
+
+// Asks the system for the running executable's path and drops its file name;
+// a drive root keeps its backslash ("C:\").
 std::string cartella_programma() {
 #ifdef _WIN32
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) throw ErroreFile("(program)", "locate", "GetModuleFileNameW failed");
     if (n < buffer.size()) {
-      std::wstring eseguibile(buffer.data(), n);
-      auto fine = eseguibile.find_last_of(L"\\/");
-      std::wstring cartella = fine == std::wstring::npos ? L"." : eseguibile.substr(0, fine);
-      int lunghezza = WideCharToMultiByte(CP_UTF8, 0, cartella.c_str(), -1, nullptr, 0,
-                                          nullptr, nullptr);
-      std::string utf8(static_cast<size_t>(lunghezza > 0 ? lunghezza - 1 : 0), '\0');
-      WideCharToMultiByte(CP_UTF8, 0, cartella.c_str(), -1, utf8.data(), lunghezza, nullptr,
-                          nullptr);
-      return utf8;
+      const std::wstring eseguibile(buffer.data(), n);
+      const auto fine = eseguibile.find_last_of(L"\\/");
+      if (fine == std::wstring::npos) return ".";
+      // "C:\prog.exe" lives in "C:\", not in "C:" (that drive's working directory).
+      const bool radice = fine == 2 && eseguibile[1] == L':';
+      return in_utf8(eseguibile.substr(0, radice ? fine + 1 : fine));
     }
+    // Truncated: try again with a larger buffer.
     buffer.resize(buffer.size() * 2);
   }
 #else
@@ -51,6 +70,7 @@ std::string cartella_programma() {
 #endif
 }
 
+// Joins folder and name with one native separator, always added.
 std::string unisci_percorso(const std::string& cartella, const std::string& nome) {
   return cartella + separatore + nome;
 }

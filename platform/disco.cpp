@@ -8,6 +8,7 @@
 #include "platform/errore_file.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -18,10 +19,13 @@
 namespace piattaforma {
 namespace {
 
+// The C library's text for an errno value.
 std::string motivo_errno(int numero) { return std::strerror(numero); }
 
 #ifdef _WIN32
 
+// Converts a UTF-8 path to the UTF-16 the wide file APIs take; malformed
+// bytes become U+FFFD (such a path then names no existing file).
 std::wstring largo(const std::string& utf8) {
   if (utf8.empty()) return {};
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -30,6 +34,7 @@ std::wstring largo(const std::string& utf8) {
   return w;
 }
 
+// The system's text for a GetLastError code, as UTF-8.
 std::string motivo_windows(DWORD codice) {
   wchar_t* testo = nullptr;
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -52,6 +57,7 @@ std::string motivo_windows(DWORD codice) {
 
 }  // namespace
 
+// Asks the file system whether a regular file (not a folder) is there.
 bool DiscoReale::esiste(const std::string& percorso) {
 #ifdef _WIN32
   DWORD attributi = GetFileAttributesW(largo(percorso).c_str());
@@ -62,6 +68,7 @@ bool DiscoReale::esiste(const std::string& percorso) {
 #endif
 }
 
+// Reads the whole file in binary mode.
 std::string DiscoReale::leggi(const std::string& percorso) {
 #ifdef _WIN32
   std::FILE* f = _wfopen(largo(percorso).c_str(), L"rb");
@@ -80,14 +87,18 @@ std::string DiscoReale::leggi(const std::string& percorso) {
   return contenuto;
 }
 
+// Writes "<path>.nuovo", flushes it to the device, then renames it over
+// the path; on failure the temporary is removed and the old file stays.
 void DiscoReale::sostituisci(const std::string& percorso, std::string_view contenuto) {
   const std::string temporaneo = percorso + ".nuovo";
 #ifdef _WIN32
   std::FILE* f = _wfopen(largo(temporaneo).c_str(), L"wb");
   if (f == nullptr) throw ErroreFile(percorso, "create", motivo_errno(errno));
-  bool scritto = std::fwrite(contenuto.data(), 1, contenuto.size(), f) == contenuto.size();
+  bool scritto = std::fwrite(contenuto.data(), 1, contenuto.size(), f) == contenuto.size() &&
+                 std::fflush(f) == 0 && _commit(_fileno(f)) == 0;
   int numero = errno;
   bool chiuso = std::fclose(f) == 0;
+  if (scritto && !chiuso) numero = errno;
   if (!scritto || !chiuso) {
     _wremove(largo(temporaneo).c_str());
     throw ErroreFile(percorso, "write", motivo_errno(numero));
@@ -128,6 +139,7 @@ void DiscoReale::sostituisci(const std::string& percorso, std::string_view conte
 #endif
 }
 
+// Deletes the file; one that is already missing is fine.
 void DiscoReale::elimina(const std::string& percorso) {
 #ifdef _WIN32
   if (!DeleteFileW(largo(percorso).c_str())) {

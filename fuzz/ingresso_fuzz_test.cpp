@@ -1,0 +1,51 @@
+#include "fuzz/ingresso_fuzz.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+namespace scenario {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path cartella_fuzz = fs::path(__FILE__).parent_path();
+
+std::string leggi(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), {}};
+}
+
+// Seeds are named for the code they reach: "e016" ends with code 16,
+// "e1250" with the header check 1250, "ok" and "spedito-*" with none.
+TEST(SemiFuzz, EverySeedReachesTheCodeInItsName) {
+  std::set<int32_t> raggiunti;
+  for (const auto& voce : fs::directory_iterator(cartella_fuzz / "corpus")) {
+    const std::string nome = voce.path().filename().string();
+    const int32_t esito = esegui_ingresso_fuzz(leggi(voce.path()));
+    int32_t atteso = 0;
+    if (nome[0] == 'e') atteso = std::stoi(nome.substr(1, nome.find_first_not_of("0123456789", 1) - 1));
+    EXPECT_EQ(esito, atteso) << nome;
+    raggiunti.insert(esito);
+  }
+  // Together the seeds reach every code the loader, the pass and the header
+  // checks can end with.
+  const std::set<int32_t> tutti = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,   10,  11,   12,  13,  15,
+                                   16, 17, 18, 19, 20, 21, 22, 24, 25, 101, 102, 103, 1250, 1251};
+  EXPECT_EQ(raggiunti, tutti);
+}
+
+// Inputs the fuzzer once found faulty: each must now end normally.
+TEST(RegressioniFuzz, EveryFindingEndsNormally) {
+  const fs::path regressioni = cartella_fuzz / "regressioni";
+  if (!fs::exists(regressioni)) GTEST_SKIP() << "no findings recorded";
+  for (const auto& voce : fs::directory_iterator(regressioni))
+    EXPECT_NO_THROW(esegui_ingresso_fuzz(leggi(voce.path()))) << voce.path().filename();
+}
+
+}  // namespace
+}  // namespace scenario
