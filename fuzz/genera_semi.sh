@@ -19,8 +19,10 @@ seme() {
   } > "corpus/$nome"
 }
 
-# The shipped scenario, with and without the plan geometry.
-for flag in 01 00; do
+# The shipped scenario, without the plan geometry: with it every run
+# builds and encodes 4.7 MB of plan and the fuzzer crawls; the small "ok"
+# scenario below exercises the plan.
+for flag in 00; do
   { printf "\\x$flag"; crlf < ../sources/linea.txt; printf '\0'; crlf < ../sources/treno.txt; } \
     > "corpus/spedito-$flag"
 done
