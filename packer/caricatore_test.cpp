@@ -9,25 +9,14 @@
 #include <vector>
 
 #include "packer/nomi_file.h"
+#include "platform/disco_memoria.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 
 namespace scenario {
 namespace {
 
-// A disk held in memory; a missing file cannot be read.
-class DiscoFinto : public piattaforma::Disco {
- public:
-  bool esiste(const std::string& p) override { return file.count(p) != 0; }
-  std::string leggi(const std::string& p) override {
-    auto it = file.find(p);
-    if (it == file.end()) throw piattaforma::ErroreFile(p, "read", "no such file");
-    return it->second;
-  }
-  void sostituisci(const std::string& p, std::string_view c) override { file[p] = std::string(c); }
-  void elimina(const std::string& p) override { file.erase(p); }
-  std::map<std::string, std::string> file;
-};
+using DiscoFinto = piattaforma::DiscoMemoria;
 
 // The text with every LF turned into CR LF, as the writers end lines.
 std::string crlf(const std::string& testo) {

@@ -11,6 +11,7 @@
 
 #include "packer/nomi_file.h"
 #include "packer/pacchetti.h"
+#include "platform/disco_memoria.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 
@@ -19,24 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Whole files in memory, with the order in which they were replaced.
-class DiscoMemoria : public piattaforma::Disco {
- public:
-  bool esiste(const std::string& p) override { return file.count(p) != 0; }
-  std::string leggi(const std::string& p) override {
-    auto it = file.find(p);
-    if (it == file.end()) throw piattaforma::ErroreFile(p, "read", "No such file or directory");
-    return it->second;
-  }
-  void sostituisci(const std::string& p, std::string_view c) override {
-    file[p] = std::string(c);
-    scritti.push_back(p);
-  }
-  void elimina(const std::string& p) override { file.erase(p); }
-
-  std::map<std::string, std::string> file;
-  std::vector<std::string> scritti;
-};
+using piattaforma::DiscoMemoria;
 
 const std::string cartella = "cartella";
 const std::string file_linea = piattaforma::unisci_percorso(cartella, "Linea_linea.dat");
@@ -92,7 +76,7 @@ TEST(Impacchetta, WritesTheThreeFilesWithTheHeaderStamped) {
   m.codice_errore = errore::fuori_celle;  // a recorded error does not stop packing
   DiscoMemoria disco;
   impacchetta(m, disco, cartella);
-  EXPECT_EQ(disco.scritti, (std::vector<std::string>{file_linea, file_voci, file_celle}));
+  EXPECT_EQ(disco.sostituiti, (std::vector<std::string>{file_linea, file_voci, file_celle}));
 
   const int32_t r = 9950;
   EXPECT_EQ(disco.file[file_linea].size(), static_cast<size_t>(20 * r - 36));
@@ -121,7 +105,7 @@ TEST(Impacchetta, WithoutPlanLeavesAnOlderLineFileAsItWas) {
   DiscoMemoria disco;
   disco.file[file_linea] = "older";
   impacchetta(m, disco, cartella);
-  EXPECT_EQ(disco.scritti, (std::vector<std::string>{file_voci, file_celle}));
+  EXPECT_EQ(disco.sostituiti, (std::vector<std::string>{file_voci, file_celle}));
   EXPECT_EQ(disco.file[file_linea], "older");
 }
 
@@ -272,7 +256,7 @@ TEST_F(MemorizzaPercorso, MissingLineSourceLeavesNoCellsToPack) {
   m.celle.resize(50);  // from an earlier use: must not be packed
   int32_t j = 1;
   EXPECT_THROW(memorizza_percorso(m, disco, cartella, j), ModelloSenzaCelle);
-  EXPECT_TRUE(disco.scritti.empty());
+  EXPECT_TRUE(disco.sostituiti.empty());
 }
 
 }  // namespace

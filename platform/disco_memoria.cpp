@@ -26,6 +26,7 @@ std::string DiscoMemoria::leggi(const std::string& percorso) {
 void DiscoMemoria::sostituisci(const std::string& percorso, std::string_view contenuto) {
   verifica(guasto, "replace", percorso);
   file[percorso] = std::string(contenuto);
+  sostituiti.push_back(percorso);
 }
 
 void DiscoMemoria::elimina(const std::string& percorso) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/disco.h"
 
@@ -25,6 +26,8 @@ class DiscoMemoria : public Disco {
 
   // Files by path; tests may read and change it directly.
   std::map<std::string, std::string> file;
+  // Paths replaced so far, in order.
+  std::vector<std::string> sostituiti;
   Guasto guasto;
 };
 
