@@ -1,0 +1,82 @@
+#include "inspector/disegno.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "inspector/prova_scenario.h"
+#include "inspector/prova_xml.h"
+#include "inspector/verifiche.h"
+
+namespace ispettore {
+namespace {
+
+// True when some text of the document holds `nome`.
+bool nominato(const prova::esito_xml& x, const std::string& nome) {
+  return std::any_of(x.testi.begin(), x.testi.end(),
+                     [&](const std::string& t) { return t.find(nome) != std::string::npos; });
+}
+
+TEST(Disegno, IsWellFormedAndNamesEveryStationWithOrWithoutThePlan) {
+  const scenario_letto s = verifica(prova::pacchetti_di(prova::modello_piccolo()));
+  const resoconto r = componi(s.m);
+  for (bool con_piano : {true, false}) {
+    SCOPED_TRACE(con_piano ? "with the plan" : "without the plan");
+    const std::string svg = disegna_svg(r, s.m, con_piano);
+    const prova::esito_xml x = prova::controlla_xml(svg);
+    ASSERT_EQ(x.errore, "");
+    for (const stazione& st : r.stazioni) EXPECT_TRUE(nominato(x, st.nome)) << st.nome;
+    EXPECT_TRUE(nominato(x, "Linea Prova"));
+    EXPECT_EQ(nominato(x, "No plan view"), !con_piano);
+  }
+}
+
+// A 1000 km line crowded everywhere: a signal or a code in every cell, the
+// gradient changing from cell to cell and 79 stations. The drawing keeps a
+// bounded size, and still names every station.
+TEST(Disegno, ALongCrowdedLineIsDecimatedAndThinned) {
+  using namespace scenario;
+  modello m;
+  const int32_t lunghezza = lunghezza_massima;
+  m.celle.resize(static_cast<size_t>(ultima_cella(lunghezza)) + 1);
+  for (size_t i = 2; i < m.celle.size(); ++i) {
+    cella& c = m.celle[i];
+    c.tipo = i % 2 ? tipo_cella::segnale : tipo_cella::codice;
+    c.valore1 = static_cast<int16_t>(i % 2 ? 41 : 75 + 15 * (i % 4));
+    c.pendenza = static_cast<uint8_t>(100 + i % 7);
+    c.velocita = static_cast<uint8_t>(20 + i % 3);
+    c.aderenza = 90;
+  }
+  const size_t metri = static_cast<size_t>(lunghezza + estensione) + 1;
+  for (auto& colonna : m.planimetria) colonna.resize(metri);
+  for (size_t j = 0; j + 2 < metri; ++j) {
+    m.planimetria[0][j] = {variante::doppio, 1000 * std::sin(static_cast<double>(j) / 50000)};
+    m.planimetria[1][j] = {variante::doppio, static_cast<double>(j) / 3};
+  }
+  m.voci[riga_treno].fine = lunghezza;
+  for (int k = 1; k < riga_primo_cartello; ++k)
+    m.voci[static_cast<size_t>(k)] = {22, 0, 0, 12000 * k, 0, "Stazione " + std::to_string(k),
+                                      0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const resoconto r = componi(m);
+  const std::string svg = disegna_svg(r, m, true);
+  EXPECT_LT(svg.size(), 400000u);
+  const prova::esito_xml x = prova::controlla_xml(svg);
+  ASSERT_EQ(x.errore, "");
+  for (const stazione& st : r.stazioni) EXPECT_TRUE(nominato(x, st.nome)) << st.nome;
+}
+
+TEST(TestoXml, EscapesTheSpecialCharactersAndReplacesControlCharacters) {
+  EXPECT_EQ(testo_xml("a&b<c>d\"e'f"), "a&amp;b&lt;c&gt;d&quot;e&apos;f");
+  EXPECT_EQ(testo_xml(std::string("x\x01y\x7Fz\tw", 8)), "x?y?z?w?");
+  EXPECT_EQ(testo_xml("Citt\u00e0"), "Citt\u00e0");
+}
+
+TEST(PassoTondo, IsOneTwoOrFiveTimesAPowerOfTenNotBelowTheAsk) {
+  struct caso { double grezzo, passo; };
+  for (auto [grezzo, passo] : {caso{1, 1}, caso{1.2, 2}, caso{3, 5}, caso{7, 10}, caso{45000, 50000},
+                               caso{0.03, 0.05}, caso{0, 1}, caso{-5, 1}})
+    EXPECT_DOUBLE_EQ(passo_tondo(grezzo), passo) << grezzo;
+}
+
+}  // namespace
+}  // namespace ispettore

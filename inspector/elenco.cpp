@@ -1,0 +1,470 @@
+#include "inspector/elenco.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "platform/windows1252.h"
+
+namespace ispettore {
+namespace {
+
+using scenario::cella;
+using scenario::voce;
+namespace tipo_cella = scenario::tipo_cella;
+
+// What the packer adds to the stored reference of a falling zone.
+constexpr int32_t aggiunta_discendente = 100;
+
+// A row that holds nothing: every number 0 and no name.
+bool vuota(const voce& v) {
+  return v.tipo == 0 && v.inizio == 0 && v.fine == 0 && v.posizione == 0 && v.opzione1 == 0 &&
+         v.nome.empty() && v.dato1 == 0 && v.dato2 == 0 && v.dato3 == 0 && v.dato4 == 0 &&
+         v.dato5 == 0 && v.opzione2 == 0 && v.opzione3 == 0 && v.opzione4 == 0 &&
+         v.opzione5 == 0 && v.orario == 0;
+}
+
+// True for the cell kinds the loader places one cell after their chainage.
+bool spostato_di_una(uint8_t tipo) {
+  switch (tipo) {
+    case tipo_cella::segnale:
+    case tipo_cella::fine_rallentamento:
+    case tipo_cella::inizio_rallentamento:
+    case tipo_cella::avviso_rallentamento:
+    case tipo_cella::indicatori_v_max:
+    case tipo_cella::cartello_indicatore:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The text of row `riga` of the item table as UTF-8, or "" outside it.
+std::string nome_riga(const scenario::modello& m, int32_t riga) {
+  if (riga < 0 || riga >= scenario::righe_voci) return "";
+  return piattaforma::da_windows1252(m.voci[static_cast<size_t>(riga)].nome);
+}
+
+// A combined speed of the indicator boards: 100 x (s speed / 5) + d speed / 5.
+void velocita_indicatori(elemento& e, char categoria, int32_t v) {
+  e.valori.push_back({std::string("v") + categoria + "s", v / 100 * 5});
+  e.valori.push_back({std::string("v") + categoria + "d", v % 100 * 5});
+}
+
+// The feature of cell `i`, its values decoded; nothing for free cells and
+// mountain markers.
+std::optional<elemento> elemento_di(const scenario::modello& m, int32_t i) {
+  const cella& c = m.celle[static_cast<size_t>(i)];
+  if (c.tipo == tipo_cella::libera || c.tipo == tipo_cella::segno_montagna) return std::nullopt;
+  elemento e;
+  e.cella = i;
+  e.tipo = c.tipo;
+  e.progressiva = 50 * (spostato_di_una(c.tipo) ? i - 1 : i);
+  switch (c.tipo) {
+    case tipo_cella::segnale: {
+      // valore1..3 = s * 10 + d, valore4 = rapp * 10 + sx * 3 + dx.
+      e.genere = "signal";
+      const int32_t lati = c.valore4 % 10;
+      e.valori = {{"s1", c.valore1 / 10}, {"s2", c.valore2 / 10}, {"s3", c.valore3 / 10},
+                  {"sx", lati / 3},        {"d1", c.valore1 % 10}, {"d2", c.valore2 % 10},
+                  {"d3", c.valore3 % 10},  {"dx", lati % 3},       {"rapp", c.valore4 / 10},
+                  {"tempo", c.tempo}};
+      break;
+    }
+    case tipo_cella::fine_rallentamento:
+    case tipo_cella::inizio_rallentamento:
+      e.genere = c.tipo == tipo_cella::inizio_rallentamento ? "slowdown start" : "slowdown end";
+      e.valori = {{"speed", c.valore1}, {"d_v", c.valore2}, {"f_tt", c.valore3}};
+      break;
+    case tipo_cella::avviso_rallentamento:
+      e.genere = "slowdown warning board";
+      e.valori = {{"speed", c.valore1}, {"d_v", c.valore2}};
+      break;
+    case tipo_cella::prima_avviso:
+      e.genere = "before warning board";
+      e.valori = {{"n", c.valore1}};
+      break;
+    case tipo_cella::indicatori_v_max:
+      e.genere = "speed indicator boards";
+      velocita_indicatori(e, 'a', c.valore1);
+      velocita_indicatori(e, 'b', c.valore2);
+      velocita_indicatori(e, 'c', c.valore3);
+      e.valori.push_back({"strisces", c.valore4 / 10});
+      e.valori.push_back({"strisced", c.valore4 % 10});
+      break;
+    case tipo_cella::fermata:
+      e.genere = "stop";
+      e.valori = {{"row", c.valore1}};
+      e.testo = nome_riga(m, c.valore1);
+      break;
+    case tipo_cella::codice:
+      e.genere = "cab code";
+      e.valori = {{"code", c.valore1}};
+      break;
+    case tipo_cella::rimozione_codice:
+      e.genere = "cab code removal";
+      break;
+    case tipo_cella::cartello_indicatore:
+      e.genere = "direction board";
+      e.valori = {{"row", c.valore1}};
+      e.testo = nome_riga(m, c.valore1);
+      break;
+    default:
+      e.genere = "unknown type " + std::to_string(c.tipo);
+      e.valori = {{"valore1", c.valore1}, {"valore2", c.valore2}, {"valore3", c.valore3},
+                  {"valore4", c.valore4}, {"tempo", c.tempo}};
+      break;
+  }
+  return e;
+}
+
+// The points where a profile of the cells changes, from cell 0 on.
+template <typename Campo>
+std::vector<punto> profilo(const std::vector<cella>& celle, Campo campo) {
+  std::vector<punto> punti;
+  for (size_t i = 0; i < celle.size(); ++i) {
+    const int32_t v = campo(celle[i]);
+    if (punti.empty() || punti.back().valore != v) punti.push_back({static_cast<int32_t>(i), v});
+  }
+  return punti;
+}
+
+// Stations in rows 1 upward, boards in rows 80 downward: the first row
+// that no board takes, and the station rows below it up to the first
+// empty row.
+void componi_stazioni(const scenario::modello& m, resoconto& r) {
+  int primo_cartello = scenario::riga_primo_cartello;
+  while (primo_cartello >= 1 && !m.voci[static_cast<size_t>(primo_cartello)].nome.empty())
+    --primo_cartello;
+  std::map<int32_t, int32_t> fermate;  // row -> stop cell
+  for (size_t i = 0; i < m.celle.size(); ++i)
+    if (m.celle[i].tipo == tipo_cella::fermata)
+      fermate.emplace(m.celle[i].valore1, static_cast<int32_t>(i));
+  for (int k = 1; k <= primo_cartello && k < scenario::riga_primo_cartello; ++k) {
+    const voce& v = m.voci[static_cast<size_t>(k)];
+    if (vuota(v)) break;
+    stazione s;
+    s.riga = k;
+    s.nome = piattaforma::da_windows1252(v.nome);
+    s.v = v;
+    if (auto it = fermate.find(k); it != fermate.end()) s.cella_fermata = it->second;
+    s.lettura = lettura_km(r.zone, v.posizione);
+    r.stazioni.push_back(std::move(s));
+  }
+}
+
+// Mountain zones: runs of cells with the same non-zero type.
+void componi_montagne(const scenario::modello& m, resoconto& r) {
+  for (size_t i = 0; i < m.celle.size(); ++i) {
+    const cella& c = m.celle[i];
+    const auto k = static_cast<int32_t>(i);
+    if (c.montagna != 0) {
+      if (r.montagne.empty() || r.montagne.back().ultima != k - 1 ||
+          r.montagne.back().tipo != c.montagna)
+        r.montagne.push_back({k, k, c.montagna, {}});
+      r.montagne.back().ultima = k;
+    }
+    if (c.tipo == tipo_cella::segno_montagna) {
+      if (c.montagna != 0)
+        r.montagne.back().segni.push_back(k);
+      else  // a marker outside every zone: a zone of type 0 of its own
+        r.montagne.push_back({k, k, 0, {k}});
+    }
+  }
+}
+
+// Pads text to a width, on the left or on the right.
+std::string a_destra(const std::string& t, size_t larghezza) {
+  return t.size() >= larghezza ? t : std::string(larghezza - t.size(), ' ') + t;
+}
+std::string a_sinistra(const std::string& t, size_t larghezza) {
+  return t.size() >= larghezza ? t : t + std::string(larghezza - t.size(), ' ');
+}
+std::string numero(int64_t n, size_t larghezza) { return a_destra(std::to_string(n), larghezza); }
+
+// A reading for a table column: the kilometres, or "-" without a zone.
+std::string colonna_km(const std::optional<int64_t>& lettura) {
+  return a_destra(lettura ? formato_km(*lettura) : "-", 9);
+}
+
+// "name=value" pairs joined by blanks.
+std::string coppie(const std::vector<std::pair<std::string, int32_t>>& valori) {
+  std::string t;
+  for (const auto& [nome, valore] : valori) {
+    if (!t.empty()) t += ' ';
+    t += nome + "=" + std::to_string(valore);
+  }
+  return t;
+}
+
+// How a zone turns chainage into a reading, in words.
+std::string regola_zona(const zona_km& z) {
+  const bool scende = z.direzione == 1;
+  return std::string("reading = ") + std::to_string(z.riferimento) + (scende ? " - " : " + ") +
+         "chainage";
+}
+
+// One profile as a table of change points.
+void testo_profilo(std::string& t, const resoconto& r, const char* titolo,
+                   const std::vector<punto>& punti) {
+  t += "\n" + std::string(titolo) + " (" + std::to_string(punti.size()) + " points)\n";
+  t += "    cell  chainage         km  value\n";
+  for (const punto& p : punti) {
+    const int64_t x = 50 * static_cast<int64_t>(p.cella);
+    t += "  " + numero(p.cella, 6) + "  " + numero(x, 8) + "  " + colonna_km(lettura_km(r.zone, x)) +
+         "  " + numero(p.valore, 5);
+    if (x > r.lunghezza) t += "  (beyond the route's end)";
+    t += "\n";
+  }
+}
+
+// One profile as JSON points.
+nlohmann::ordered_json json_profilo(const resoconto& r, const std::vector<punto>& punti) {
+  auto a = nlohmann::ordered_json::array();
+  for (const punto& p : punti) {
+    const int64_t x = 50 * static_cast<int64_t>(p.cella);
+    const auto l = lettura_km(r.zone, x);
+    a.push_back({{"cell", p.cella}, {"chainage_m", x},
+                 {"reading_m", l ? nlohmann::ordered_json(*l) : nlohmann::ordered_json()},
+                 {"value", p.valore}});
+  }
+  return a;
+}
+
+// A reading as JSON: metres, or null.
+nlohmann::ordered_json json_lettura(const std::optional<int64_t>& l) {
+  return l ? nlohmann::ordered_json(*l) : nlohmann::ordered_json();
+}
+
+}  // namespace
+
+std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x) {
+  const zona_km* scelta = nullptr;
+  for (const zona_km& z : zone)
+    if (z.inizio <= x && (scelta == nullptr || z.inizio > scelta->inizio)) scelta = &z;
+  if (scelta == nullptr) return std::nullopt;
+  return scelta->direzione == 1 ? scelta->riferimento - x : scelta->riferimento + x;
+}
+
+std::string formato_km(int64_t metri) {
+  const int64_t assoluto = std::llabs(metri);
+  char t[32];
+  std::snprintf(t, sizeof t, "%s%lld.%03lld", metri < 0 ? "-" : "",
+                static_cast<long long>(assoluto / 1000), static_cast<long long>(assoluto % 1000));
+  return t;
+}
+
+std::string formato_ora(int64_t secondi) {
+  const long long s = std::llabs(secondi);
+  char t[40];
+  std::snprintf(t, sizeof t, "%s%02lld:%02lld:%02lld", secondi < 0 ? "-" : "", s / 3600, s / 60 % 60,
+                s % 60);
+  return t;
+}
+
+resoconto componi(const scenario::modello& m) {
+  resoconto r;
+  const voce& treno = m.voci[scenario::riga_treno];
+  const voce& linea = m.voci[scenario::riga_linea];
+  const voce& codici = m.voci[scenario::riga_codici];
+  r.linea = piattaforma::da_windows1252(linea.nome);
+  r.treno = piattaforma::da_windows1252(codici.nome);
+  r.lunghezza = treno.fine;
+  r.ultima_cella = scenario::limite_celle(m);
+  for (int riga = scenario::riga_progressiva_tre; riga <= scenario::riga_progressiva_uno; ++riga) {
+    const voce& v = m.voci[static_cast<size_t>(riga)];
+    zona_km z{riga, v.inizio, v.fine, v.posizione, v.fine};
+    if (z.direzione == 1) z.riferimento -= aggiunta_discendente;
+    r.zone.push_back(z);
+  }
+  r.sfondi = {linea.inizio, linea.posizione, linea.fine};
+  r.codici_da = codici.inizio;
+  r.codici_a = codici.fine;
+  r.sistema_codici = codici.posizione;
+  r.vetture = treno.posizione;
+  r.massa_frenata = treno.inizio;
+  r.sabbia = codici.dato1;
+  r.orologio = {codici.dato3, codici.dato4, codici.dato5};
+  r.timbro_voci = linea.dato1;
+  r.codice_st = linea.orario;
+  if (m.celle.size() > 1) {
+    r.timbro_celle = m.celle[1].valore1;
+    r.codice_og = m.celle[1].valore2;
+  }
+  componi_stazioni(m, r);
+  for (int32_t i = 0; i <= r.ultima_cella; ++i)
+    if (auto e = elemento_di(m, i)) {
+      e->lettura = lettura_km(r.zone, e->progressiva);
+      r.elementi.push_back(std::move(*e));
+    }
+  componi_montagne(m, r);
+  r.velocita = profilo(m.celle, [](const cella& c) { return 5 * c.velocita; });
+  r.pendenza = profilo(m.celle, [](const cella& c) { return c.pendenza - 100; });
+  r.aderenza = profilo(m.celle, [](const cella& c) { return static_cast<int32_t>(c.aderenza); });
+  return r;
+}
+
+std::string in_testo(const resoconto& r) {
+  std::string t;
+  t += "Route \"" + r.linea + "\", train \"" + r.treno + "\"\n";
+  t += "\nHeader\n";
+  t += "  route length      " + std::to_string(r.lunghezza) + " m; cells 0 to " +
+       std::to_string(r.ultima_cella) + " (50 m each, reaching 7000 m beyond the end)\n";
+  for (size_t i = 0; i < r.zone.size(); ++i) {
+    const zona_km& z = r.zone[i];
+    t += i == 0 ? "  kilometre zones   " : "                    ";
+    t += "row " + std::to_string(z.riga) + ": from " + numero(z.inizio, 7) + " m, " +
+         regola_zona(z) + " (stored " + std::to_string(z.inizio) + ", " +
+         std::to_string(z.salvato) + ", " + std::to_string(z.direzione) + ")";
+    if (auto l = lettura_km(r.zone, z.inizio)) t += "; km " + formato_km(*l) + " at its start";
+    t += "\n";
+  }
+  t += "  backgrounds       " + std::to_string(r.sfondi[0]) + ", " + std::to_string(r.sfondi[1]) +
+       ", " + std::to_string(r.sfondi[2]) + " (one, two, three)\n";
+  t += "  cab signalling    ";
+  if (r.sistema_codici == 0 && r.codici_a == 0) {
+    t += "none\n";
+  } else {
+    t += std::to_string(r.sistema_codici) + "-code system from " + std::to_string(r.codici_da) +
+         " m to " + std::to_string(r.codici_a) + " m";
+    auto da = lettura_km(r.zone, r.codici_da), a = lettura_km(r.zone, r.codici_a);
+    if (da && a) t += " (km " + formato_km(*da) + " to km " + formato_km(*a) + ")";
+    t += "\n";
+  }
+  t += "  coaches           " + std::to_string(r.vetture) + "\n";
+  t += "  braked mass       " + std::to_string(r.massa_frenata) + " %\n";
+  t += "  sand              " + std::to_string(r.sabbia) + "\n";
+  t += "  clock             " +
+       formato_ora(3600 * int64_t{r.orologio[0]} + 60 * r.orologio[1] + r.orologio[2]) + "\n";
+  t += "  header stamps     " + std::to_string(r.timbro_voci) + " (record 85), " +
+       std::to_string(r.timbro_celle) + " (cell 1)\n";
+  t += "  identity codes    " + std::to_string(r.codice_st) + " (record 85), " +
+       std::to_string(r.codice_og) + " (cell 1)\n";
+
+  t += "\nStations (" + std::to_string(r.stazioni.size()) + ")\n";
+  t += "  row  chainage         km  class     area from..to  stop cell      time  stop"
+       "  opzione1,2,4,5  dato1..5       name\n";
+  for (const stazione& s : r.stazioni) {
+    const voce& v = s.v;
+    std::string fermata = s.cella_fermata ? std::to_string(*s.cella_fermata) : "-";
+    std::string ora = v.orario == 0 && v.opzione3 == 0 ? "-" : formato_ora(v.orario);
+    t += "  " + numero(s.riga, 3) + "  " + numero(v.posizione, 8) + "  " + colonna_km(s.lettura) +
+         "  " + numero(v.tipo, 5) + "  " + numero(v.inizio, 7) + ".." +
+         a_sinistra(std::to_string(v.fine), 7) + "  " + a_destra(fermata, 9) + "  " +
+         a_destra(ora, 8) + "  " + numero(v.opzione3, 4) + "  " +
+         a_sinistra(std::to_string(v.opzione1) + " " + std::to_string(v.opzione2) + " " +
+                        std::to_string(v.opzione4) + " " + std::to_string(v.opzione5),
+                    14) +
+         "  " +
+         a_sinistra(std::to_string(v.dato1) + " " + std::to_string(v.dato2) + " " +
+                        std::to_string(v.dato3) + " " + std::to_string(v.dato4) + " " +
+                        std::to_string(v.dato5),
+                    13) +
+         "  " + s.nome + "\n";
+  }
+
+  t += "\nFeature cells (" + std::to_string(r.elementi.size()) + ")\n";
+  t += "    cell  chainage         km  kind                    values\n";
+  for (const elemento& e : r.elementi) {
+    t += "  " + numero(e.cella, 6) + "  " + numero(e.progressiva, 8) + "  " + colonna_km(e.lettura) +
+         "  " + a_sinistra(e.genere, 22) + "  " + coppie(e.valori);
+    if (!e.testo.empty()) t += (e.valori.empty() ? "\"" : "  \"") + e.testo + "\"";
+    t += "\n";
+  }
+
+  t += "\nMountain zones (" + std::to_string(r.montagne.size()) + ")\n";
+  for (const zona_montagna& z : r.montagne) {
+    t += "  cells " + std::to_string(z.prima) + " to " + std::to_string(z.ultima) + " (" +
+         std::to_string(50 * int64_t{z.prima}) + " to " + std::to_string(50 * (int64_t{z.ultima} + 1)) +
+         " m), type " + std::to_string(z.tipo);
+    if (!z.segni.empty()) {
+      t += ", markers at cells";
+      for (int32_t c : z.segni) {
+        t += ' ';
+        t += std::to_string(c);
+      }
+    }
+    t += "\n";
+  }
+
+  testo_profilo(t, r, "Speed limit, km/h", r.velocita);
+  testo_profilo(t, r, "Gradient, per mille", r.pendenza);
+  testo_profilo(t, r, "Adhesion", r.aderenza);
+  return t;
+}
+
+nlohmann::ordered_json in_json(const resoconto& r) {
+  using json = nlohmann::ordered_json;
+  json zone = json::array();
+  for (const zona_km& z : r.zone)
+    zone.push_back({{"row", z.riga},
+                    {"start_m", z.inizio},
+                    {"stored_reference", z.salvato},
+                    {"direction", z.direzione},
+                    {"reading_at_chainage_0_m", z.riferimento},
+                    {"reading_at_start_m", json_lettura(lettura_km(r.zone, z.inizio))}});
+  json testata = {
+      {"route_length_m", r.lunghezza},
+      {"last_cell", r.ultima_cella},
+      {"kilometre_zones", zone},
+      {"backgrounds", r.sfondi},
+      {"cab_signalling", {{"system", r.sistema_codici}, {"from_m", r.codici_da}, {"to_m", r.codici_a}}},
+      {"coaches", r.vetture},
+      {"braked_mass_percent", r.massa_frenata},
+      {"sand", r.sabbia},
+      {"clock", formato_ora(3600 * int64_t{r.orologio[0]} + 60 * r.orologio[1] + r.orologio[2])},
+      {"header_stamps", {{"record_85", r.timbro_voci}, {"cell_1", r.timbro_celle}}},
+      {"identity_codes", {{"record_85", r.codice_st}, {"cell_1", r.codice_og}}}};
+
+  json stazioni = json::array();
+  for (const stazione& s : r.stazioni) {
+    const voce& v = s.v;
+    stazioni.push_back(
+        {{"row", s.riga},
+         {"name", s.nome},
+         {"chainage_m", v.posizione},
+         {"reading_m", json_lettura(s.lettura)},
+         {"class", v.tipo},
+         {"area_m", {v.inizio, v.fine}},
+         {"stop_cell", s.cella_fermata ? json(*s.cella_fermata) : json()},
+         {"time", v.orario == 0 && v.opzione3 == 0 ? json() : json(formato_ora(v.orario))},
+         {"stop_s", v.opzione3},
+         {"opzione", {{"1", v.opzione1}, {"2", v.opzione2}, {"4", v.opzione4}, {"5", v.opzione5}}},
+         {"dato", {v.dato1, v.dato2, v.dato3, v.dato4, v.dato5}}});
+  }
+
+  json elementi = json::array();
+  for (const elemento& e : r.elementi) {
+    json valori = json::object();
+    for (const auto& [nome, valore] : e.valori) valori[nome] = valore;
+    json j = {{"cell", e.cella},
+              {"chainage_m", e.progressiva},
+              {"reading_m", json_lettura(e.lettura)},
+              {"kind", e.genere},
+              {"values", valori}};
+    if (!e.testo.empty()) j["text"] = e.testo;
+    elementi.push_back(std::move(j));
+  }
+
+  json montagne = json::array();
+  for (const zona_montagna& z : r.montagne)
+    montagne.push_back({{"first_cell", z.prima},
+                        {"last_cell", z.ultima},
+                        {"from_m", 50 * int64_t{z.prima}},
+                        {"to_m", 50 * (int64_t{z.ultima} + 1)},
+                        {"type", z.tipo},
+                        {"marker_cells", z.segni}});
+
+  return {{"route", r.linea},
+          {"train", r.treno},
+          {"header", testata},
+          {"stations", stazioni},
+          {"features", elementi},
+          {"mountain_zones", montagne},
+          {"profiles",
+           {{"speed_kmh", json_profilo(r, r.velocita)},
+            {"gradient_per_mille", json_profilo(r, r.pendenza)},
+            {"adhesion", json_profilo(r, r.aderenza)}}}};
+}
+
+}  // namespace ispettore

@@ -1,0 +1,113 @@
+#pragma once
+// The listing of a packed scenario: its header, stations, feature cells,
+// mountain zones and profiles in the order of the line, with chainages and
+// kilometre readings, as plain text or as one JSON document.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "packer/modello.h"
+
+namespace ispettore {
+
+// One kilometre-reading zone as the packer stored it in rows 81 to 83.
+struct zona_km {
+  int riga = 0;
+  int32_t inizio = 0;       // chainage from which the zone applies
+  int32_t salvato = 0;      // the stored reference
+  int32_t direzione = 0;    // 1: the reading falls with chainage; any other: it grows
+  int64_t riferimento = 0;  // reading at chainage 0: salvato, less the 100 the packer adds when falling
+};
+
+// Kilometre reading, in metres, at chainage x: from the zone with the
+// greatest start not beyond x (the lower row on a tie); nothing when every
+// zone starts beyond x.
+std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x);
+
+// A reading in metres as kilometres with three decimals: "187.550", "-0.100".
+std::string formato_km(int64_t metri);
+
+// Seconds since midnight as "hh:mm:ss" (a minus sign before a negative time).
+std::string formato_ora(int64_t secondi);
+
+// A station row of the item table.
+struct stazione {
+  int riga = 0;
+  std::string nome;  // UTF-8
+  scenario::voce v;  // the record as stored
+  std::optional<int32_t> cella_fermata;  // the stop cell that names this row
+  std::optional<int64_t> lettura;        // kilometre reading at its chainage
+};
+
+// One feature cell, with its values decoded from the combined fields.
+struct elemento {
+  int32_t cella = 0;
+  // The chainage the author wrote in the source: the cell's start, less
+  // 50 m for the kinds placed one cell on (signals, slowdowns, indicator
+  // and direction boards).
+  int32_t progressiva = 0;
+  std::optional<int64_t> lettura;
+  uint8_t tipo = 0;
+  std::string genere;  // kind, in words
+  std::vector<std::pair<std::string, int32_t>> valori;
+  std::string testo;  // board text or station name, UTF-8
+};
+
+// A run of cells with the same non-zero mountain type.
+struct zona_montagna {
+  int32_t prima = 0;  // first cell
+  int32_t ultima = 0;  // last cell
+  int tipo = 0;
+  std::vector<int32_t> segni;  // cells of type 11 (zone markers) inside it
+};
+
+// A point of a profile: from this cell on, the value holds.
+struct punto {
+  int32_t cella = 0;
+  int32_t valore = 0;
+};
+
+// Everything the listing and the drawing show.
+struct resoconto {
+  std::string linea;  // route title from record 85, UTF-8
+  std::string treno;  // train designation from record 86, UTF-8
+  int32_t lunghezza = 0;  // route length, metres
+  int32_t ultima_cella = -1;
+  std::vector<zona_km> zone;
+  std::array<int32_t, 3> sfondi{};  // backgrounds one, two, three
+  int32_t codici_da = 0;
+  int32_t codici_a = 0;
+  int32_t sistema_codici = 0;  // 4, 9 or 0 (none)
+  int32_t vetture = 0;
+  int32_t massa_frenata = 0;  // percent
+  int32_t sabbia = 0;
+  std::array<int32_t, 3> orologio{};  // hours, minutes, seconds
+  int32_t timbro_voci = 0;
+  int32_t timbro_celle = 0;
+  int32_t codice_st = 0;
+  int32_t codice_og = 0;
+  std::vector<stazione> stazioni;
+  std::vector<elemento> elementi;
+  std::vector<zona_montagna> montagne;
+  std::vector<punto> velocita;  // km/h
+  std::vector<punto> pendenza;  // per mille
+  std::vector<punto> aderenza;
+};
+
+// Composes the listing from a decoded model. Requires m.voci decoded;
+// m.celle may be empty.
+resoconto componi(const scenario::modello& m);
+
+// The listing as plain text, UTF-8, one item per line.
+std::string in_testo(const resoconto& r);
+
+// The listing as a JSON object with the same content.
+nlohmann::ordered_json in_json(const resoconto& r);
+
+}  // namespace ispettore

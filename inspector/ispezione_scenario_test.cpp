@@ -1,0 +1,123 @@
+// End to end: the built crea_scenario writes the shipped scenario into a
+// folder of its own, then the built ispeziona_scenario checks, lists and
+// draws it.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "inspector/ispezione.h"
+#include "inspector/prova_xml.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace ispettore {
+namespace {
+
+#ifndef _WIN32
+namespace fs = std::filesystem;
+
+// Runs a shell command; returns its exit status, or -1 when it did not exit.
+int esegui(const std::string& comando) {
+  const int stato = std::system(comando.c_str());
+  return WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
+}
+
+std::string contenuto(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+std::string tra_apici(const fs::path& p) { return "'" + p.string() + "'"; }
+
+class IspezioneScenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    radice = fs::temp_directory_path() / ("ispezione_scenario_test_" + std::to_string(::getpid()));
+    cartella = radice / "scenario con spazio";
+    altrove = radice / "altrove";
+    fs::remove_all(radice);
+    fs::create_directories(cartella);
+    fs::create_directories(altrove);
+    fs::copy_file(PROGRAMMA_CREA_SCENARIO, cartella / "crea_scenario");
+    fs::copy_file(PROGRAMMA_ISPEZIONA_SCENARIO, cartella / "ispeziona_scenario");
+    ASSERT_EQ(esegui("cd " + tra_apici(altrove) + " && " + tra_apici(cartella / "crea_scenario") +
+                     " >/dev/null 2>&1"),
+              0);
+  }
+  void TearDown() override { fs::remove_all(radice); }
+
+  fs::path radice, cartella, altrove;
+};
+
+TEST_F(IspezioneScenario, TheBuiltScenarioPassesEveryCheckAndIsListedAndDrawn) {
+  if (!fs::exists(cartella / "Tarvena-Olmara-Caldone_Reg 40318.sim"))
+    GTEST_SKIP() << "crea_scenario wrote no packed files: the packer has not landed yet";
+
+  // Default folder and names: the program's own folder, the shipped scenario.
+  const fs::path testo = altrove / "elenco.txt";
+  EXPECT_EQ(esegui("cd " + tra_apici(altrove) + " && " + tra_apici(cartella / "ispeziona_scenario") +
+                   " >" + tra_apici(testo) + " 2>&1"),
+            ispezione_riuscita)
+      << contenuto(testo);
+  EXPECT_NE(contenuto(testo).find("Checks: every file matches its layout"), std::string::npos)
+      << contenuto(testo);
+
+  // JSON and the drawing, folder given.
+  const fs::path json = altrove / "elenco.json", svg = altrove / "linea.svg";
+  ASSERT_EQ(esegui(std::string(PROGRAMMA_ISPEZIONA_SCENARIO) + " --json --svg " + tra_apici(svg) +
+                   " " + tra_apici(cartella) + " >" + tra_apici(json)),
+            ispezione_riuscita);
+  const auto j = nlohmann::json::parse(contenuto(json));
+  EXPECT_TRUE(j["checks"]["passed"]);
+  EXPECT_TRUE(j["files"]["line"]["present"]);
+  EXPECT_EQ(j["route"], "Tarvena-Olmara-Caldone");
+  EXPECT_EQ(j["train"], "Reg 40318");
+  const auto& h = j["header"];
+  EXPECT_EQ(h["route_length_m"], 227550);
+  EXPECT_EQ(h["last_cell"], 4691);
+  EXPECT_EQ(h["identity_codes"]["record_85"], 29625);
+  EXPECT_EQ(h["identity_codes"]["cell_1"], 2184);
+  EXPECT_EQ(h["header_stamps"]["record_85"], 610);
+  EXPECT_EQ(h["header_stamps"]["cell_1"], 5121);
+  const auto& z = h["kilometre_zones"];
+  EXPECT_EQ(z[0]["start_m"], 131450);
+  EXPECT_EQ(z[0]["stored_reference"], 227650);
+  EXPECT_EQ(z[0]["reading_at_start_m"], 96100);
+  EXPECT_EQ(z[1]["reading_at_start_m"], 0);
+  EXPECT_EQ(z[2]["reading_at_start_m"], 187550);
+  EXPECT_EQ(h["cab_signalling"], (nlohmann::json{{"system", 9}, {"from_m", 0}, {"to_m", 222150}}));
+  EXPECT_EQ(h["coaches"], 8);
+  EXPECT_EQ(h["braked_mass_percent"], 120);
+  EXPECT_EQ(h["sand"], 200);
+  EXPECT_EQ(h["clock"], "13:55:20");
+  ASSERT_FALSE(j["stations"].empty());
+  const auto& origine = j["stations"][0];
+  EXPECT_EQ(origine["name"], "Tarvena");
+  EXPECT_EQ(origine["reading_m"], 187550);
+  EXPECT_EQ(origine["area_m"], (nlohmann::json{-400, 400}));
+  EXPECT_EQ(origine["stop_cell"], 7);
+  EXPECT_EQ(origine["time"], "13:55:20");
+
+  const prova::esito_xml x = prova::controlla_xml(contenuto(svg));
+  ASSERT_EQ(x.errore, "");
+  for (const auto& s : j["stations"]) {
+    const std::string nome = s["name"];
+    bool nominato = false;
+    for (const std::string& t : x.testi) nominato |= t.find(nome) != std::string::npos;
+    EXPECT_TRUE(nominato) << nome;
+  }
+}
+#endif
+
+}  // namespace
+}  // namespace ispettore

@@ -1,0 +1,235 @@
+#include "inspector/verifiche.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "inspector/lettore.h"
+#include "packer/pacchetti.h"
+#include "platform/windows1252.h"
+
+namespace ispettore {
+namespace {
+
+using scenario::variante;
+
+// Stamps the packer puts into the header slots.
+constexpr int32_t timbro_voci = 610;
+constexpr int32_t timbro_celle = 5121;
+
+// Gathers the faults of one file.
+class Registro {
+ public:
+  Registro(std::vector<difetto>& difetti, std::string file)
+      : difetti_(difetti), file_(std::move(file)) {}
+
+  // Records a fault at a byte offset.
+  void a(size_t offset, std::string dove, std::string motivo) {
+    difetti_.push_back({file_, offset, std::move(dove), std::move(motivo)});
+  }
+  // Records a fault of the file as a whole.
+  void intero(std::string motivo) { difetti_.push_back({file_, std::nullopt, "", std::move(motivo)}); }
+
+ private:
+  std::vector<difetto>& difetti_;
+  std::string file_;
+};
+
+// The text, Windows-1252 bytes, shown in quotes for a message.
+std::string tra_virgolette(const std::string& byte) {
+  std::string t = "\"";
+  t += piattaforma::da_windows1252(byte);
+  t += '"';
+  return t;
+}
+
+// Checks the item file and decodes it into s.m.voci.
+void verifica_voci(const pacchetti& p, scenario_letto& s) {
+  Registro r(s.difetti, p.nome_voci);
+  voci_lette letto;
+  try {
+    letto = leggi_voci(p.byte_voci);
+  } catch (const ErroreFormato& e) {
+    r.a(e.offset(), e.dove(), e.motivo());
+    return;
+  }
+  s.m.voci = letto.voci;
+  s.con_voci = true;
+  if (letto.byte_usati < p.byte_voci.size())
+    r.a(letto.byte_usati, "after record 86",
+        std::to_string(p.byte_voci.size() - letto.byte_usati) +
+            " bytes follow the 87th record; the file should end there");
+
+  const scenario::voce& testata = s.m.voci[scenario::riga_linea];
+  const size_t inizio85 = letto.inizio[scenario::riga_linea];
+  const size_t n85 = testata.nome.size();
+  if (testata.dato1 != timbro_voci)
+    r.a(inizio85 + campo_voce::dato1(n85), "record 85, dato1",
+        "header stamp is " + std::to_string(testata.dato1) + ", expected " +
+            std::to_string(timbro_voci));
+  const int32_t st = scenario::codice_gara_st(s.m);
+  if (testata.orario != st)
+    r.a(inizio85 + campo_voce::orario(n85), "record 85, orario",
+        "identity code is " + std::to_string(testata.orario) + ", expected " +
+            std::to_string(st) + " from train " +
+            tra_virgolette(s.m.voci[scenario::riga_codici].nome) + " and route " +
+            tra_virgolette(testata.nome));
+
+  // The names in records 85 and 86 are the ones the files are named by.
+  struct nome_atteso { int riga; const std::string* nome; const char* cosa; };
+  for (auto [riga, nome, cosa] : {nome_atteso{scenario::riga_linea, &p.linea, "route title"},
+                                  nome_atteso{scenario::riga_codici, &p.treno, "train designation"}}) {
+    const std::string& trovato = s.m.voci[static_cast<size_t>(riga)].nome;
+    if (piattaforma::in_windows1252(*nome) != trovato)
+      r.a(letto.inizio[static_cast<size_t>(riga)] + campo_voce::nome,
+          "record " + std::to_string(riga) + ", nome",
+          std::string(cosa) + " is " + tra_virgolette(trovato) + ", but the files are named for \"" +
+              *nome + "\"");
+  }
+
+  const int32_t lunghezza = s.m.voci[scenario::riga_treno].fine;
+  if (lunghezza < 0 || lunghezza > scenario::lunghezza_massima)
+    r.a(letto.inizio[scenario::riga_treno] + 5, "record 84, fine",
+        "route length " + std::to_string(lunghezza) + " m is outside 0 to " +
+            std::to_string(scenario::lunghezza_massima) +
+            "; the sizes of the other files are not checked");
+}
+
+// Checks the track file and decodes it into s.m.celle. Requires s.con_voci
+// for the size check.
+void verifica_celle(const pacchetti& p, scenario_letto& s, std::optional<int32_t> lunghezza) {
+  Registro r(s.difetti, p.nome_celle);
+  celle_lette letto = leggi_celle(p.byte_celle);
+  s.m.celle = std::move(letto.celle);
+  s.con_celle = true;
+  if (lunghezza) {
+    const int32_t u = scenario::ultima_cella(*lunghezza);
+    const size_t attesi = byte_cella * static_cast<size_t>(u + 1);
+    if (p.byte_celle.size() != attesi) {
+      std::string motivo = "the file is " + std::to_string(p.byte_celle.size()) +
+                           " bytes, expected " + std::to_string(attesi) + " = 15 x " +
+                           std::to_string(u + 1) + " cells for a route of " +
+                           std::to_string(*lunghezza) + " m";
+      if (p.byte_celle.size() < attesi)
+        r.a(p.byte_celle.size(), "end of file", "truncated: " + motivo);
+      else
+        r.a(attesi, "after cell " + std::to_string(u), "too long: " + motivo);
+    }
+  } else if (letto.byte_avanzati != 0) {
+    r.a(p.byte_celle.size() - letto.byte_avanzati, "end of file",
+        "truncated: the last cell has only " + std::to_string(letto.byte_avanzati) +
+            " of its 15 bytes");
+  }
+  if (s.m.celle.size() < 2) {
+    r.a(p.byte_celle.size(), "cell 1", "the file ends before the header cell 1");
+    return;
+  }
+  const scenario::cella& testata = s.m.celle[1];
+  if (testata.valore1 != timbro_celle)
+    r.a(byte_cella + 1, "cell 1, valore1",
+        "header stamp is " + std::to_string(testata.valore1) + ", expected " +
+            std::to_string(timbro_celle));
+  if (s.con_voci) {
+    const int32_t og = scenario::codice_gara_og(s.m);
+    if (testata.valore2 != og)
+      r.a(byte_cella + 3, "cell 1, valore2",
+          "identity code is " + std::to_string(testata.valore2) + ", expected " +
+              std::to_string(og) + " from train " +
+              tra_virgolette(s.m.voci[scenario::riga_codici].nome) + " and route " +
+              tra_virgolette(s.m.voci[scenario::riga_linea].nome));
+  }
+}
+
+// The type code that row `riga` of a plan column of rows 0 to `ultima` holds.
+uint16_t tipo_atteso(int64_t riga, int64_t ultima) {
+  if (riga <= 1) return variante::intero;
+  if (riga <= ultima - 2) return variante::doppio;
+  return variante::vuota;
+}
+
+// Checks the packed line file and decodes it into s.m.planimetria.
+void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t> lunghezza) {
+  if (!p.byte_linea) {
+    s.note.push_back("no packed line file " + p.nome_linea +
+                     ": the scenario was packed without its plan geometry, so there is no plan view");
+    return;
+  }
+  Registro r(s.difetti, p.nome_linea);
+  const std::string& byte = *p.byte_linea;
+  if (!lunghezza) {
+    s.note.push_back(p.nome_linea + " not checked: the route length is unknown");
+    return;
+  }
+  const int64_t ultima = static_cast<int64_t>(*lunghezza) + scenario::estensione;  // R
+  const size_t attesi = static_cast<size_t>(20 * ultima - 36);
+  if (byte.size() != attesi)
+    r.a(std::min(byte.size(), attesi), byte.size() < attesi ? "end of file" : "after row R of column y",
+        std::string(byte.size() < attesi ? "truncated" : "too long") + ": the file is " +
+            std::to_string(byte.size()) + " bytes, expected 20 x " + std::to_string(ultima) +
+            " - 36 = " + std::to_string(attesi) + " for a route of " +
+            std::to_string(*lunghezza) + " m");
+
+  std::vector<variante> voci;
+  try {
+    voci = leggi_piano(byte);
+  } catch (const ErroreFormato& e) {
+    r.a(e.offset(), e.dove(), e.motivo());
+    return;
+  }
+  const size_t per_colonna = static_cast<size_t>(ultima + 1);
+  size_t offset = 0;
+  size_t sbagliati = 0;
+  for (size_t i = 0; i < voci.size() && i < 2 * per_colonna; ++i) {
+    const size_t colonna = i / per_colonna;
+    const int64_t riga = static_cast<int64_t>(i % per_colonna);
+    const uint16_t atteso = tipo_atteso(riga, ultima);
+    if (voci[i].tipo != atteso && ++sbagliati <= difetti_per_genere)
+      r.a(offset, std::string("column ") + (colonna == 0 ? "x" : "y") + ", row " + std::to_string(riga),
+          "type code " + std::to_string(voci[i].tipo) + ", expected " + std::to_string(atteso) +
+              (atteso == variante::intero   ? " (rows 0 and 1 are 16-bit integers)"
+               : atteso == variante::doppio ? " (rows 2 to R - 2 are doubles)"
+                                            : " (rows R - 1 and R are empty)"));
+    offset += byte_variante(voci[i].tipo);
+  }
+  if (sbagliati > difetti_per_genere)
+    r.intero("and " + std::to_string(sbagliati - difetti_per_genere) +
+             " more entries with a wrong type code");
+  if (voci.size() != 2 * per_colonna) {
+    r.intero("the file holds " + std::to_string(voci.size()) + " entries, expected 2 x " +
+             std::to_string(per_colonna) + " (metres 0 to " + std::to_string(ultima) +
+             " for x, then for y); the plan is not drawn");
+    return;
+  }
+  for (size_t c = 0; c < 2; ++c)
+    s.m.planimetria[c].assign(voci.begin() + static_cast<std::ptrdiff_t>(c * per_colonna),
+                              voci.begin() + static_cast<std::ptrdiff_t>((c + 1) * per_colonna));
+  s.m.con_planimetria = 1;
+  s.m.lunghezza_estesa = static_cast<int32_t>(ultima);
+  s.con_piano = true;
+}
+
+}  // namespace
+
+std::string descrivi(const difetto& d) {
+  std::string testo = d.file + ": ";
+  if (d.offset) testo += "byte " + std::to_string(*d.offset) + " ";
+  if (!d.dove.empty()) testo += "(" + d.dove + ")";
+  if (d.offset || !d.dove.empty()) testo += ": ";
+  return testo + d.motivo;
+}
+
+scenario_letto verifica(const pacchetti& p) {
+  scenario_letto s;
+  s.m.linea = p.linea;
+  s.m.treno = p.treno;
+  verifica_voci(p, s);
+  std::optional<int32_t> lunghezza;
+  if (s.con_voci) {
+    const int32_t l = s.m.voci[scenario::riga_treno].fine;
+    if (l >= 0 && l <= scenario::lunghezza_massima) lunghezza = l;
+  }
+  verifica_celle(p, s, lunghezza);
+  verifica_linea(p, s, lunghezza);
+  return s;
+}
+
+}  // namespace ispettore

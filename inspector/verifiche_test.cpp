@@ -1,0 +1,153 @@
+#include "inspector/verifiche.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "inspector/lettore.h"
+#include "inspector/prova_scenario.h"
+#include "packer/pacchetti.h"
+
+namespace ispettore {
+namespace {
+
+using scenario::variante;
+
+// Overwrites the little-endian bytes of v at `offset`.
+void scrivi(std::string& byte, size_t offset, uint32_t v, size_t n) {
+  for (size_t i = 0; i < n; ++i) byte[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+TEST(Verifica, SoundFilesPassAndDecodeWhole) {
+  const scenario::modello m = prova::modello_piccolo();
+  const scenario_letto s = verifica(prova::pacchetti_di(m));
+  for (const difetto& d : s.difetti) ADD_FAILURE() << descrivi(d);
+  EXPECT_TRUE(s.note.empty());
+  EXPECT_TRUE(s.con_voci && s.con_celle && s.con_piano);
+  EXPECT_EQ(s.m.celle.size(), m.celle.size());
+  EXPECT_EQ(s.m.planimetria[1].size(), m.planimetria[1].size());
+  EXPECT_EQ(s.m.voci[2].nome, m.voci[2].nome);
+}
+
+TEST(Verifica, AMissingLineFileIsANoteNotAFault) {
+  pacchetti p = prova::pacchetti_di(prova::modello_piccolo());
+  p.byte_linea.reset();
+  const scenario_letto s = verifica(p);
+  EXPECT_TRUE(s.difetti.empty());
+  EXPECT_FALSE(s.con_piano);
+  ASSERT_EQ(s.note.size(), 1u);
+  EXPECT_NE(s.note[0].find("no packed line file Linea Prova_linea.dat"), std::string::npos);
+}
+
+// One kind of damage and the fault it must bring: in which file, at which
+// byte offset (none for a fault of the whole file), and words of the reason.
+struct danno {
+  const char* nome;
+  std::function<void(pacchetti&, const voci_lette&)> danneggia;
+  int file;  // 0 line, 1 items, 2 track
+  std::optional<size_t> offset;
+  const char* parole;
+};
+
+TEST(Verifica, EachKindOfDamageIsCaughtWithFileOffsetAndReason) {
+  const scenario::modello m = prova::modello_piccolo();
+  const pacchetti sani = prova::pacchetti_di(m);
+  const voci_lette v = leggi_voci(sani.byte_voci);
+  const size_t n85 = m.voci[85].nome.size();
+  const size_t celle = sani.byte_celle.size();
+  const size_t colonna = sani.byte_linea->size() / 2;  // 10 R - 18 bytes each
+  const danno danni[] = {
+      {"track file one cell short", [](pacchetti& p, auto&) { p.byte_celle.resize(p.byte_celle.size() - 15); },
+       2, celle - 15, "truncated: the file is 2400 bytes, expected 2415 = 15 x 161 cells"},
+      {"track file cut inside a cell", [](pacchetti& p, auto&) { p.byte_celle.pop_back(); },
+       2, celle - 1, "truncated"},
+      {"track file a cell too long", [](pacchetti& p, auto&) { p.byte_celle.append(15, '\0'); },
+       2, celle, "too long"},
+      {"item file cut inside record 86",
+       [](pacchetti& p, auto&) { p.byte_voci.resize(p.byte_voci.size() - 3); }, 1, v.inizio[86],
+       "the file ends inside the record"},
+      {"bytes after the 87th record", [](pacchetti& p, auto&) { p.byte_voci += "xy"; }, 1,
+       sani.byte_voci.size(), "2 bytes follow the 87th record"},
+      {"stamp 610 wrong",
+       [n85](pacchetti& p, const voci_lette& l) { scrivi(p.byte_voci, l.inizio[85] + 16 + n85, 611, 2); },
+       1, v.inizio[85] + 16 + n85, "header stamp is 611, expected 610"},
+      {"stamp 5121 wrong", [](pacchetti& p, auto&) { scrivi(p.byte_celle, 16, 0, 2); }, 2, 16,
+       "header stamp is 0, expected 5121"},
+      {"identity code of the item file wrong",
+       [n85](pacchetti& p, const voci_lette& l) { scrivi(p.byte_voci, l.inizio[85] + 30 + n85, 1, 4); },
+       1, v.inizio[85] + 30 + n85, "identity code is 1, expected"},
+      {"identity code of the track file wrong", [](pacchetti& p, auto&) { scrivi(p.byte_celle, 18, 7, 2); },
+       2, 18, "identity code is 7, expected"},
+      {"a plan type code no reader knows",
+       [](pacchetti& p, auto&) { scrivi(*p.byte_linea, 8, 9, 2); }, 0, 8, "type code 9 is none of"},
+      {"line file cut short", [](pacchetti& p, auto&) { p.byte_linea->resize(p.byte_linea->size() - 2); },
+       0, colonna * 2 - 2, "truncated: the file is"},
+      {"files named for another train", [](pacchetti& p, auto&) { p.treno = "R 8"; }, 1,
+       v.inizio[86] + 14, "train designation is \"R 7\", but the files are named for \"R 8\""},
+  };
+  for (const danno& d : danni) {
+    SCOPED_TRACE(d.nome);
+    pacchetti p = sani;
+    d.danneggia(p, v);
+    const scenario_letto s = verifica(p);
+    const std::string& file = d.file == 0 ? p.nome_linea : d.file == 1 ? p.nome_voci : p.nome_celle;
+    bool trovato = false;
+    for (const difetto& f : s.difetti)
+      trovato |= f.file == file && f.offset == d.offset &&
+                 f.motivo.find(d.parole) != std::string::npos;
+    EXPECT_TRUE(trovato) << "faults found:\n" << [&] {
+      std::string t;
+      for (const difetto& f : s.difetti) t += descrivi(f) + "\n";
+      return t;
+    }();
+  }
+}
+
+// Plans whose entries carry the wrong type: the fault names the column,
+// the row and the byte where its type code stands.
+TEST(Verifica, WrongVariantTypeCodesAreFoundRowByRow) {
+  struct caso { size_t colonna; size_t riga; variante valore; size_t offset; const char* parole; };
+  scenario::modello m = prova::modello_piccolo();
+  const size_t r = static_cast<size_t>(m.lunghezza_estesa);  // R
+  for (const caso& k : {caso{0, 1, {variante::doppio, 0}, 4, "column x, row 1"},
+                        caso{1, 2, {variante::intero, 2}, 10 * r - 18 + 8, "column y, row 2"},
+                        caso{1, r - 1, {variante::doppio, 0}, 20 * r - 36 - 4, "column y, row 7999"},
+                        caso{0, 500, {variante::vuota, 0}, 8 + 10 * 498, "column x, row 500"}}) {
+    scenario::modello danneggiato = m;
+    danneggiato.planimetria[k.colonna][k.riga] = k.valore;
+    const scenario_letto s = verifica(prova::pacchetti_di(danneggiato));
+    bool trovato = false;
+    for (const difetto& f : s.difetti)
+      trovato |= f.offset == k.offset && f.dove == k.parole &&
+                 f.motivo.find("type code") != std::string::npos;
+    EXPECT_TRUE(trovato) << k.parole << ": " << (s.difetti.empty() ? "no fault" : descrivi(s.difetti[0]));
+  }
+}
+
+TEST(Verifica, ManyWrongTypeCodesAreCountedAfterTheFirstTen) {
+  scenario::modello m = prova::modello_piccolo();
+  for (size_t i = 100; i < 150; ++i) m.planimetria[0][i].tipo = variante::vuota;
+  const scenario_letto s = verifica(prova::pacchetti_di(m));
+  size_t elencati = 0;
+  bool conteggio = false;
+  for (const difetto& f : s.difetti) {
+    elencati += f.offset.has_value() && f.motivo.find("type code") != std::string::npos;
+    conteggio |= f.motivo == "and 40 more entries with a wrong type code";
+  }
+  EXPECT_EQ(elencati, difetti_per_genere);
+  EXPECT_TRUE(conteggio);
+}
+
+TEST(Verifica, ARouteLengthOutOfRangeIsAFaultAndSkipsTheSizeChecks) {
+  scenario::modello m = prova::modello_piccolo();
+  m.voci[84].fine = 2000000;
+  const scenario_letto s = verifica(prova::pacchetti_di(m));
+  ASSERT_FALSE(s.difetti.empty());
+  EXPECT_NE(s.difetti[0].motivo.find("route length 2000000 m is outside"), std::string::npos);
+  EXPECT_EQ(s.difetti[0].dove, "record 84, fine");
+  for (const difetto& f : s.difetti) EXPECT_EQ(f.motivo.find("expected 15 x"), std::string::npos);
+  EXPECT_FALSE(s.con_piano);
+}
+
+}  // namespace
+}  // namespace ispettore
