@@ -13,6 +13,8 @@
 #include <tuple>
 #include <vector>
 
+#include "packer/codifica.h"
+
 #ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +23,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using scenario::leggi_doppio;
+using scenario::leggi_fisso16;
+using scenario::leggi_fisso32;
 
 #ifndef _WIN32
 
@@ -29,20 +34,8 @@ std::string contenuto(const fs::path& p) {
   return {std::istreambuf_iterator<char>(f), {}};
 }
 
-uint64_t leggi(const std::string& b, size_t da, size_t n) {
-  uint64_t v = 0;
-  for (size_t i = 0; i < n; ++i) v |= uint64_t{static_cast<unsigned char>(b.at(da + i))} << (8 * i);
-  return v;
-}
-int16_t leggi16(const std::string& b, size_t da) { return static_cast<int16_t>(leggi(b, da, 2)); }
-int32_t leggi32(const std::string& b, size_t da) { return static_cast<int32_t>(leggi(b, da, 4)); }
-double leggi_doppio(const std::string& b, size_t da) {
-  const uint64_t v = leggi(b, da, 8);
-  double d;
-  static_assert(sizeof d == sizeof v);
-  std::memcpy(&d, &v, sizeof d);
-  return d;
-}
+int16_t leggi16(std::string_view b, size_t da) { return static_cast<int16_t>(leggi_fisso16(b, da)); }
+int32_t leggi32(std::string_view b, size_t da) { return static_cast<int32_t>(leggi_fisso32(b, da)); }
 
 // One record of the packed item file, decoded.
 struct voce_letta {

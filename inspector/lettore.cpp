@@ -1,6 +1,7 @@
 #include "inspector/lettore.h"
 
-#include <bit>
+#include "packer/codifica.h"
+
 #include <utility>
 
 namespace ispettore {
@@ -15,20 +16,12 @@ class Cursore {
   size_t posizione() const { return pos_; }
   size_t restanti() const { return byte_.size() - pos_; }
 
-  // The next n bytes as an unsigned little-endian number. Requires n <= 8
-  // and n bytes left.
-  uint64_t numero(size_t n) {
-    uint64_t v = 0;
-    for (size_t i = 0; i < n; ++i)
-      v |= static_cast<uint64_t>(static_cast<unsigned char>(byte_[pos_ + i])) << (8 * i);
-    pos_ += n;
-    return v;
-  }
-  uint8_t u8() { return static_cast<uint8_t>(numero(1)); }
-  int16_t s16() { return static_cast<int16_t>(static_cast<uint16_t>(numero(2))); }
-  uint16_t u16() { return static_cast<uint16_t>(numero(2)); }
-  int32_t s32() { return static_cast<int32_t>(static_cast<uint32_t>(numero(4))); }
-  double doppio() { return std::bit_cast<double>(numero(8)); }
+  // The next field, little-endian. Requires its bytes left.
+  uint8_t u8() { return static_cast<uint8_t>(byte_[pos_++]); }
+  uint16_t u16() { return avanza(2, scenario::leggi_fisso16(byte_, pos_)); }
+  int16_t s16() { return static_cast<int16_t>(u16()); }
+  int32_t s32() { return static_cast<int32_t>(avanza(4, scenario::leggi_fisso32(byte_, pos_))); }
+  double doppio() { return avanza(8, scenario::leggi_doppio(byte_, pos_)); }
 
   // The next n bytes as text. Requires n bytes left.
   std::string testo(size_t n) {
@@ -38,6 +31,13 @@ class Cursore {
   }
 
  private:
+  // Moves past a field of n bytes and returns its value.
+  template <typename T>
+  T avanza(size_t n, T valore) {
+    pos_ += n;
+    return valore;
+  }
+
   std::string_view byte_;
   size_t pos_;
 };

@@ -1,6 +1,5 @@
 #include "packer/pacchetti.h"
 
-#include <bit>
 #include <stdexcept>
 
 namespace scenario {
@@ -15,13 +14,6 @@ constexpr size_t lunghezza_gara = 25;
 constexpr size_t byte_voce = 34;
 // Bytes of one packed cell.
 constexpr size_t byte_cella = 15;
-
-// Appends the low `n` bytes of v, lowest first.
-void metti_byte(std::string& uscita, uint64_t v, size_t n) {
-  char byte[8];
-  for (size_t i = 0; i < n; ++i) byte[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  uscita.append(byte, n);
-}
 
 // Bytes that entry v of planimetria takes in the packed line file.
 size_t byte_variante(const variante& v) {
@@ -45,19 +37,6 @@ void metti_variante(std::string& uscita, const variante& v) {
 }
 
 }  // namespace
-
-void metti_fisso8(std::string& uscita, uint8_t v) { uscita.push_back(static_cast<char>(v)); }
-void metti_fisso16(std::string& uscita, uint16_t v) { metti_byte(uscita, v, 2); }
-void metti_fisso32(std::string& uscita, uint32_t v) { metti_byte(uscita, v, 4); }
-void metti_doppio(std::string& uscita, double v) {
-  metti_byte(uscita, std::bit_cast<uint64_t>(v), 8);
-}
-
-void metti_testo(std::string& uscita, std::string_view testo) {
-  if (testo.size() > 0xFFFF) throw std::length_error("text field longer than 65535 bytes");
-  metti_fisso16(uscita, static_cast<uint16_t>(testo.size()));
-  uscita.append(testo);
-}
 
 unsigned char minuscola_1252(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))

@@ -6,20 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "packer/codifica.h"
 #include "packer/modello.h"
 
 namespace scenario {
-
-// Appends v as 1, 2, 4 or 8 bytes, little-endian (two's complement for
-// signed values, IEEE 754 for the double).
-void metti_fisso8(std::string& uscita, uint8_t v);
-void metti_fisso16(std::string& uscita, uint16_t v);
-void metti_fisso32(std::string& uscita, uint32_t v);
-void metti_doppio(std::string& uscita, double v);
-
-// Appends a text field: its length as 16 bits, then its bytes. Requires a
-// text of at most 65535 bytes (throws std::length_error otherwise).
-void metti_testo(std::string& uscita, std::string_view testo);
 
 // Windows-1252 lower case of one byte: A-Z, the accented capitals
 // 0xC0-0xDE (not 0xD7, the multiplication sign) and the four capitals

@@ -1,3 +1,4 @@
+#include "packer/codifica.h"
 #include "packer/pacchetti.h"
 
 #include <gtest/gtest.h>
@@ -10,15 +11,9 @@
 namespace scenario {
 namespace {
 
-// Little-endian readers over a packed buffer.
-uint64_t leggi(const std::string& b, size_t da, size_t n) {
-  uint64_t v = 0;
-  for (size_t i = 0; i < n; ++i) v |= uint64_t{static_cast<unsigned char>(b.at(da + i))} << (8 * i);
-  return v;
-}
-int16_t leggi16(const std::string& b, size_t da) { return static_cast<int16_t>(leggi(b, da, 2)); }
-int32_t leggi32(const std::string& b, size_t da) { return static_cast<int32_t>(leggi(b, da, 4)); }
-double leggi_doppio(const std::string& b, size_t da) { return std::bit_cast<double>(leggi(b, da, 8)); }
+// Signed fields of a packed buffer.
+int16_t leggi16(std::string_view b, size_t da) { return static_cast<int16_t>(leggi_fisso16(b, da)); }
+int32_t leggi32(std::string_view b, size_t da) { return static_cast<int32_t>(leggi_fisso32(b, da)); }
 
 modello con_nomi(const std::string& treno, const std::string& linea) {
   modello m;
