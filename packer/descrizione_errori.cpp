@@ -7,7 +7,7 @@ namespace scenario {
 std::string descrizione_errore(int32_t codice) {
   switch (codice) {
     case errore::nessuno: return "no error";
-    case errore::lunghezza: return "line source: route length above 1000000 m";
+    case errore::lunghezza: return "line source: route length above 1000000 m or below 0";
     case errore::progressiva: return "line source: a chainage reference is not a multiple of 50 m";
     case errore::inizio_codici: return "line source: first cab-signalling chainage not a multiple of 50 m";
     case errore::fine_codici: return "line source: last cab-signalling chainage not a multiple of 50 m";
@@ -23,7 +23,9 @@ std::string descrizione_errore(int32_t codice) {
       return "cab codes: no free cell for an approach code before a slowdown";
     case errore::codice_periodico:
       return "cab codes: no free cell for a code inside a slowdown or before the signal after it";
-    case errore::fuori_celle: return "a feature lies too close to or beyond the end of the line";
+    case errore::fuori_celle:
+      return "a record reaches outside the line (too close to or beyond its end, before its "
+             "start), or there are more mountain zones or direction boards than the tables hold";
     case errore::segnale_occupato: return "train source: signal on a cell already taken";
     case errore::avviso_occupato: return "train source: slowdown warning board on a cell already taken";
     case errore::inizio_occupato: return "train source: slowdown start on a cell already taken";
