@@ -43,6 +43,54 @@ TEST(CostruisciScenario, WritesSourcesDocumentsThenPackedFilesInThatOrder) {
     EXPECT_EQ(ordine[i], piattaforma::unisci_percorso("c", attesi[i])) << i;
 }
 
+// A fault in the scenario data is reported, not only recorded: the packed
+// files are still written, then the code, its meaning and its chainage go
+// to standard error and the status is 2.
+TEST(CostruisciScenario, ADataErrorIsReportedWithItsChainageAndStatusTwo) {
+  piattaforma::DiscoMemoria disco;
+  const std::string treno =
+      piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_Reg 40318-.txt");
+  disco.guasto = [&](std::string_view operazione, const std::string& p) {
+    // Once the sources are written, a second signal lands on the first one's cell.
+    if (operazione == "replace" && p.find("_note.txt") != std::string::npos) {
+      std::string& testo = disco.file.at(treno);
+      const std::string segnale = "segnale,    2500,   2, 4, 0,  0, 0,    2,  1,0,0, 0\r\n";
+      testo.insert(testo.find(segnale), segnale);
+    }
+    return std::string();
+  };
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_errore_dati);
+  const std::string errore = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(errore.find("error 16"), std::string::npos) << errore;
+  EXPECT_NE(errore.find("signal on a cell already taken"), std::string::npos) << errore;
+  EXPECT_NE(errore.find("chainage 2500 m"), std::string::npos) << errore;
+  EXPECT_EQ(disco.file.count(
+                piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_Reg 40318.dat")),
+            1u);
+}
+
+// A header slot already taken ends the run with " Errore n. 1250" and
+// nothing packed.
+TEST(CostruisciScenario, AHeaderSlotTakenEndsTheRunWithNothingPacked) {
+  piattaforma::DiscoMemoria disco;
+  const std::string treno =
+      piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_Reg 40318-.txt");
+  disco.guasto = [&](std::string_view operazione, const std::string& p) {
+    // A cab-code point at 50 m lands in cell 1, the header cell.
+    if (operazione == "replace" && p.find("_note.txt") != std::string::npos) {
+      std::string& testo = disco.file.at(treno);
+      testo.insert(testo.find("[fine]"), "abbattimento,      50,   270\r\n");
+    }
+    return std::string();
+  };
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_errore_testata);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr().rfind(" Errore n. 1250", 0), 0u);
+  for (const auto& [nome, contenuto] : disco.file)
+    EXPECT_EQ(nome.find(".dat"), std::string::npos) << nome;
+}
+
 // Checks that one run left the documents beside the program and nothing in
 // the working directory.
 void verifica_cartelle(const fs::path& cartella, const fs::path& altrove) {
