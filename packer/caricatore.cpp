@@ -265,9 +265,11 @@ class Caricatore {
       if (contiene_ci(r, "percorso") && contiene_ci(r, "lunghezza")) {
         const int32_t lunghezza = n32();
         m_.voci[riga_treno].fine = lunghezza;
-        // A negative length would leave too few cells (and a plan table
-        // without rows 0 and 1): refused like a length above the limit.
-        if (lunghezza > lunghezza_massima || lunghezza < 0) rifiuta(errore::lunghezza);
+        // A length so far below 0 that no cell would exist, or (with the
+        // plan) no rows 0 and 1, is refused like a length above the limit.
+        if (lunghezza > lunghezza_massima || ultima_cella(lunghezza) < 0 ||
+            (m_.con_planimetria != 0 && int64_t{lunghezza} + estensione < 1))
+          rifiuta(errore::lunghezza);
         lunghezza_letta_ = true;
         m_.lunghezza_estesa = lunghezza + estensione;
         m_.celle.assign(static_cast<size_t>(ultima_cella(lunghezza)) + 1, cella{});

@@ -233,6 +233,27 @@ TEST_F(Caricamento, RouteLengthLimits) {
   sorgenti(linea("", 25), treno_minimo);
   memorizza_dati(mezzo, disco, "cartella");
   EXPECT_EQ(mezzo.celle.size(), 141u);  // 140.5 rounds to 140
+
+  // Only a length above the limit is an error in itself; a negative one is
+  // refused only when it would leave no cells, or no plan rows 0 and 1.
+  struct {
+    int32_t lunghezza, con_planimetria, codice;
+    size_t celle, righe_piano;
+  } negative[] = {{-50, 1, 0, 140, 6951}, {-6999, 1, 0, 1, 2}, {-7000, 1, 1, 0, 0},
+                  {-7000, 0, 0, 1, 0},    {-7025, 0, 0, 1, 0}, {-7026, 0, 1, 0, 0}};
+  for (const auto& c : negative) {
+    SCOPED_TRACE(c.lunghezza);
+    modello n;
+    n.linea = m.linea;
+    n.treno = m.treno;
+    n.con_planimetria = c.con_planimetria;
+    sorgenti(linea("", c.lunghezza), treno_minimo);
+    memorizza_dati(n, disco, "cartella");
+    EXPECT_EQ(n.codice_errore, c.codice);
+    EXPECT_EQ(n.voci[84].fine, c.lunghezza);
+    EXPECT_EQ(n.celle.size(), c.celle);
+    EXPECT_EQ(n.planimetria[0].size(), c.righe_piano);
+  }
 }
 
 TEST_F(Caricamento, MissingLineSource) {
@@ -261,7 +282,7 @@ TEST_F(Caricamento, RejectionsAndFailures) {
   const std::vector<Caso> casi = {
       // Line source: the line source is deleted, the train source stays.
       {"length above the limit", linea("", 1000001), treno_minimo, 1, -1, false, true},
-      {"negative length", linea("", -50), treno_minimo, 1, -1, false, true},
+      {"length leaving no plan rows 0 and 1", linea("", -7000), treno_minimo, 1, -1, false, true},
       {"no [generale]", crlf("[curve]\npendenza, 0, 0\n[fine]\n"), treno_minimo, 102, -1, false, true},
       {"[generale] as the last field", crlf("[curve]\n[generale]\n"), treno_minimo, 102, -1, false,
        true},

@@ -105,7 +105,7 @@ void memo_montagna(modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo) {
   if (n > 1 && static_cast<int64_t>(m.inizio_montagna[n]) - m.fine_montagna[n - 1] <= 150) tipo = 3;
 
   const int64_t primo = cella_di(inizio, 0);
-  const int64_t ultimo = static_cast<int64_t>(cella_di(fine, 0)) - 1;
+  const int64_t ultimo = cella_di(fine, -1);  // fine / 50 - 1, rounded as a whole
   // Cells of the zone that lie outside celle are skipped; the counter still
   // counts them, so the markers inside keep their places.
   const int64_t da = std::max<int64_t>(primo, 0);

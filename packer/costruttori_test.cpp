@@ -257,6 +257,22 @@ TEST(MemoMontagna, ZoneOfTypeAboveTenGetsMarkersOnEveryFourthFreeCell) {
   for (const auto& z : n.celle) EXPECT_EQ(z.tipo, 0);
 }
 
+TEST(MemoMontagna, LastCellIsEndOverFiftyLessOneRoundedAsAWhole) {
+  // fine / 50 - 1 is rounded once: 1125 gives 21.5, hence 22 (not 22.5
+  // rounded to 22, less 1); 1075 gives 20.5, hence 20.
+  struct {
+    int32_t fine, ultima;
+  } casi[] = {{1100, 21}, {1125, 22}, {1075, 20}, {1175, 22}};
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.fine);
+    auto m = con_celle();
+    int32_t inizio = 1000, fine = c.fine, tipo = 2;
+    memo_montagna(m, inizio, fine, tipo);
+    for (size_t z = 19; z <= 25; ++z)
+      EXPECT_EQ(m.celle[z].montagna, z >= 20 && z <= static_cast<size_t>(c.ultima) ? 2 : 0) << z;
+  }
+}
+
 TEST(MemoMontagna, ZoneCloseToThePreviousOneGetsType3) {
   struct {
     int32_t inizio, atteso;

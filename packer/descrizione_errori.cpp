@@ -7,7 +7,8 @@ namespace scenario {
 std::string descrizione_errore(int32_t codice) {
   switch (codice) {
     case errore::nessuno: return "no error";
-    case errore::lunghezza: return "line source: route length above 1000000 m or below 0";
+    case errore::lunghezza:
+      return "line source: route length above 1000000 m, or so far below 0 that no track is left";
     case errore::progressiva: return "line source: a chainage reference is not a multiple of 50 m";
     case errore::inizio_codici: return "line source: first cab-signalling chainage not a multiple of 50 m";
     case errore::fine_codici: return "line source: last cab-signalling chainage not a multiple of 50 m";

@@ -22,7 +22,9 @@ ErroreFatale::ErroreFatale(int32_t numero)
     : std::runtime_error(" Errore n. " + std::to_string(numero)), numero_(numero) {}
 
 ModelloSenzaCelle::ModelloSenzaCelle()
-    : std::runtime_error("the line source gave no route length: there are no track cells to pack") {}
+    : std::runtime_error(
+          "the line source gave no route length, or one that leaves no header cell 1: there are "
+          "no track cells to pack") {}
 
 void timbra_testata(modello& m) {
   voce& testata = m.voci[riga_linea];

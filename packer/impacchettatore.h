@@ -22,9 +22,9 @@ class ErroreFatale : public std::runtime_error {
   int32_t numero_;
 };
 
-// The loader stopped before it learnt the route length, so there are no
-// track cells (or not even the header cell 1) to pack; no packed file was
-// written.
+// The loader stopped before it learnt the route length, or the length
+// leaves no header cell 1, so there are no track cells to pack; no packed
+// file was written.
 class ModelloSenzaCelle : public std::runtime_error {
  public:
   ModelloSenzaCelle();
