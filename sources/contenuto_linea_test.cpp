@@ -10,60 +10,12 @@
 #include <vector>
 
 #include "sources/contenuto.h"
+#include "sources/testo_prova.h"
 
 namespace scenario {
 namespace {
 
-// Splits embedded text at LF; the text must end with LF.
-std::vector<std::string> righe(std::string_view testo) {
-  std::vector<std::string> r;
-  size_t inizio = 0;
-  while (inizio < testo.size()) {
-    const size_t fine = testo.find('\n', inizio);
-    if (fine == std::string_view::npos) break;
-    r.emplace_back(testo.substr(inizio, fine - inizio));
-    inizio = fine + 1;
-  }
-  return r;
-}
-
-// Splits a record at commas, keeping the blanks of each field.
-std::vector<std::string> campi(const std::string& riga) {
-  std::vector<std::string> c(1);
-  for (char ch : riga) {
-    if (ch == ',')
-      c.emplace_back();
-    else
-      c.back() += ch;
-  }
-  return c;
-}
-
-// Parses a whole number after optional leading blanks; fails the test on
-// anything else and returns 0.
-int numero(const std::string& campo) {
-  const size_t i = campo.find_first_not_of(' ');
-  const bool valido = i != std::string::npos &&
-                      campo.find_first_not_of("-0123456789", i) == std::string::npos &&
-                      campo.find('-', i + 1) == std::string::npos &&
-                      campo.find_first_of("0123456789", i) != std::string::npos;
-  EXPECT_TRUE(valido) << "not a number: '" << campo << "'";
-  return valido ? std::stoi(campo.substr(i)) : 0;
-}
-
-// True for a section header: a word in square brackets alone on its line.
-bool intestazione(const std::string& riga) {
-  return riga.size() > 2 && riga.front() == '[' && riga.back() == ']';
-}
-
-// The records between one section header and the next.
-std::vector<std::string> sezione(const std::vector<std::string>& tutte, const std::string& nome) {
-  std::vector<std::string> r;
-  auto it = std::find(tutte.begin(), tutte.end(), nome);
-  if (it == tutte.end()) return r;
-  for (++it; it != tutte.end() && !intestazione(*it); ++it) r.push_back(*it);
-  return r;
-}
+using namespace prova;
 
 // One curve row: side (d or s), class 1 to 6, start and length in metres.
 struct curva {
@@ -76,7 +28,7 @@ struct curva {
 // Parses the curve rows, checking the exact layout "curvaXN,  start,  length".
 std::vector<curva> curve() {
   std::vector<curva> r;
-  for (const auto& riga : sezione(righe(testo_linea), "[curve]")) {
+  for (const auto& riga : sezione(testo_linea, "[curve]")) {
     const auto c = campi(riga);
     EXPECT_EQ(c.size(), 3u) << riga;
     if (c.size() != 3) continue;
@@ -152,7 +104,7 @@ TEST(ContenutoLinea, CurveCountsBySideAndClassAndTellingRows) {
   EXPECT_EQ(per_lato['s'], 57);
   EXPECT_EQ(per_classe, (std::map<int, int>{{1, 13}, {2, 14}, {3, 23}, {4, 41}, {5, 19}, {6, 6}}));
 
-  const auto r = sezione(righe(testo_linea), "[curve]");
+  const auto r = sezione(testo_linea, "[curve]");
   ASSERT_EQ(r.size(), 116u);
   EXPECT_EQ(r.front(), "curvad1,  1500,  900");
   EXPECT_EQ(r.back(), "curvad3,  225250,  300");

@@ -14,64 +14,12 @@
 
 #include "packer/modello.h"
 #include "sources/contenuto.h"
+#include "sources/testo_prova.h"
 
 namespace scenario {
 namespace {
 
-// Splits embedded text at LF; the text must end with LF.
-std::vector<std::string> righe(std::string_view testo) {
-  std::vector<std::string> r;
-  size_t inizio = 0;
-  while (inizio < testo.size()) {
-    const size_t fine = testo.find('\n', inizio);
-    if (fine == std::string_view::npos) break;
-    r.emplace_back(testo.substr(inizio, fine - inizio));
-    inizio = fine + 1;
-  }
-  return r;
-}
-
-// Splits a record at commas, keeping the blanks of each field.
-std::vector<std::string> campi(const std::string& riga) {
-  std::vector<std::string> c(1);
-  for (char ch : riga) {
-    if (ch == ',')
-      c.emplace_back();
-    else
-      c.back() += ch;
-  }
-  return c;
-}
-
-// True when the field is blanks then a whole number, nothing else.
-bool e_numero(const std::string& campo) {
-  const size_t i = campo.find_first_not_of(' ');
-  return i != std::string::npos && campo.find_first_not_of("-0123456789", i) == std::string::npos &&
-         campo.find('-', i + 1) == std::string::npos &&
-         campo.find_first_of("0123456789", i) != std::string::npos;
-}
-
-// Parses a whole number after optional leading blanks; fails the test on
-// anything else and returns 0.
-int numero(const std::string& campo) {
-  EXPECT_TRUE(e_numero(campo)) << "not a number: '" << campo << "'";
-  return e_numero(campo) ? std::stoi(campo.substr(campo.find_first_not_of(' '))) : 0;
-}
-
-// True for a section header: a word in square brackets alone on its line.
-bool intestazione(const std::string& riga) {
-  return riga.size() > 2 && riga.front() == '[' && riga.back() == ']';
-}
-
-// The records between one section header and the next.
-std::vector<std::string> sezione(std::string_view testo, const std::string& nome) {
-  const auto tutte = righe(testo);
-  std::vector<std::string> r;
-  auto it = std::find(tutte.begin(), tutte.end(), nome);
-  if (it == tutte.end()) return r;
-  for (++it; it != tutte.end() && !intestazione(*it); ++it) r.push_back(*it);
-  return r;
-}
+using namespace prova;
 
 // The numeric fields of every record of a section.
 std::vector<std::vector<int>> numeri(const std::string& nome) {
