@@ -85,8 +85,9 @@ class CreaScenarioFileImpacchettati : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     radice = fs::temp_directory_path() / ("crea_scenario_test_" + std::to_string(::getpid()));
-    cartella = radice / "programma";
-    const fs::path altrove = radice / "altrove";
+    // A folder path with a blank, and the working directory elsewhere.
+    cartella = radice / "cartella con spazio";
+    altrove = radice / "altrove";
     fs::remove_all(radice);
     fs::create_directories(cartella);
     fs::create_directories(altrove);
@@ -99,11 +100,13 @@ class CreaScenarioFileImpacchettati : public ::testing::Test {
 
   static fs::path radice;
   static fs::path cartella;
+  static fs::path altrove;
   static int stato;
 };
 
 fs::path CreaScenarioFileImpacchettati::radice;
 fs::path CreaScenarioFileImpacchettati::cartella;
+fs::path CreaScenarioFileImpacchettati::altrove;
 int CreaScenarioFileImpacchettati::stato = -1;
 
 constexpr int32_t lunghezza = 227550;
@@ -125,6 +128,7 @@ TEST_F(CreaScenarioFileImpacchettati, EndsWellLeavingDocumentsAndPackedFilesOnly
       "Tarvena-Olmara-Caldone_Reg 40318.dat",
   };
   EXPECT_EQ(presenti, attesi);
+  EXPECT_TRUE(fs::is_empty(altrove)) << "nothing lands in the working directory";
 }
 
 TEST_F(CreaScenarioFileImpacchettati, LineFileHoldsThePlanColumnByColumn) {
