@@ -134,29 +134,13 @@ TEST(ContenutoLinea, CurvesAscendDoNotOverlapAndHaveLengthsInSteps) {
   EXPECT_EQ(c.back().inizio, 225250);
 }
 
-// Highest speed limit (km/h) in force anywhere from chainage a to chainage
-// b, from the speed rows of the train source.
-int limite_massimo(int a, int b) {
-  int v = 0;
-  for (const auto& riga : sezione(righe(testo_treno), "[vel_limite]")) {
-    const auto c = campi(riga);
-    if (c.size() != 3) continue;
-    const int da = numero(c[1]), limite = numero(c[2]);
-    if (da <= a)
-      v = limite;
-    else if (da < b)
-      v = std::max(v, limite);
-  }
-  return v;
-}
-
 TEST(ContenutoLinea, SharpCurvesLieWhereTheLineIsSlow) {
   // radius 333 m at most 75 km/h, 500 m at most 110, 1000 m at most 130
   const std::map<int, int> massimo = {{4, 130}, {5, 110}, {6, 75}};
   for (const auto& k : curve()) {
     auto m = massimo.find(k.classe);
     if (m == massimo.end()) continue;
-    EXPECT_LE(limite_massimo(k.inizio, k.inizio + k.lunghezza), m->second)
+    EXPECT_LE(limite_massimo(testo_treno, k.inizio, k.inizio + k.lunghezza), m->second)
         << "class " << k.classe << " curve at " << k.inizio;
   }
 }

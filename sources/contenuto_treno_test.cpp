@@ -76,17 +76,6 @@ std::vector<std::pair<int, int>> velocita() {
   return r;
 }
 
-// Highest speed limit in force anywhere from chainage a to chainage b.
-int limite_massimo(int a, int b) {
-  int v = 0;
-  for (const auto& [da, vv] : velocita())
-    if (da <= a)
-      v = vv;
-    else if (da < b)
-      v = std::max(v, vv);
-  return v;
-}
-
 TEST(ContenutoTreno, SectionsInOrderWithTheirRecordCounts) {
   const auto r = righe(testo_treno);
   ASSERT_EQ(r.size(), 269u);
@@ -309,7 +298,7 @@ TEST(ContenutoTreno, TimetableIsRunnable) {
     ASSERT_GT(secondi, 0) << a.nome << " -> " << b.nome;
     const double kmh = static_cast<double>(b.posizione - a.posizione) / secondi * 3.6;
     EXPECT_GE(kmh, 30.0) << a.nome << " -> " << b.nome;
-    EXPECT_LE(kmh, static_cast<double>(limite_massimo(a.posizione, b.posizione)))
+    EXPECT_LE(kmh, static_cast<double>(limite_massimo(testo_treno, a.posizione, b.posizione)))
         << a.nome << " -> " << b.nome;
   }
 }

@@ -68,4 +68,20 @@ inline std::vector<std::string> sezione(std::string_view testo, const std::strin
   return sezione(righe(testo), nome);
 }
 
+// Highest speed limit (km/h) in force anywhere from chainage a to chainage
+// b, from the speed rows ("velocita, from, speed") of a train source.
+inline int limite_massimo(std::string_view treno, int a, int b) {
+  int v = 0;
+  for (const auto& riga : sezione(treno, "[vel_limite]")) {
+    const auto c = campi(riga);
+    if (c.size() != 3) continue;
+    const int da = numero(c[1]), limite = numero(c[2]);
+    if (da <= a)
+      v = limite;
+    else if (da < b)
+      v = std::max(v, limite);
+  }
+  return v;
+}
+
 }  // namespace scenario::prova
