@@ -40,22 +40,30 @@ TEST(CostruisciScenario, WritesSourcesDocumentsThenPackedFilesInThatOrder) {
     EXPECT_EQ(ordine[i], piattaforma::unisci_percorso("c", attesi[i])) << i;
 }
 
+// Makes `disco` insert `riga` into the train source once both sources are
+// written (when the notes are replaced), before `prima` or else before
+// "[fine]": the build then packs a source with that record.
+void aggiungi_al_treno(piattaforma::DiscoMemoria& disco, std::string riga,
+                       std::string prima = "[fine]") {
+  const std::string treno =
+      piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_Reg 40318-.txt");
+  disco.guasto = [&disco, treno, riga, prima](std::string_view operazione, const std::string& p) {
+    if (operazione == "replace" && p.find("_note.txt") != std::string::npos) {
+      std::string& testo = disco.file.at(treno);
+      testo.insert(testo.find(prima), riga);
+    }
+    return std::string();
+  };
+}
+
 // A fault in the scenario data is reported, not only recorded: the packed
 // files are still written, then the code, its meaning and its chainage go
 // to standard error and the status is 2.
 TEST(CostruisciScenario, ADataErrorIsReportedWithItsChainageAndStatusTwo) {
   piattaforma::DiscoMemoria disco;
-  const std::string treno =
-      piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_Reg 40318-.txt");
-  disco.guasto = [&](std::string_view operazione, const std::string& p) {
-    // Once the sources are written, a second signal lands on the first one's cell.
-    if (operazione == "replace" && p.find("_note.txt") != std::string::npos) {
-      std::string& testo = disco.file.at(treno);
-      const std::string segnale = "segnale,    2500,   2, 4, 0,  0, 0,    2,  1,0,0, 0\r\n";
-      testo.insert(testo.find(segnale), segnale);
-    }
-    return std::string();
-  };
+  // A second signal lands on the first one's cell.
+  const std::string segnale = "segnale,    2500,   2, 4, 0,  0, 0,    2,  1,0,0, 0\r\n";
+  aggiungi_al_treno(disco, segnale, segnale);
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_errore_dati);
   const std::string errore = ::testing::internal::GetCapturedStderr();
@@ -71,16 +79,8 @@ TEST(CostruisciScenario, ADataErrorIsReportedWithItsChainageAndStatusTwo) {
 // nothing packed.
 TEST(CostruisciScenario, AHeaderSlotTakenEndsTheRunWithNothingPacked) {
   piattaforma::DiscoMemoria disco;
-  const std::string treno =
-      piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_Reg 40318-.txt");
-  disco.guasto = [&](std::string_view operazione, const std::string& p) {
-    // A cab-code point at 50 m lands in cell 1, the header cell.
-    if (operazione == "replace" && p.find("_note.txt") != std::string::npos) {
-      std::string& testo = disco.file.at(treno);
-      testo.insert(testo.find("[fine]"), "abbattimento,      50,   270\r\n");
-    }
-    return std::string();
-  };
+  // A cab-code point at 50 m lands in cell 1, the header cell.
+  aggiungi_al_treno(disco, "abbattimento,      50,   270\r\n");
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_errore_testata);
   EXPECT_EQ(::testing::internal::GetCapturedStderr().rfind(" Errore n. 1250", 0), 0u);
