@@ -10,6 +10,7 @@
 #include "platform/cartella_programma.h"
 #include "platform/disco_memoria.h"
 #include "platform/errore_file.h"
+#include "prova/esegui_programma.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -113,29 +114,8 @@ TEST(CreaScenario, WritesIntoTheProgramsFolderNotTheWorkingDirectory) {
   const fs::path programma = cartella / "crea_scenario.exe";
   fs::copy_file(PROGRAMMA_CREA_SCENARIO, programma);
 
-  // The program's messages go to NUL, as the POSIX test sends them to /dev/null.
-  SECURITY_ATTRIBUTES ereditabile{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE nulla = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             &ereditabile, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(nulla, INVALID_HANDLE_VALUE);
-  STARTUPINFOW avvio{};
-  avvio.cb = sizeof avvio;
-  avvio.dwFlags = STARTF_USESTDHANDLES;
-  avvio.hStdInput = nulla;
-  avvio.hStdOutput = nulla;
-  avvio.hStdError = nulla;
-  PROCESS_INFORMATION processo{};
-  std::wstring riga = L"\"" + programma.wstring() + L"\"";
-  const BOOL partito = CreateProcessW(programma.c_str(), riga.data(), nullptr, nullptr, TRUE, 0,
-                                      nullptr, altrove.c_str(), &avvio, &processo);
-  CloseHandle(nulla);
-  ASSERT_TRUE(partito) << "CreateProcessW failed: " << GetLastError();
-  WaitForSingleObject(processo.hProcess, INFINITE);
-  DWORD stato = 0;
-  GetExitCodeProcess(processo.hProcess, &stato);
-  CloseHandle(processo.hThread);
-  CloseHandle(processo.hProcess);
-  EXPECT_EQ(stato, static_cast<DWORD>(uscita_riuscita));
+  const prova::esito_programma esito = prova::esegui_programma(programma, {}, altrove);
+  EXPECT_EQ(esito.stato, uscita_riuscita) << esito.errori;
 
   verifica_cartelle(cartella, altrove);
   fs::remove_all(radice);

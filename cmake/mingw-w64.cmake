@@ -5,6 +5,15 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(prefisso_mingw x86_64-w64-mingw32)
+
+# The cross compiler, Wine to run the tests and GoogleTest's sources to build
+# them for the target: installed when missing (this file is read again for
+# every compiler check, so look before installing).
+if(NOT EXISTS /usr/bin/${prefisso_mingw}-g++-posix OR NOT EXISTS /usr/lib/wine/wine64
+   OR NOT EXISTS /usr/src/googletest/CMakeLists.txt)
+  include(${CMAKE_CURRENT_LIST_DIR}/pacchetti.cmake)
+  installa_pacchetti(g++-mingw-w64-x86-64-posix wine64 googletest)
+endif()
 set(CMAKE_C_COMPILER ${prefisso_mingw}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${prefisso_mingw}-g++-posix)
 set(CMAKE_RC_COMPILER ${prefisso_mingw}-windres)
@@ -18,10 +27,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # ctest (and test discovery) run the Windows programs through Wine.
-find_program(eseguitore_wine NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-if(NOT eseguitore_wine)
-  find_program(eseguitore_wine NAMES wine64 wine)
-endif()
-if(eseguitore_wine)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${eseguitore_wine})
-endif()
+# Debian's wine64 package puts its loader there, not on the PATH.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

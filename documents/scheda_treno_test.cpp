@@ -224,7 +224,10 @@ TEST(SchedaTreno, EveryTimetableRowHasTheBarsOfTheTable) {
       EXPECT_EQ(r[0], ' ') << "slot " << i;
       std::string trovate;
       for (size_t k = 0; k < r.size(); ++k)
-        if (r[k] == '|') trovate += (trovate.empty() ? "" : " ") + std::to_string(k + 1);
+        if (r[k] == '|') {
+          if (!trovate.empty()) trovate += ' ';
+          trovate += std::to_string(k + 1);
+        }
       EXPECT_EQ(trovate, barre) << "slot " << i;
     }
   EXPECT_EQ(s[ultima_pagina_due].find(' ', 1), std::string::npos) << "no blank inside its cells";

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,9 +13,9 @@
 
 #include "inspector/ispezione.h"
 #include "inspector/prova_xml.h"
+#include "prova/esegui_programma.h"
 
 #ifndef _WIN32
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -25,19 +24,12 @@ namespace {
 
 #ifndef _WIN32
 namespace fs = std::filesystem;
-
-// Runs a shell command; returns its exit status, or -1 when it did not exit.
-int esegui(const std::string& comando) {
-  const int stato = std::system(comando.c_str());
-  return WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
-}
+using ::prova::esegui_programma;
 
 std::string contenuto(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
-
-std::string tra_apici(const fs::path& p) { return "'" + p.string() + "'"; }
 
 class IspezioneScenario : public ::testing::Test {
  protected:
@@ -50,9 +42,8 @@ class IspezioneScenario : public ::testing::Test {
     fs::create_directories(altrove);
     fs::copy_file(PROGRAMMA_CREA_SCENARIO, cartella / "crea_scenario");
     fs::copy_file(PROGRAMMA_ISPEZIONA_SCENARIO, cartella / "ispeziona_scenario");
-    ASSERT_EQ(esegui("cd " + tra_apici(altrove) + " && " + tra_apici(cartella / "crea_scenario") +
-                     " >/dev/null 2>&1"),
-              0);
+    const ::prova::esito_programma costruito = esegui_programma(cartella / "crea_scenario", {}, altrove);
+    ASSERT_EQ(costruito.stato, 0) << costruito.errori;
   }
   void TearDown() override { fs::remove_all(radice); }
 
@@ -60,24 +51,18 @@ class IspezioneScenario : public ::testing::Test {
 };
 
 TEST_F(IspezioneScenario, TheBuiltScenarioPassesEveryCheckAndIsListedAndDrawn) {
-  if (!fs::exists(cartella / "Tarvena-Olmara-Caldone_Reg 40318.sim"))
-    GTEST_SKIP() << "crea_scenario wrote no packed files: the packer has not landed yet";
-
   // Default folder and names: the program's own folder, the shipped scenario.
-  const fs::path testo = altrove / "elenco.txt";
-  EXPECT_EQ(esegui("cd " + tra_apici(altrove) + " && " + tra_apici(cartella / "ispeziona_scenario") +
-                   " >" + tra_apici(testo) + " 2>&1"),
-            ispezione_riuscita)
-      << contenuto(testo);
-  EXPECT_NE(contenuto(testo).find("Checks: every file matches its layout"), std::string::npos)
-      << contenuto(testo);
+  const ::prova::esito_programma elenco = esegui_programma(cartella / "ispeziona_scenario", {}, altrove);
+  EXPECT_EQ(elenco.stato, ispezione_riuscita) << elenco.uscita << elenco.errori;
+  EXPECT_NE(elenco.uscita.find("Checks: every file matches its layout"), std::string::npos)
+      << elenco.uscita;
 
   // JSON and the drawing, folder given.
-  const fs::path json = altrove / "elenco.json", svg = altrove / "linea.svg";
-  ASSERT_EQ(esegui(std::string(PROGRAMMA_ISPEZIONA_SCENARIO) + " --json --svg " + tra_apici(svg) +
-                   " " + tra_apici(cartella) + " >" + tra_apici(json)),
-            ispezione_riuscita);
-  const auto j = nlohmann::json::parse(contenuto(json));
+  const fs::path svg = altrove / "linea.svg";
+  const ::prova::esito_programma json =
+      esegui_programma(PROGRAMMA_ISPEZIONA_SCENARIO, {"--json", "--svg", svg.string(), cartella.string()}, altrove);
+  ASSERT_EQ(json.stato, ispezione_riuscita) << json.errori;
+  const auto j = nlohmann::json::parse(json.uscita);
   EXPECT_TRUE(j["checks"]["passed"]);
   EXPECT_TRUE(j["files"]["line"]["present"]);
   EXPECT_EQ(j["route"], "Tarvena-Olmara-Caldone");

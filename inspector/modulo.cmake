@@ -1,27 +1,24 @@
 # The inspector of packed scenarios: ispeziona_scenario reads the three
 # packed files back, checks them, lists them and draws them. It needs
-# nlohmann-json (Debian: nlohmann-json3-dev), which cross-builds for Windows
-# do not have, so it is built for the host only, and only where it is
-# installed (the builder itself never needs it).
-if(NOT CMAKE_CROSSCOMPILING)
-  find_package(nlohmann_json 3 QUIET)
+# nlohmann-json (Debian: nlohmann-json3-dev), installed when it is missing.
+# The Windows cross build leaves it out: the builder never needs it.
+if(CMAKE_CROSSCOMPILING)
+  message(STATUS "Cross build: ispeziona_scenario is built for the host only")
+  return()
 endif()
-if(NOT nlohmann_json_FOUND)
-  message(STATUS "nlohmann-json not found: ispeziona_scenario is not built "
-                 "(install nlohmann-json3-dev)")
-else()
-  aggiungi_modulo(ispettore inspector impacchettatore piattaforma)
-  target_link_libraries(ispettore PUBLIC nlohmann_json::nlohmann_json)
+trova_o_installa(nlohmann_json nlohmann-json3-dev 3)
 
-  add_executable(ispeziona_scenario ${CMAKE_SOURCE_DIR}/inspector/main.cpp)
-  target_link_libraries(ispeziona_scenario PRIVATE ispettore)
-  set_target_properties(ispeziona_scenario PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+aggiungi_modulo(ispettore inspector impacchettatore piattaforma)
+target_link_libraries(ispettore PUBLIC nlohmann_json::nlohmann_json)
 
-  if(TARGET ispettore_test)
-    # The end-to-end test runs the built builder, then the built inspector.
-    target_compile_definitions(ispettore_test PRIVATE
-      PROGRAMMA_CREA_SCENARIO="$<TARGET_FILE:crea_scenario>"
-      PROGRAMMA_ISPEZIONA_SCENARIO="$<TARGET_FILE:ispeziona_scenario>")
-    add_dependencies(ispettore_test crea_scenario ispeziona_scenario)
-  endif()
+add_executable(ispeziona_scenario ${CMAKE_SOURCE_DIR}/inspector/main.cpp)
+target_link_libraries(ispeziona_scenario PRIVATE ispettore)
+set_target_properties(ispeziona_scenario PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+if(TARGET ispettore_test)
+  # The end-to-end test runs the built builder, then the built inspector.
+  target_compile_definitions(ispettore_test PRIVATE
+    PROGRAMMA_CREA_SCENARIO="$<TARGET_FILE:crea_scenario>"
+    PROGRAMMA_ISPEZIONA_SCENARIO="$<TARGET_FILE:ispeziona_scenario>")
+  add_dependencies(ispettore_test crea_scenario ispeziona_scenario)
 endif()

@@ -189,7 +189,11 @@ TEST_F(Caricamento, HyphenatedKeywordsAreComments) {
   // hyphenated keyword reached by the last allowed skip is interpreted, one
   // reached earlier is skipped in turn.
   std::string dieci;
-  for (int i = 0; i < 10; ++i) dieci += "-" + std::to_string(i) + "\n";
+  for (int i = 0; i < 10; ++i) {
+    dieci += '-';
+    dieci += std::to_string(i);
+    dieci += '\n';
+  }
   struct {
     std::string testata, corpo;
     int sfondo, pendenza;
