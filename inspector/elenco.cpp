@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "inspector/verifiche.h"
 #include "platform/windows1252.h"
 
 namespace ispettore {
@@ -15,14 +16,6 @@ namespace tipo_cella = scenario::tipo_cella;
 
 // What the packer adds to the stored reference of a falling zone.
 constexpr int32_t aggiunta_discendente = 100;
-
-// A row that holds nothing: every number 0 and no name.
-bool vuota(const voce& v) {
-  return v.tipo == 0 && v.inizio == 0 && v.fine == 0 && v.posizione == 0 && v.opzione1 == 0 &&
-         v.nome.empty() && v.dato1 == 0 && v.dato2 == 0 && v.dato3 == 0 && v.dato4 == 0 &&
-         v.dato5 == 0 && v.opzione2 == 0 && v.opzione3 == 0 && v.opzione4 == 0 &&
-         v.opzione5 == 0 && v.orario == 0;
-}
 
 // True for the cell kinds the loader places one cell after their chainage.
 bool spostato_di_una(uint8_t tipo) {
@@ -129,20 +122,15 @@ std::vector<punto> profilo(const std::vector<cella>& celle, Campo campo) {
   return punti;
 }
 
-// Stations in rows 1 upward, boards in rows 80 downward: the first row
-// that no board takes, and the station rows below it up to the first
-// empty row.
+// The station rows, each with its stop cell.
 void componi_stazioni(const scenario::modello& m, resoconto& r) {
-  int primo_cartello = scenario::riga_primo_cartello;
-  while (primo_cartello >= 1 && !m.voci[static_cast<size_t>(primo_cartello)].nome.empty())
-    --primo_cartello;
   std::map<int32_t, int32_t> fermate;  // row -> stop cell
   for (size_t i = 0; i < m.celle.size(); ++i)
     if (m.celle[i].tipo == tipo_cella::fermata)
       fermate.emplace(m.celle[i].valore1, static_cast<int32_t>(i));
-  for (int k = 1; k <= primo_cartello && k < scenario::riga_primo_cartello; ++k) {
+  const int ultima = righe_della_tabella(m).ultima_stazione;
+  for (int k = 1; k <= ultima; ++k) {
     const voce& v = m.voci[static_cast<size_t>(k)];
-    if (vuota(v)) break;
     stazione s;
     s.riga = k;
     s.nome = piattaforma::da_windows1252(v.nome);

@@ -1,12 +1,17 @@
 #include "inspector/ispezione.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
 #include "inspector/disegno.h"
 #include "inspector/elenco.h"
+#include "inspector/scoperta.h"
 #include "inspector/verifiche.h"
 #include "packer/nomi_file.h"
 #include "platform/cartella_programma.h"
@@ -15,22 +20,41 @@
 namespace ispettore {
 namespace {
 
+using json = nlohmann::ordered_json;
+
 constexpr const char* programma = "ispeziona_scenario";
 
-// Reads a file that must be there. Returns nothing, after saying why on
-// `errori`, when it is missing or cannot be read.
-std::optional<std::string> leggi_file(piattaforma::Disco& disco, const std::string& percorso,
-                                      std::ostream& errori) {
+// One scenario to inspect: its names and what became of it.
+struct esame {
+  pacchetti p;
+  scenario_letto s;
+  std::optional<resoconto> r;
+  bool file_mancante = false;    // the item or track file could not be read
+  bool disegno_fallito = false;  // the drawing could not be written
+};
+
+// Reads a file into `byte`. When it is missing or cannot be read, says so
+// on `errori`, records it as a fault of the whole file and returns false.
+// A missing file that is `facoltativo` is left absent without a word.
+bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const std::string& nome,
+                bool facoltativo, std::optional<std::string>& byte, std::vector<difetto>& difetti,
+                std::ostream& errori) {
+  const std::string percorso = piattaforma::unisci_percorso(cartella, nome);
+  std::string motivo;
   try {
-    if (!disco.esiste(percorso)) {
-      errori << programma << ": " << percorso << ": no such file\n";
-      return std::nullopt;
+    if (disco.esiste(percorso)) {
+      byte = disco.leggi(percorso);
+      return true;
     }
-    return disco.leggi(percorso);
+    if (facoltativo) return true;
+    motivo = "no such file";
+    errori << programma << ": " << percorso << ": " << motivo << "\n";
   } catch (const piattaforma::ErroreFile& e) {
+    motivo = "cannot be read: " + e.motivo();
     errori << programma << ": " << e.what() << "\n";
-    return std::nullopt;
   }
+  difetti.push_back({nome, std::nullopt, "", motivo});
+  return false;
 }
 
 // The files section of the text listing.
@@ -63,9 +87,7 @@ std::string testo_verifiche(const scenario_letto& s) {
 }
 
 // The files and checks as JSON.
-nlohmann::ordered_json json_verifiche(const pacchetti& p, const scenario_letto& s,
-                                      const std::string& cartella) {
-  using json = nlohmann::ordered_json;
+json json_verifiche(const pacchetti& p, const scenario_letto& s, const std::string& cartella) {
   auto file = [](const std::string& nome, const std::optional<std::string>& byte) {
     return json{{"name", nome},
                 {"present", byte.has_value()},
@@ -86,14 +108,156 @@ nlohmann::ordered_json json_verifiche(const pacchetti& p, const scenario_letto& 
           {"checks", {{"passed", s.difetti.empty()}, {"faults", difetti}, {"notes", s.note}}}};
 }
 
+// The whole JSON document of one scenario: files, checks and, when the
+// item file could be decoded, the listing.
+json json_esame(const esame& e, const std::string& cartella) {
+  json documento = json_verifiche(e.p, e.s, cartella);
+  if (e.r) {
+    const json elenco = in_json(*e.r);
+    for (const auto& [chiave, valore] : elenco.items()) documento[chiave] = valore;
+  }
+  return documento;
+}
+
+// Prints a JSON document. Folder and file names come from the command line
+// and may not be UTF-8: what is not is replaced rather than failing.
+void stampa_json(std::ostream& uscita, const json& documento) {
+  uscita << documento.dump(2, ' ', false, json::error_handler_t::replace) << "\n";
+}
+
+// The exit status of the scenarios inspected: a file that could not be
+// read (or a drawing not written) first, then a failed check.
+int stato_di(const std::vector<esame>& esami) {
+  int stato = ispezione_riuscita;
+  for (const esame& e : esami) {
+    if (e.file_mancante || e.disegno_fallito) return ispezione_errore_file;
+    if (!e.s.difetti.empty()) stato = ispezione_difetti;
+  }
+  return stato;
+}
+
+// Reads, checks and composes one scenario, and writes its drawing when asked.
+esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& cartella,
+              const std::string& linea, const std::string& treno, std::ostream& errori) {
+  esame e;
+  pacchetti& p = e.p;
+  p.linea = linea;
+  p.treno = treno;
+  p.nome_linea = scenario::nome_pacchetto_linea(linea);
+  p.nome_voci = scenario::nome_pacchetto_voci(linea, treno);
+  p.nome_celle = scenario::nome_pacchetto_celle(linea, treno);
+
+  std::vector<difetto> illeggibili;
+  const bool linea_letta = leggi_file(disco, cartella, p.nome_linea, true, p.byte_linea, illeggibili, errori);
+  const bool voci_lette = leggi_file(disco, cartella, p.nome_voci, false, p.byte_voci, illeggibili, errori);
+  const bool celle_lette = leggi_file(disco, cartella, p.nome_celle, false, p.byte_celle, illeggibili, errori);
+  e.file_mancante = !linea_letta || !voci_lette || !celle_lette;
+
+  e.s = verifica(p);
+  e.s.difetti.insert(e.s.difetti.begin(), illeggibili.begin(), illeggibili.end());
+  if (e.s.con_voci) e.r = componi(e.s.m);
+
+  // The drawing first, so that it is written even when the listing's
+  // reader goes away early.
+  if (o.svg && e.r) {
+    try {
+      disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.m, e.s.con_piano));
+    } catch (const piattaforma::ErroreFile& x) {
+      errori << programma << ": " << x.what() << "\n";
+      e.disegno_fallito = true;
+    }
+  }
+  return e;
+}
+
+// What one scenario leaves on standard error: its notes, its faults summed
+// up, and why there is no drawing.
+void riassumi(const esame& e, const opzioni& o, std::ostream& errori) {
+  for (const std::string& nota : e.s.note) errori << programma << ": note: " << nota << "\n";
+  if (!e.s.difetti.empty())
+    errori << programma << ": " << e.s.difetti.size() << " fault"
+           << (e.s.difetti.size() == 1 ? "" : "s") << " in the packed files; the first: "
+           << descrivi(e.s.difetti.front()) << "\n";
+  if (o.svg && !e.r) errori << programma << ": no drawing: the item file could not be decoded\n";
+}
+
+// The text of one scenario: the files and checks, then the listing unless
+// only the summary is asked for.
+std::string testo_esame(const esame& e, const opzioni& o, const std::string& cartella) {
+  std::string t = testo_file(e.p, cartella) + testo_verifiche(e.s);
+  const bool intero = !o.svg || o.elenco;
+  if (e.r && intero) t += "\n" + in_testo(*e.r);
+  if (o.svg && e.r && !e.disegno_fallito) t += "\nDrawing written to " + *o.svg + "\n";
+  return t;
+}
+
+// The files of a found scenario in words: "line file, item file, no track file".
+std::string file_presenti(const scenario_trovato& s) {
+  std::string t = s.con_linea ? "line file" : "no line file";
+  t += s.con_voci ? ", item file" : ", no item file";
+  t += s.con_celle ? ", track file" : ", no track file";
+  return t;
+}
+
+// The --scenarios output: the scenarios of the folder, text or JSON.
+int elenca_scenari(const std::vector<std::string>& nomi, const opzioni& o,
+                   const std::string& cartella, std::ostream& uscita, std::ostream& errori) {
+  const auto scenari = trova_scenari(nomi);
+  const auto sole = linee_senza_treno(nomi);
+  if (o.json) {
+    json elenco = json::array();
+    for (const scenario_trovato& s : scenari) {
+      auto nome = [](bool c, const std::string& n) { return c ? json(n) : json(); };
+      elenco.push_back(
+          {{"route", s.linea},
+           {"train", s.treno},
+           {"files",
+            {{"line", nome(s.con_linea, scenario::nome_pacchetto_linea(s.linea))},
+             {"items", nome(s.con_voci, scenario::nome_pacchetto_voci(s.linea, s.treno))},
+             {"track", nome(s.con_celle, scenario::nome_pacchetto_celle(s.linea, s.treno))}}}});
+    }
+    stampa_json(uscita, {{"folder", cartella}, {"scenarios", elenco}, {"line_files_without_train", sole}});
+  } else {
+    uscita << "Folder " << cartella << ": " << scenari.size() << " scenario"
+           << (scenari.size() == 1 ? "" : "s") << "\n";
+    for (const scenario_trovato& s : scenari)
+      uscita << "  route \"" << s.linea << "\", train \"" << s.treno << "\": " << file_presenti(s) << "\n";
+    for (const std::string& l : sole) uscita << "  line file of route \"" << l << "\", no train\n";
+  }
+  if (scenari.empty()) {
+    errori << programma << ": no packed scenario in " << cartella
+           << " (no <route>_<train>.sim or .dat file)\n";
+    return ispezione_errore_file;
+  }
+  return ispezione_riuscita;
+}
+
 }  // namespace
 
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
   opzioni o;
   std::vector<std::string> posizionali;
   bool solo_posizionali = false;
+  // The value of option `a`: after "=", or the next argument.
+  auto valore = [&](size_t& i, const std::string& a, const std::string& nome) -> std::string {
+    if (a.size() > nome.size() && a[nome.size()] == '=') return a.substr(nome.size() + 1);
+    if (i + 1 >= argomenti.size()) throw ErroreUso(nome + " needs a value");
+    return argomenti[++i];
+  };
+  auto chilometri = [](const std::string& nome, const std::string& t) {
+    char* fine = nullptr;
+    const double v = std::strtod(t.c_str(), &fine);
+    if (t.empty() || fine != t.c_str() + t.size() || !std::isfinite(v) || v < 0)
+      throw ErroreUso(nome + " needs a chainage in kilometres, 0 or more, such as 190 or 12.5; got \"" +
+                      t + "\"");
+    return v;
+  };
   for (size_t i = 0; i < argomenti.size(); ++i) {
     const std::string& a = argomenti[i];
+    auto e = [&](const char* nome) {
+      const size_t n = std::char_traits<char>::length(nome);
+      return a.compare(0, n, nome) == 0 && (a.size() == n || a[n] == '=');
+    };
     if (solo_posizionali || a.empty() || a[0] != '-' || a == "-") {
       posizionali.push_back(a);
     } else if (a == "--") {
@@ -102,11 +266,17 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
       o.aiuto = true;
     } else if (a == "--json") {
       o.json = true;
-    } else if (a == "--svg") {
-      if (i + 1 >= argomenti.size()) throw ErroreUso("--svg needs a file name");
-      o.svg = argomenti[++i];
-    } else if (a.rfind("--svg=", 0) == 0 && a.size() > 6) {
-      o.svg = a.substr(6);
+    } else if (a == "--listing") {
+      o.elenco = true;
+    } else if (a == "--scenarios") {
+      o.scenari = true;
+    } else if (e("--svg")) {
+      o.svg = valore(i, a, "--svg");
+      if (o.svg->empty()) throw ErroreUso("--svg needs a file name");
+    } else if (e("--from")) {
+      o.da_km = chilometri("--from", valore(i, a, "--from"));
+    } else if (e("--to")) {
+      o.a_km = chilometri("--to", valore(i, a, "--to"));
     } else {
       throw ErroreUso("unknown option " + a);
     }
@@ -116,109 +286,138 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
   if (posizionali.size() > 0) o.cartella = posizionali[0];
   if (posizionali.size() > 1) o.linea = posizionali[1];
   if (posizionali.size() > 2) o.treno = posizionali[2];
+  if ((o.da_km || o.a_km) && !o.svg)
+    throw ErroreUso("--from and --to choose the stretch to draw: give --svg FILE too");
+  if (o.da_km && o.a_km && *o.da_km >= *o.a_km)
+    throw ErroreUso("--from must be below --to");
+  if (o.scenari && (o.svg || o.elenco || o.linea))
+    throw ErroreUso("--scenarios takes only --json and a FOLDER");
   return o;
 }
-
 std::string testo_aiuto() {
-  return R"(Usage: ispeziona_scenario [--json] [--svg FILE] [FOLDER [ROUTE_TITLE [TRAIN]]]
+  return R"(Usage: ispeziona_scenario [--json] [--listing] [--svg FILE [--from KM] [--to KM]]
+                          [FOLDER [ROUTE_TITLE [TRAIN]]]
+       ispeziona_scenario --scenarios [--json] [FOLDER]
 
 Reads the three packed files of a scenario, checks them against their
 layouts and lists what they hold, in the order of the line.
 
   FOLDER        where the packed files are; default: the folder that holds
                 this program (where crea_scenario writes them)
-  ROUTE_TITLE   default "Tarvena-Olmara-Caldone"
-  TRAIN         default "Reg 40318"
+  ROUTE_TITLE   the route to inspect; default: every scenario of FOLDER
+  TRAIN         the train to inspect; default: every train of the route
 
 Files read from FOLDER:
   <ROUTE_TITLE>_linea.dat       packed line file (plan geometry); optional:
                                 it is written only when the plan was built
   <ROUTE_TITLE>_<TRAIN>.sim     packed item file (stations, boards, header)
   <ROUTE_TITLE>_<TRAIN>.dat     packed track file (one record per 50 m cell)
+The scenarios of a folder are found from these names: one for each item or
+track file. A name is split after the longest route title that has a line
+file in the folder, else at its first "_".
 
 Options:
-  --json        print the listing as one JSON document instead of text
-  --svg FILE    also draw the line: plan view, then speed limit, gradient and
-                adhesion along the chainage with stations, signals and cab
-                codes marked and kilometre readings on the axis
+  --json        print one JSON document instead of text: the files, the
+                checks with every fault, and the listing of what could be
+                decoded; always printed, whatever the exit status. With
+                several scenarios, {"folder", "scenarios": [documents]}
+  --svg FILE    draw the line into FILE, one self-contained SVG: the plan
+                view fitted to its panel with a north arrow and a scale
+                bar, then speed limit (with its values), gradient and
+                adhesion along the chainage with stations, signals, boards
+                and cab codes marked; every feature names itself when
+                pointed at. Only the files and the checks' summary are
+                printed then, unless --listing or --json is given. Needs
+                one scenario: name it when the folder holds several
+  --from KM     draw only the stretch from chainage KM to chainage --to KM
+  --to KM       (kilometres from the start of the line, as on the drawing's
+                chainage axis; not the kilometre reading, which restarts and
+                runs backwards from zone to zone); either may be left out
+                for the start or the end of the line
+  --listing     print the whole listing even with --svg
+  --scenarios   only list the scenarios that FOLDER holds, with their files
   --help        print this text
 
 Checks: file sizes, the plan's entry types, the header stamps 610 and 5121,
-the identity codes recomputed from the train and route names, and that those
-names are the ones given. Each fault names the file, the byte offset and the
-record, and says why. Faults are also summed up on standard error.
+the identity codes recomputed from the train and route names, that those
+names are the ones given, and that each value the simulator reads by kind
+is one the builder writes: cell types 0 to 6 and 10 to 14, stop cells that
+name a station row of class below 25, board cells that name a board row
+of their own (80 downward), cab codes above 0, the cells before a warning
+board numbered 1 to 4, and cab signalling of 4 or 9 codes (0 without a
+stretch). Each fault names the file, the byte offset and the record or
+cell, and says why. Faults are also summed up on standard error.
 
 Exit status:
   0  every file passed its checks (a missing line file is only a note)
-  1  a file could not be read (the item or track file is missing) or the
-     drawing could not be written
+  1  a file could not be read (the item or track file is missing), the
+     folder holds no scenario or cannot be listed, or the drawing could not
+     be written
   2  a packed file failed a check; what could be decoded is still listed
   3  the command line was wrong
   5  an unexpected fault of the program itself
 )";
 }
 
-int ispeziona(piattaforma::Disco& disco, const opzioni& o, const std::string& cartella,
-              std::ostream& uscita, std::ostream& errori) {
-  pacchetti p;
-  p.linea = o.linea;
-  p.treno = o.treno;
-  p.nome_linea = scenario::nome_pacchetto_linea(o.linea);
-  p.nome_voci = scenario::nome_pacchetto_voci(o.linea, o.treno);
-  p.nome_celle = scenario::nome_pacchetto_celle(o.linea, o.treno);
-  const std::string percorso_linea = piattaforma::unisci_percorso(cartella, p.nome_linea);
-
-  try {
-    if (disco.esiste(percorso_linea)) p.byte_linea = disco.leggi(percorso_linea);
-  } catch (const piattaforma::ErroreFile& e) {
-    errori << programma << ": " << e.what() << "\n";
-    return ispezione_errore_file;
-  }
-  auto voci = leggi_file(disco, piattaforma::unisci_percorso(cartella, p.nome_voci), errori);
-  auto celle = leggi_file(disco, piattaforma::unisci_percorso(cartella, p.nome_celle), errori);
-  if (!voci || !celle) return ispezione_errore_file;
-  p.byte_voci = std::move(*voci);
-  p.byte_celle = std::move(*celle);
-
-  const scenario_letto s = verifica(p);
-  std::optional<resoconto> r;
-  if (s.con_voci) r = componi(s.m);
-
-  // The drawing first, so that it is written even when the listing's
-  // reader goes away early.
-  bool disegno_fallito = false;
-  if (o.svg && r) {
+int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const opzioni& o,
+              const std::string& cartella, std::ostream& uscita, std::ostream& errori) {
+  // Which scenarios: the one named in full, else those the folder shows.
+  std::vector<std::pair<std::string, std::string>> scelti;
+  if (o.linea && o.treno) {
+    scelti.push_back({*o.linea, *o.treno});
+  } else {
+    std::vector<std::string> nomi;
     try {
-      disco.sostituisci(*o.svg, disegna_svg(*r, s.m, s.con_piano));
+      nomi = elenca(cartella);
     } catch (const piattaforma::ErroreFile& e) {
       errori << programma << ": " << e.what() << "\n";
-      disegno_fallito = true;
+      if (o.json)
+        stampa_json(uscita, {{"folder", cartella}, {"scenarios", json::array()}, {"error", e.what()}});
+      return ispezione_errore_file;
+    }
+    if (o.scenari) return elenca_scenari(nomi, o, cartella, uscita, errori);
+    for (const scenario_trovato& s : trova_scenari(nomi))
+      if (!o.linea || s.linea == *o.linea) scelti.push_back({s.linea, s.treno});
+    if (scelti.empty()) {
+      const std::string motivo =
+          "no packed scenario" + (o.linea ? " of route \"" + *o.linea + "\"" : std::string()) +
+          " in " + cartella + " (no <route>_<train>.sim or .dat file; --scenarios lists them)";
+      errori << programma << ": " << motivo << "\n";
+      if (o.json)
+        stampa_json(uscita, {{"folder", cartella}, {"scenarios", json::array()}, {"error", motivo}});
+      return ispezione_errore_file;
     }
   }
+  if (o.svg && scelti.size() > 1) {
+    errori << programma << ": " << cartella << " holds " << scelti.size()
+           << " scenarios; name the route and train of the one to draw:\n";
+    for (const auto& [linea, treno] : scelti)
+      errori << "  \"" << linea << "\" \"" << treno << "\"\n";
+    return ispezione_uso;
+  }
+
+  std::vector<esame> esami;
+  for (const auto& [linea, treno] : scelti) esami.push_back(esamina(disco, o, cartella, linea, treno, errori));
 
   if (o.json) {
-    nlohmann::ordered_json documento = json_verifiche(p, s, cartella);
-    if (r) {
-      const nlohmann::ordered_json elenco = in_json(*r);
-      for (const auto& [chiave, valore] : elenco.items()) documento[chiave] = valore;
+    if (esami.size() == 1) {
+      stampa_json(uscita, json_esame(esami.front(), cartella));
+    } else {
+      json documenti = json::array();
+      for (const esame& e : esami) documenti.push_back(json_esame(e, cartella));
+      stampa_json(uscita, {{"folder", cartella}, {"scenarios", documenti}});
     }
-    // Folder and file names come from the command line and may not be
-    // UTF-8: replace what is not, rather than fail.
-    uscita << documento.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
   } else {
-    uscita << testo_file(p, cartella) << testo_verifiche(s);
-    if (r) uscita << "\n" << in_testo(*r);
+    for (size_t i = 0; i < esami.size(); ++i) {
+      if (esami.size() > 1)
+        uscita << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << esami.size()
+               << ": route \"" << esami[i].p.linea << "\", train \"" << esami[i].p.treno << "\"\n\n";
+      uscita << testo_esame(esami[i], o, cartella);
+    }
   }
   uscita.flush();
-
-  for (const std::string& nota : s.note) errori << programma << ": note: " << nota << "\n";
-  if (!s.difetti.empty())
-    errori << programma << ": " << s.difetti.size() << " fault"
-           << (s.difetti.size() == 1 ? "" : "s") << " in the packed files; the first: "
-           << descrivi(s.difetti.front()) << "\n";
-  if (o.svg && !r) errori << programma << ": no drawing: the item file could not be decoded\n";
-  if (disegno_fallito) return ispezione_errore_file;
-  return s.difetti.empty() ? ispezione_riuscita : ispezione_difetti;
+  for (const esame& e : esami) riassumi(e, o, errori);
+  return stato_di(esami);
 }
 
 }  // namespace ispettore

@@ -1,7 +1,8 @@
 #pragma once
-// The inspection run of ispeziona_scenario: its command line, and reading,
-// checking, listing and drawing one packed scenario from a folder.
+// The inspection run of ispeziona_scenario: its command line, finding the
+// scenarios of a folder, and reading, checking, listing and drawing them.
 
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -25,10 +26,15 @@ enum stato_ispezione : int {
 struct opzioni {
   bool aiuto = false;
   bool json = false;
-  std::optional<std::string> svg;       // where to write the drawing
+  bool elenco = false;   // --listing: the whole listing even with --svg
+  bool scenari = false;  // --scenarios: only list the folder's scenarios
+  std::optional<std::string> svg;  // where to write the drawing
+  // --from and --to: the stretch drawn, chainage in kilometres.
+  std::optional<double> da_km;
+  std::optional<double> a_km;
   std::optional<std::string> cartella;  // default: the program's own folder
-  std::string linea = "Tarvena-Olmara-Caldone";
-  std::string treno = "Reg 40318";
+  std::optional<std::string> linea;     // default: every scenario of the folder
+  std::optional<std::string> treno;     // default: every train of the route
 };
 
 // A command line that cannot be understood.
@@ -38,17 +44,24 @@ class ErroreUso : public std::runtime_error {
 };
 
 // Reads the arguments after the program's name. Throws ErroreUso for an
-// unknown option, a missing value or too many arguments.
+// unknown option, a missing or malformed value, too many arguments, or
+// options that do not go together.
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
 
 // The text that --help prints: usage, what is read and the exit statuses.
 std::string testo_aiuto();
 
-// Reads the packed files of the scenario from `cartella`, checks them,
-// prints the listing (text or JSON) to `uscita` and the faults and notes to
-// `errori`, writes the drawing when asked, and returns the exit status.
-// Throws only on faults of the program itself.
-int ispeziona(piattaforma::Disco& disco, const opzioni& o, const std::string& cartella,
-              std::ostream& uscita, std::ostream& errori);
+// The names of the files in a folder; throws piattaforma::ErroreFile when
+// it cannot be listed.
+using elenca_cartella = std::function<std::vector<std::string>(const std::string& cartella)>;
+
+// Finds the scenarios asked for in `cartella` (by listing it, unless route
+// and train are both named), reads their packed files through `disco`,
+// checks them, prints the listing, the checks' summary or the list of
+// scenarios (text or JSON, one document in every case) to `uscita` and the
+// faults and notes to `errori`, writes the drawing when asked, and returns
+// the exit status. Throws only on faults of the program itself.
+int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const opzioni& o,
+              const std::string& cartella, std::ostream& uscita, std::ostream& errori);
 
 }  // namespace ispettore

@@ -102,6 +102,22 @@ TEST_F(IspezioneScenario, TheBuiltScenarioPassesEveryCheckAndIsListedAndDrawn) {
     EXPECT_TRUE(nominato) << nome;
   }
 }
+
+// A byte flipped on disk: cell 120's type made 255, which no builder writes.
+TEST_F(IspezioneScenario, ACellTypeFlippedOnDiskFailsWithItsOffset) {
+  const fs::path celle = cartella / "Tarvena-Olmara-Caldone_Reg 40318.dat";
+  {
+    std::fstream f(celle, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(15 * 120);
+    f.put(static_cast<char>(0xFF));
+  }
+  const ::prova::esito_programma esito = esegui_programma(PROGRAMMA_ISPEZIONA_SCENARIO, {cartella.string()}, altrove);
+  EXPECT_EQ(esito.stato, ispezione_difetti) << esito.uscita;
+  EXPECT_NE(esito.errori.find("Tarvena-Olmara-Caldone_Reg 40318.dat: byte 1800 (cell 120 at 6000 m, tipo): "
+                              "cell type 255 is none the builder writes"),
+            std::string::npos)
+      << esito.errori;
+}
 #endif
 
 }  // namespace

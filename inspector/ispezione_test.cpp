@@ -17,13 +17,16 @@ namespace {
 
 TEST(LeggiOpzioni, DefaultsPositionalsAndOptions) {
   const opzioni vuote = leggi_opzioni({});
-  EXPECT_FALSE(vuote.json || vuote.aiuto || vuote.svg || vuote.cartella);
-  EXPECT_EQ(vuote.linea, "Tarvena-Olmara-Caldone");
-  EXPECT_EQ(vuote.treno, "Reg 40318");
+  EXPECT_FALSE(vuote.json || vuote.aiuto || vuote.svg || vuote.cartella || vuote.linea ||
+               vuote.treno || vuote.elenco || vuote.scenari || vuote.da_km || vuote.a_km);
 
-  const opzioni tutte = leggi_opzioni({"--json", "c", "--svg", "l.svg", "Linea", "R 7"});
+  const opzioni tutte = leggi_opzioni(
+      {"--json", "c", "--svg", "l.svg", "--from", "190", "--to=200.5", "--listing", "Linea", "R 7"});
   EXPECT_TRUE(tutte.json);
+  EXPECT_TRUE(tutte.elenco);
   EXPECT_EQ(tutte.svg, "l.svg");
+  EXPECT_EQ(tutte.da_km, 190);
+  EXPECT_EQ(tutte.a_km, 200.5);
   EXPECT_EQ(tutte.cartella, "c");
   EXPECT_EQ(tutte.linea, "Linea");
   EXPECT_EQ(tutte.treno, "R 7");
@@ -31,18 +34,26 @@ TEST(LeggiOpzioni, DefaultsPositionalsAndOptions) {
   EXPECT_EQ(leggi_opzioni({"--svg=x.svg"}).svg, "x.svg");
   EXPECT_EQ(leggi_opzioni({"--", "-cartella"}).cartella, "-cartella");
   EXPECT_TRUE(leggi_opzioni({"-h"}).aiuto);
+  EXPECT_TRUE(leggi_opzioni({"--scenarios", "--json", "c"}).scenari);
 }
 
 TEST(LeggiOpzioni, RefusesWhatItCannotUnderstand) {
   for (const std::vector<std::string>& a : std::vector<std::vector<std::string>>{
-           {"--svg"}, {"--xml"}, {"-j"}, {"a", "b", "c", "d"}})
-    EXPECT_THROW(leggi_opzioni(a), ErroreUso) << a.front();
+           {"--svg"}, {"--svg="}, {"--xml"}, {"-j"}, {"a", "b", "c", "d"},
+           {"--from", "1"},                                  // a stretch without a drawing
+           {"--svg", "x", "--from", "-1"},                   // before the start
+           {"--svg", "x", "--from", "12km"},                 // not a number
+           {"--svg", "x", "--from", "20", "--to", "10"},     // backwards
+           {"--scenarios", "c", "Linea"}, {"--scenarios", "--svg", "x"}})
+    EXPECT_THROW(leggi_opzioni(a), ErroreUso) << a.front() << " " << a.back();
 }
 
 TEST(TestoAiuto, DocumentsTheUsageAndEveryExitStatus) {
   const std::string t = testo_aiuto();
-  EXPECT_NE(t.find("Usage: ispeziona_scenario [--json] [--svg FILE] [FOLDER [ROUTE_TITLE [TRAIN]]]"),
-            std::string::npos);
+  for (const char* parte : {"Usage: ispeziona_scenario [--json] [--listing] [--svg FILE [--from KM] [--to KM]]",
+                            "ispeziona_scenario --scenarios [--json] [FOLDER]",
+                            "not the kilometre reading"})
+    EXPECT_NE(t.find(parte), std::string::npos) << parte;
   for (int stato : {ispezione_riuscita, ispezione_errore_file, ispezione_difetti, ispezione_uso,
                     ispezione_errore_interno})
     EXPECT_NE(t.find("\n  " + std::to_string(stato) + "  "), std::string::npos) << stato;
@@ -76,8 +87,8 @@ class Ispeziona : public ::testing::Test {
     voci = percorso(p.nome_voci);
     celle = percorso(p.nome_celle);
     disco.file[linea] = *p.byte_linea;
-    disco.file[voci] = p.byte_voci;
-    disco.file[celle] = p.byte_celle;
+    disco.file[voci] = *p.byte_voci;
+    disco.file[celle] = *p.byte_celle;
     o.linea = "Linea Prova";
     o.treno = "R 7";
   }
@@ -85,7 +96,15 @@ class Ispeziona : public ::testing::Test {
   int esegui() {
     uscita.str("");
     errori.str("");
-    return ispeziona(disco, o, "c", uscita, errori);
+    // The folder "c" lists the names of the disk's files under "c/".
+    auto elenca = [this](const std::string& cartella) {
+      if (cartella != "c") throw piattaforma::ErroreFile(cartella, "list", "No such file or directory");
+      std::vector<std::string> nomi;
+      for (const auto& [percorso, byte] : disco.file)
+        if (percorso.rfind("c/", 0) == 0) nomi.push_back(percorso.substr(2));
+      return nomi;
+    };
+    return ispeziona(disco, elenca, o, "c", uscita, errori);
   }
 
   DiscoProva disco;
@@ -96,6 +115,7 @@ class Ispeziona : public ::testing::Test {
 
 TEST_F(Ispeziona, SoundFilesListWithStatusZeroAndTheDrawingIsWritten) {
   o.svg = "disegno.svg";
+  o.elenco = true;
   EXPECT_EQ(esegui(), ispezione_riuscita) << errori.str();
   EXPECT_EQ(errori.str(), "");
   EXPECT_NE(uscita.str().find("Checks: every file matches"), std::string::npos);
@@ -127,14 +147,87 @@ TEST_F(Ispeziona, AMissingLineFileIsOnlyANote) {
   EXPECT_NE(disco.file["disegno.svg"].find("No plan view"), std::string::npos);
 }
 
-TEST_F(Ispeziona, AMissingItemOrTrackFileIsAFileErrorNamingIt) {
+TEST_F(Ispeziona, AMissingItemOrTrackFileIsAFileErrorWithWhatCouldBeReadStillPrinted) {
   for (const std::string* manca : {&voci, &celle}) {
+    SCOPED_TRACE(*manca);
     SetUp();
     disco.file.erase(*manca);
+    o.json = false;
     EXPECT_EQ(esegui(), ispezione_errore_file);
     EXPECT_NE(errori.str().find(*manca + ": no such file"), std::string::npos) << errori.str();
-    EXPECT_EQ(uscita.str(), "");
+    EXPECT_NE(uscita.str().find("missing"), std::string::npos) << uscita.str();
+
+    o.json = true;
+    EXPECT_EQ(esegui(), ispezione_errore_file);
+    const auto j = nlohmann::json::parse(uscita.str());
+    EXPECT_FALSE(j["checks"]["passed"]);
+    EXPECT_EQ(j["checks"]["faults"][0]["reason"], "no such file");
+    EXPECT_EQ(j.contains("stations"), manca == &celle) << "the stations come from the item file";
   }
+}
+
+TEST_F(Ispeziona, JsonIsPrintedEvenWhenTheFolderHoldsNothingToInspect) {
+  o = opzioni{};
+  o.json = true;
+  disco.file.clear();
+  EXPECT_EQ(esegui(), ispezione_errore_file);
+  const auto j = nlohmann::json::parse(uscita.str());
+  EXPECT_EQ(j["scenarios"].size(), 0u);
+  EXPECT_NE(j["error"].get<std::string>().find("no packed scenario in c"), std::string::npos);
+}
+
+TEST_F(Ispeziona, TheDrawingAlonePrintsOnlyTheChecksUnlessTheListingIsAsked) {
+  o.svg = "disegno.svg";
+  EXPECT_EQ(esegui(), ispezione_riuscita);
+  EXPECT_NE(uscita.str().find("Checks: every file matches"), std::string::npos);
+  EXPECT_NE(uscita.str().find("Drawing written to disegno.svg"), std::string::npos);
+  EXPECT_EQ(uscita.str().find("Stations"), std::string::npos) << uscita.str();
+  o.elenco = true;
+  EXPECT_EQ(esegui(), ispezione_riuscita);
+  EXPECT_NE(uscita.str().find("Stations (2)"), std::string::npos);
+}
+
+// A second scenario in the folder: a route with "_" in its title and its
+// own line file, and a train whose name holds "_" too.
+TEST_F(Ispeziona, TheFolderIsSearchedForScenariosAndEachIsInspected) {
+  scenario::modello altro = prova::modello_piccolo();
+  altro.linea = "Valle_Alta";
+  altro.treno = "R_9";
+  altro.voci[85].nome = altro.linea;
+  altro.voci[86].nome = altro.treno;
+  altro.voci[85].orario = scenario::codice_gara_st(altro);
+  altro.celle[1].valore2 = static_cast<int16_t>(scenario::codice_gara_og(altro));
+  const pacchetti p = prova::pacchetti_di(altro);
+  disco.file[percorso(p.nome_linea)] = *p.byte_linea;
+  disco.file[percorso(p.nome_voci)] = *p.byte_voci;
+  disco.file[percorso(p.nome_celle)] = *p.byte_celle;
+  disco.file[percorso("Linea Prova_R 7_note.txt")] = "not packed";
+  o = opzioni{};
+
+  o.scenari = true;
+  o.json = true;
+  EXPECT_EQ(esegui(), ispezione_riuscita) << errori.str();
+  const auto elenco = nlohmann::json::parse(uscita.str());
+  ASSERT_EQ(elenco["scenarios"].size(), 2u);
+  EXPECT_EQ(elenco["scenarios"][0]["route"], "Linea Prova");
+  EXPECT_EQ(elenco["scenarios"][1]["route"], "Valle_Alta");
+  EXPECT_EQ(elenco["scenarios"][1]["train"], "R_9");
+
+  o = opzioni{};
+  o.json = true;
+  EXPECT_EQ(esegui(), ispezione_riuscita) << errori.str();
+  const auto tutti = nlohmann::json::parse(uscita.str());
+  ASSERT_EQ(tutti["scenarios"].size(), 2u);
+  EXPECT_EQ(tutti["scenarios"][1]["train"], "R_9");
+  EXPECT_TRUE(tutti["scenarios"][1]["checks"]["passed"]);
+
+  o = opzioni{};
+  o.svg = "disegno.svg";
+  EXPECT_EQ(esegui(), ispezione_uso) << "two scenarios, one drawing";
+  EXPECT_NE(errori.str().find("\"Valle_Alta\" \"R_9\""), std::string::npos) << errori.str();
+  o.linea = "Valle_Alta";
+  EXPECT_EQ(esegui(), ispezione_riuscita) << errori.str();
+  EXPECT_NE(disco.file["disegno.svg"].find("Valle_Alta"), std::string::npos);
 }
 
 TEST_F(Ispeziona, AnUndecodableItemFileIsListedAsAFaultWithoutAListing) {
@@ -150,6 +243,7 @@ TEST_F(Ispeziona, AnUndecodableItemFileIsListedAsAFaultWithoutAListing) {
 
 TEST_F(Ispeziona, ADrawingThatCannotBeWrittenIsAFileErrorAfterTheListing) {
   o.svg = "disegno.svg";
+  o.elenco = true;
   disco.scrittura_negata = true;
   EXPECT_EQ(esegui(), ispezione_errore_file);
   EXPECT_NE(errori.str().find("Permission denied"), std::string::npos);

@@ -37,10 +37,19 @@ inline constexpr size_t byte_cella = 15;
 
 // Byte offsets of the fields inside one item record whose name is n bytes long.
 namespace campo_voce {
+inline constexpr size_t tipo = 0;
+inline constexpr size_t posizione = 9;
 inline constexpr size_t nome = 14;  // the 16-bit length, then the name
 inline size_t dato1(size_t n) { return 16 + n; }
 inline size_t orario(size_t n) { return 30 + n; }
 }  // namespace campo_voce
+
+// Byte offsets of the fields inside one track cell.
+namespace campo_cella {
+inline constexpr size_t tipo = 0;
+inline constexpr size_t valore1 = 1;
+inline constexpr size_t valore2 = 3;
+}  // namespace campo_cella
 
 // The item file decoded: its 87 records, the offset where each begins and
 // the bytes they take in all (the file should end there).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "inspector/ispezione.h"
+#include "inspector/scoperta.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
 #include "platform/errore_file.h"
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
     }
     const std::string cartella = o.cartella ? *o.cartella : piattaforma::cartella_programma();
     piattaforma::DiscoReale disco;
-    return ispettore::ispeziona(disco, o, cartella, std::cout, std::cerr);
+    return ispettore::ispeziona(disco, ispettore::nomi_in_cartella, o, cartella, std::cout, std::cerr);
   } catch (const piattaforma::ErroreFile& e) {
     std::cerr << "ispeziona_scenario: " << e.what() << "\n";
     return ispettore::ispezione_errore_file;

@@ -16,6 +16,14 @@ using scenario::variante;
 constexpr int32_t timbro_voci = 610;
 constexpr int32_t timbro_celle = 5121;
 
+// A row that holds nothing: every number 0 and no name.
+bool vuota(const scenario::voce& v) {
+  return v.tipo == 0 && v.inizio == 0 && v.fine == 0 && v.posizione == 0 && v.opzione1 == 0 &&
+         v.nome.empty() && v.dato1 == 0 && v.dato2 == 0 && v.dato3 == 0 && v.dato4 == 0 &&
+         v.dato5 == 0 && v.opzione2 == 0 && v.opzione3 == 0 && v.opzione4 == 0 &&
+         v.opzione5 == 0 && v.orario == 0;
+}
+
 // Gathers the faults of one file.
 class Registro {
  public:
@@ -34,6 +42,29 @@ class Registro {
   std::string file_;
 };
 
+// Faults of one kind: the first difetti_per_genere one by one, then only
+// counted, and the count recorded when the object goes.
+class Genere {
+ public:
+  Genere(Registro& r, std::string cosa) : r_(r), cosa_(std::move(cosa)) {}
+  Genere(const Genere&) = delete;
+  Genere& operator=(const Genere&) = delete;
+  ~Genere() {
+    if (n_ > difetti_per_genere)
+      r_.intero("and " + std::to_string(n_ - difetti_per_genere) + " more " + cosa_);
+  }
+
+  // Records a fault at a byte offset, or only counts it.
+  void a(size_t offset, std::string dove, std::string motivo) {
+    if (++n_ <= difetti_per_genere) r_.a(offset, std::move(dove), std::move(motivo));
+  }
+
+ private:
+  Registro& r_;
+  std::string cosa_;
+  size_t n_ = 0;
+};
+
 // The text, Windows-1252 bytes, shown in quotes for a message.
 std::string tra_virgolette(const std::string& byte) {
   std::string t = "\"";
@@ -44,19 +75,22 @@ std::string tra_virgolette(const std::string& byte) {
 
 // Checks the item file and decodes it into s.m.voci.
 void verifica_voci(const pacchetti& p, scenario_letto& s) {
+  if (!p.byte_voci) return;
+  const std::string& byte = *p.byte_voci;
   Registro r(s.difetti, p.nome_voci);
   voci_lette letto;
   try {
-    letto = leggi_voci(p.byte_voci);
+    letto = leggi_voci(byte);
   } catch (const ErroreFormato& e) {
     r.a(e.offset(), e.dove(), e.motivo());
     return;
   }
   s.m.voci = letto.voci;
+  s.inizio_voci = letto.inizio;
   s.con_voci = true;
-  if (letto.byte_usati < p.byte_voci.size())
+  if (letto.byte_usati < byte.size())
     r.a(letto.byte_usati, "after record 86",
-        std::to_string(p.byte_voci.size() - letto.byte_usati) +
+        std::to_string(byte.size() - letto.byte_usati) +
             " bytes follow the 87th record; the file should end there");
 
   const scenario::voce& testata = s.m.voci[scenario::riga_linea];
@@ -97,45 +131,142 @@ void verifica_voci(const pacchetti& p, scenario_letto& s) {
 // Checks the track file and decodes it into s.m.celle. Requires s.con_voci
 // for the size check.
 void verifica_celle(const pacchetti& p, scenario_letto& s, std::optional<int32_t> lunghezza) {
+  if (!p.byte_celle) return;
+  const std::string& byte = *p.byte_celle;
   Registro r(s.difetti, p.nome_celle);
-  celle_lette letto = leggi_celle(p.byte_celle);
+  celle_lette letto = leggi_celle(byte);
   s.m.celle = std::move(letto.celle);
   s.con_celle = true;
   if (lunghezza) {
     const int32_t u = scenario::ultima_cella(*lunghezza);
     const size_t attesi = byte_cella * static_cast<size_t>(u + 1);
-    if (p.byte_celle.size() != attesi) {
-      std::string motivo = "the file is " + std::to_string(p.byte_celle.size()) +
+    if (byte.size() != attesi) {
+      std::string motivo = "the file is " + std::to_string(byte.size()) +
                            " bytes, expected " + std::to_string(attesi) + " = 15 x " +
                            std::to_string(u + 1) + " cells for a route of " +
                            std::to_string(*lunghezza) + " m";
-      if (p.byte_celle.size() < attesi)
-        r.a(p.byte_celle.size(), "end of file", "truncated: " + motivo);
+      if (byte.size() < attesi)
+        r.a(byte.size(), "end of file", "truncated: " + motivo);
       else
         r.a(attesi, "after cell " + std::to_string(u), "too long: " + motivo);
     }
   } else if (letto.byte_avanzati != 0) {
-    r.a(p.byte_celle.size() - letto.byte_avanzati, "end of file",
+    r.a(byte.size() - letto.byte_avanzati, "end of file",
         "truncated: the last cell has only " + std::to_string(letto.byte_avanzati) +
             " of its 15 bytes");
   }
   if (s.m.celle.size() < 2) {
-    r.a(p.byte_celle.size(), "cell 1", "the file ends before the header cell 1");
+    r.a(byte.size(), "cell 1", "the file ends before the header cell 1");
     return;
   }
   const scenario::cella& testata = s.m.celle[1];
   if (testata.valore1 != timbro_celle)
-    r.a(byte_cella + 1, "cell 1, valore1",
+    r.a(byte_cella + campo_cella::valore1, "cell 1, valore1",
         "header stamp is " + std::to_string(testata.valore1) + ", expected " +
             std::to_string(timbro_celle));
   if (s.con_voci) {
     const int32_t og = scenario::codice_gara_og(s.m);
     if (testata.valore2 != og)
-      r.a(byte_cella + 3, "cell 1, valore2",
+      r.a(byte_cella + campo_cella::valore2, "cell 1, valore2",
           "identity code is " + std::to_string(testata.valore2) + ", expected " +
               std::to_string(og) + " from train " +
               tra_virgolette(s.m.voci[scenario::riga_codici].nome) + " and route " +
               tra_virgolette(s.m.voci[scenario::riga_linea].nome));
+  }
+}
+
+// Where a fault of cell i lies, in words: "cell 12 at 600 m, valore1".
+std::string in_cella(size_t i, const char* campo) {
+  return "cell " + std::to_string(i) + " at " + std::to_string(50 * i) + " m, " + campo;
+}
+
+// Checks the values that the simulator reads by kind against those the
+// builder writes. Cell types need only the cells; the rows named by stop
+// and board cells need the item records too.
+void verifica_valori(const pacchetti& p, scenario_letto& s) {
+  namespace tipo_cella = scenario::tipo_cella;
+  if (s.con_voci) {
+    // The loader writes 4 or 9 from the cab-signalling keyword, and 0 when
+    // the stretch ends at chainage 0.
+    Registro r(s.difetti, p.nome_voci);
+    const scenario::voce& codici = s.m.voci[scenario::riga_codici];
+    const bool ammesso = codici.fine == 0 ? codici.posizione == 0
+                                          : codici.posizione == 4 || codici.posizione == 9;
+    if (!ammesso)
+      r.a(s.inizio_voci[scenario::riga_codici] + campo_voce::posizione, "record 86, posizione",
+          "cab-signalling system " + std::to_string(codici.posizione) +
+              (codici.fine == 0 ? ", expected 0 for a stretch that ends at 0"
+                                : ", expected 4 or 9 (codes of the system)"));
+  }
+  if (!s.con_celle) return;
+
+  Registro r(s.difetti, p.nome_celle);
+  Genere tipi(r, "cells of an unknown type");
+  Genere codici(r, "code cells with a code the builder never writes");
+  Genere fermate(r, "stop cells that name no station with a stop");
+  Genere cartelli(r, "board cells that name no board row");
+  Genere avvisi(r, "cells before a warning board numbered outside 1 to 4");
+  const righe_usate u = righe_della_tabella(s.m);
+  std::vector<size_t> riga_presa(scenario::righe_voci + 1, 0);  // board row -> its cell + 1
+  for (size_t i = 0; i < s.m.celle.size(); ++i) {
+    const scenario::cella& c = s.m.celle[i];
+    const size_t inizio = byte_cella * i;
+    const size_t v1 = inizio + campo_cella::valore1;
+    if (!tipo_cella_noto(c.tipo)) {
+      tipi.a(inizio + campo_cella::tipo, in_cella(i, "tipo"),
+             "cell type " + std::to_string(c.tipo) +
+                 " is none the builder writes (0 to 6 and 10 to 14)");
+      continue;
+    }
+    switch (c.tipo) {
+      case tipo_cella::codice:
+        // A code of 0 or less is written as a removal cell (type 13).
+        if (c.valore1 <= 0)
+          codici.a(v1, in_cella(i, "valore1"),
+                   "cab code " + std::to_string(c.valore1) +
+                       " is not a code: the builder writes codes above 0");
+        break;
+      case tipo_cella::fermata: {
+        const int riga = c.valore1;
+        if (riga < 1 || riga > u.ultima_stazione)
+          fermate.a(v1, in_cella(i, "valore1"),
+                    "stop cell names row " + std::to_string(riga) + ", which is no station row " +
+                        (u.ultima_stazione == 0
+                             ? std::string("(the item file holds no station)")
+                             : "(stations take rows 1 to " + std::to_string(u.ultima_stazione) + ")"));
+        else if (const uint8_t classe = s.m.voci[static_cast<size_t>(riga)].tipo; classe >= 25)
+          fermate.a(v1, in_cella(i, "valore1"),
+                    "stop cell names row " + std::to_string(riga) + ", a station of class " +
+                        std::to_string(classe) + ", which has no stop cell (classes below 25 have one)");
+        break;
+      }
+      case tipo_cella::cartello_indicatore: {
+        const int riga = c.valore1;
+        if (riga < u.primo_cartello || riga > scenario::riga_primo_cartello)
+          cartelli.a(v1, in_cella(i, "valore1"),
+                     "direction board names row " + std::to_string(riga) +
+                         ", which is no board row (the " +
+                         std::to_string(scenario::riga_primo_cartello + 1 - u.primo_cartello) +
+                         " board cells take rows " + std::to_string(u.primo_cartello) + " to " +
+                         std::to_string(scenario::riga_primo_cartello) + ")");
+        else if (size_t& presa = riga_presa[static_cast<size_t>(riga)]; presa != 0)
+          cartelli.a(v1, in_cella(i, "valore1"),
+                     "direction board names row " + std::to_string(riga) +
+                         ", which the board at cell " + std::to_string(presa - 1) +
+                         " names too: each board has a row of its own");
+        else
+          presa = i + 1;
+        break;
+      }
+      case tipo_cella::prima_avviso:
+        if (c.valore1 < 1 || c.valore1 > 4)
+          avvisi.a(v1, in_cella(i, "valore1"),
+                   "cell before a warning board numbered " + std::to_string(c.valore1) +
+                       ", expected 1 to 4");
+        break;
+      default:
+        break;
+    }
   }
 }
 
@@ -176,23 +307,23 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
     return;
   }
   const size_t per_colonna = static_cast<size_t>(ultima + 1);
-  size_t offset = 0;
-  size_t sbagliati = 0;
-  for (size_t i = 0; i < voci.size() && i < 2 * per_colonna; ++i) {
-    const size_t colonna = i / per_colonna;
-    const int64_t riga = static_cast<int64_t>(i % per_colonna);
-    const uint16_t atteso = tipo_atteso(riga, ultima);
-    if (voci[i].tipo != atteso && ++sbagliati <= difetti_per_genere)
-      r.a(offset, std::string("column ") + (colonna == 0 ? "x" : "y") + ", row " + std::to_string(riga),
-          "type code " + std::to_string(voci[i].tipo) + ", expected " + std::to_string(atteso) +
-              (atteso == variante::intero   ? " (rows 0 and 1 are 16-bit integers)"
-               : atteso == variante::doppio ? " (rows 2 to R - 2 are doubles)"
-                                            : " (rows R - 1 and R are empty)"));
-    offset += byte_variante(voci[i].tipo);
+  {
+    Genere sbagliati(r, "entries with a wrong type code");
+    size_t offset = 0;
+    for (size_t i = 0; i < voci.size() && i < 2 * per_colonna; ++i) {
+      const size_t colonna = i / per_colonna;
+      const int64_t riga = static_cast<int64_t>(i % per_colonna);
+      const uint16_t atteso = tipo_atteso(riga, ultima);
+      if (voci[i].tipo != atteso)
+        sbagliati.a(offset,
+                    std::string("column ") + (colonna == 0 ? "x" : "y") + ", row " + std::to_string(riga),
+                    "type code " + std::to_string(voci[i].tipo) + ", expected " + std::to_string(atteso) +
+                        (atteso == variante::intero   ? " (rows 0 and 1 are 16-bit integers)"
+                         : atteso == variante::doppio ? " (rows 2 to R - 2 are doubles)"
+                                                      : " (rows R - 1 and R are empty)"));
+      offset += byte_variante(voci[i].tipo);
+    }
   }
-  if (sbagliati > difetti_per_genere)
-    r.intero("and " + std::to_string(sbagliati - difetti_per_genere) +
-             " more entries with a wrong type code");
   if (voci.size() != 2 * per_colonna) {
     r.intero("the file holds " + std::to_string(voci.size()) + " entries, expected 2 x " +
              std::to_string(per_colonna) + " (metres 0 to " + std::to_string(ultima) +
@@ -208,6 +339,23 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
 }
 
 }  // namespace
+
+bool tipo_cella_noto(uint8_t tipo) {
+  namespace t = scenario::tipo_cella;
+  return tipo <= t::indicatori_v_max || (tipo >= t::fermata && tipo <= t::cartello_indicatore);
+}
+
+righe_usate righe_della_tabella(const scenario::modello& m) {
+  righe_usate u;
+  size_t cartelli = 0;
+  for (const scenario::cella& c : m.celle) cartelli += c.tipo == scenario::tipo_cella::cartello_indicatore;
+  u.primo_cartello = scenario::riga_primo_cartello + 1 -
+                     static_cast<int>(std::min<size_t>(cartelli, scenario::riga_primo_cartello));
+  while (u.ultima_stazione + 1 < u.primo_cartello &&
+         !vuota(m.voci[static_cast<size_t>(u.ultima_stazione + 1)]))
+    ++u.ultima_stazione;
+  return u;
+}
 
 std::string descrivi(const difetto& d) {
   std::string testo = d.file + ": ";
@@ -228,6 +376,7 @@ scenario_letto verifica(const pacchetti& p) {
     if (l >= 0 && l <= scenario::lunghezza_massima) lunghezza = l;
   }
   verifica_celle(p, s, lunghezza);
+  verifica_valori(p, s);
   verifica_linea(p, s, lunghezza);
   return s;
 }

@@ -3,7 +3,9 @@
 // their layouts, header stamps and identity codes. Works on bytes already
 // read; says for every fault which file, where and why.
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,9 +33,10 @@ struct pacchetti {
   std::string nome_linea;
   std::string nome_voci;
   std::string nome_celle;
-  std::optional<std::string> byte_linea;  // absent when there is no packed line file
-  std::string byte_voci;
-  std::string byte_celle;
+  // Each absent when its file is missing or could not be read.
+  std::optional<std::string> byte_linea;
+  std::optional<std::string> byte_voci;
+  std::optional<std::string> byte_celle;
 };
 
 // A scenario read back: the model as far as it could be decoded, and what
@@ -43,6 +46,7 @@ struct scenario_letto {
   // decoded from the files.
   scenario::modello m;
   bool con_voci = false;   // the 87 item records were decoded
+  std::array<size_t, scenario::righe_voci> inizio_voci{};  // where each record begins
   bool con_celle = false;  // the track cells were decoded
   bool con_piano = false;  // both plan columns were decoded, one entry per metre
   std::vector<difetto> difetti;
@@ -52,11 +56,31 @@ struct scenario_letto {
 // Faults of one kind reported one by one before the rest are only counted.
 inline constexpr size_t difetti_per_genere = 10;
 
+// The rows of the item table in use. Boards take rows 80 downward, one per
+// direction-board cell (type 14); stations take rows 1 upward, up to the
+// first empty row below the boards.
+struct righe_usate {
+  int primo_cartello = scenario::riga_primo_cartello + 1;  // lowest board row; 81: no board
+  int ultima_stazione = 0;                                 // highest station row; 0: none
+};
+
+// The rows in use in m.voci, the boards counted from m.celle (which may be
+// empty).
+righe_usate righe_della_tabella(const scenario::modello& m);
+
+// True for the cell types the builder writes: 0 to 6 and 10 to 14.
+bool tipo_cella_noto(uint8_t tipo);
+
 // Decodes the three files and checks them: sizes (line file 20 R - 36
 // bytes with R = route length + 7000, track file 15 (U + 1) bytes), the
 // variant type codes of the plan, the stamps 610 and 5121, the two identity
-// codes recomputed from the names in records 85 and 86, and that those names
-// are the ones given. A missing line file is a note, not a fault.
+// codes recomputed from the names in records 85 and 86, that those names
+// are the ones given, and that every value the simulator reads by kind
+// is one the builder writes: cell types, the rows that stop cells and
+// board cells name, cab codes, the numbers of the cells before a warning
+// board and the cab-signalling system. A missing line file is a note, not
+// a fault; a missing item or track file is neither (the caller says so),
+// and what needs it is not checked.
 scenario_letto verifica(const pacchetti& p);
 
 }  // namespace ispettore

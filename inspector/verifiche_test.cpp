@@ -52,31 +52,31 @@ struct danno {
 TEST(Verifica, EachKindOfDamageIsCaughtWithFileOffsetAndReason) {
   const scenario::modello m = prova::modello_piccolo();
   const pacchetti sani = prova::pacchetti_di(m);
-  const voci_lette v = leggi_voci(sani.byte_voci);
+  const voci_lette v = leggi_voci(*sani.byte_voci);
   const size_t n85 = m.voci[85].nome.size();
-  const size_t celle = sani.byte_celle.size();
+  const size_t celle = sani.byte_celle->size();
   const size_t colonna = sani.byte_linea->size() / 2;  // 10 R - 18 bytes each
   const danno danni[] = {
-      {"track file one cell short", [](pacchetti& p, auto&) { p.byte_celle.resize(p.byte_celle.size() - 15); },
+      {"track file one cell short", [](pacchetti& p, auto&) { p.byte_celle->resize(p.byte_celle->size() - 15); },
        2, celle - 15, "truncated: the file is 2400 bytes, expected 2415 = 15 x 161 cells"},
-      {"track file cut inside a cell", [](pacchetti& p, auto&) { p.byte_celle.pop_back(); },
+      {"track file cut inside a cell", [](pacchetti& p, auto&) { p.byte_celle->pop_back(); },
        2, celle - 1, "truncated"},
-      {"track file a cell too long", [](pacchetti& p, auto&) { p.byte_celle.append(15, '\0'); },
+      {"track file a cell too long", [](pacchetti& p, auto&) { p.byte_celle->append(15, '\0'); },
        2, celle, "too long"},
       {"item file cut inside record 86",
-       [](pacchetti& p, auto&) { p.byte_voci.resize(p.byte_voci.size() - 3); }, 1, v.inizio[86],
+       [](pacchetti& p, auto&) { p.byte_voci->resize(p.byte_voci->size() - 3); }, 1, v.inizio[86],
        "the file ends inside the record"},
-      {"bytes after the 87th record", [](pacchetti& p, auto&) { p.byte_voci += "xy"; }, 1,
-       sani.byte_voci.size(), "2 bytes follow the 87th record"},
+      {"bytes after the 87th record", [](pacchetti& p, auto&) { *p.byte_voci += "xy"; }, 1,
+       sani.byte_voci->size(), "2 bytes follow the 87th record"},
       {"stamp 610 wrong",
-       [n85](pacchetti& p, const voci_lette& l) { scrivi(p.byte_voci, l.inizio[85] + 16 + n85, 611, 2); },
+       [n85](pacchetti& p, const voci_lette& l) { scrivi(*p.byte_voci, l.inizio[85] + 16 + n85, 611, 2); },
        1, v.inizio[85] + 16 + n85, "header stamp is 611, expected 610"},
-      {"stamp 5121 wrong", [](pacchetti& p, auto&) { scrivi(p.byte_celle, 16, 0, 2); }, 2, 16,
+      {"stamp 5121 wrong", [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 16, 0, 2); }, 2, 16,
        "header stamp is 0, expected 5121"},
       {"identity code of the item file wrong",
-       [n85](pacchetti& p, const voci_lette& l) { scrivi(p.byte_voci, l.inizio[85] + 30 + n85, 1, 4); },
+       [n85](pacchetti& p, const voci_lette& l) { scrivi(*p.byte_voci, l.inizio[85] + 30 + n85, 1, 4); },
        1, v.inizio[85] + 30 + n85, "identity code is 1, expected"},
-      {"identity code of the track file wrong", [](pacchetti& p, auto&) { scrivi(p.byte_celle, 18, 7, 2); },
+      {"identity code of the track file wrong", [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 18, 7, 2); },
        2, 18, "identity code is 7, expected"},
       {"a plan type code no reader knows",
        [](pacchetti& p, auto&) { scrivi(*p.byte_linea, 8, 9, 2); }, 0, 8, "type code 9 is none of"},
@@ -84,6 +84,31 @@ TEST(Verifica, EachKindOfDamageIsCaughtWithFileOffsetAndReason) {
        0, colonna * 2 - 2, "truncated: the file is"},
       {"files named for another train", [](pacchetti& p, auto&) { p.treno = "R 8"; }, 1,
        v.inizio[86] + 14, "train designation is \"R 7\", but the files are named for \"R 8\""},
+      // Values the simulator reads by kind, each one the builder never writes.
+      {"a cell type no builder writes", [](pacchetti& p, auto&) { (*p.byte_celle)[15 * 30] = '\xFF'; },
+       2, 15 * 30, "cell type 255 is none the builder writes"},
+      {"a cab code below 1", [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 15 * 5 + 1, 0xFFFF, 2); },
+       2, 15 * 5 + 1, "cab code -1 is not a code"},
+      {"a stop cell naming an empty row", [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 15 * 3 + 1, 9, 2); },
+       2, 15 * 3 + 1, "stop cell names row 9, which is no station row (stations take rows 1 to 2)"},
+      {"a stop cell naming a station of a class without one",
+       [](pacchetti& p, const voci_lette& l) { (*p.byte_voci)[l.inizio[2]] = 30; }, 2, 15 * 22 + 1,
+       "names row 2, a station of class 30, which has no stop cell"},
+      {"a board cell naming a station row",
+       [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 15 * 13 + 1, 2, 2); }, 2, 15 * 13 + 1,
+       "direction board names row 2, which is no board row (the 1 board cells take rows 80 to 80)"},
+      {"two board cells naming one row",
+       [](pacchetti& p, auto&) {
+         (*p.byte_celle)[15 * 30] = 14;
+         scrivi(*p.byte_celle, 15 * 30 + 1, 80, 2);
+       },
+       2, 15 * 30 + 1, "names row 80, which the board at cell 13 names too"},
+      {"a cell before a warning board numbered 9",
+       [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 15 * 15 + 1, 9, 2); }, 2, 15 * 15 + 1,
+       "numbered 9, expected 1 to 4"},
+      {"a cab-signalling system of 5 codes",
+       [](pacchetti& p, const voci_lette& l) { scrivi(*p.byte_voci, l.inizio[86] + 9, 5, 4); }, 1,
+       v.inizio[86] + 9, "cab-signalling system 5, expected 4 or 9"},
   };
   for (const danno& d : danni) {
     SCOPED_TRACE(d.nome);
@@ -122,6 +147,26 @@ TEST(Verifica, WrongVariantTypeCodesAreFoundRowByRow) {
                  f.motivo.find("type code") != std::string::npos;
     EXPECT_TRUE(trovato) << k.parole << ": " << (s.difetti.empty() ? "no fault" : descrivi(s.difetti[0]));
   }
+}
+
+TEST(Verifica, MissingItemOrTrackFilesLeaveTheRestChecked) {
+  pacchetti p = prova::pacchetti_di(prova::modello_piccolo());
+  pacchetti senza_celle = p;
+  senza_celle.byte_celle.reset();
+  const scenario_letto a = verifica(senza_celle);
+  EXPECT_TRUE(a.difetti.empty()) << descrivi(a.difetti.front());
+  EXPECT_TRUE(a.con_voci && a.con_piano);
+  EXPECT_FALSE(a.con_celle);
+
+  p.byte_voci.reset();
+  *p.byte_celle = std::string(15 * 40, '\0');
+  (*p.byte_celle)[15 * 7] = '\x09';  // no such type: found without the item file
+  const scenario_letto b = verifica(p);
+  EXPECT_TRUE(b.con_celle);
+  EXPECT_FALSE(b.con_voci || b.con_piano);
+  bool tipo = false;
+  for (const difetto& f : b.difetti) tipo |= f.offset == 15 * 7u;
+  EXPECT_TRUE(tipo);
 }
 
 TEST(Verifica, ManyWrongTypeCodesAreCountedAfterTheFirstTen) {

@@ -1,0 +1,108 @@
+#include "inspector/scoperta.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "platform/errore_file.h"
+
+namespace ispettore {
+namespace {
+
+constexpr std::string_view estensione_voci = ".sim";
+constexpr std::string_view estensione_celle = ".dat";
+constexpr std::string_view coda_linea = "_linea.dat";
+
+// True when `t` ends with `coda`.
+bool finisce(const std::string& t, std::string_view coda) {
+  return t.size() >= coda.size() && t.compare(t.size() - coda.size(), coda.size(), coda) == 0;
+}
+
+// `t` without its last n characters.
+std::string senza(const std::string& t, size_t n) { return t.substr(0, t.size() - n); }
+
+// The file names sorted out: line files by route, and the names before the
+// extension of item files and of track files.
+struct nomi_divisi {
+  std::set<std::string> linee;
+  std::set<std::string> voci;
+  std::set<std::string> celle;
+};
+
+nomi_divisi dividi(const std::vector<std::string>& nomi) {
+  nomi_divisi d;
+  for (const std::string& n : nomi)
+    if (finisce(n, estensione_voci)) d.voci.insert(senza(n, estensione_voci.size()));
+  for (const std::string& n : nomi) {
+    if (!finisce(n, estensione_celle)) continue;
+    const std::string base = senza(n, estensione_celle.size());
+    if (finisce(n, coda_linea) && d.voci.count(base) == 0)
+      d.linee.insert(senza(n, coda_linea.size()));
+    else
+      d.celle.insert(base);
+  }
+  return d;
+}
+
+// Splits "<route>_<train>" as trova_scenari says; nothing without a "_".
+std::optional<std::pair<std::string, std::string>> separa(const std::string& base,
+                                                          const std::set<std::string>& linee) {
+  size_t taglio = std::string::npos;
+  for (const std::string& l : linee)
+    if (base.size() > l.size() + 1 && base.compare(0, l.size(), l) == 0 && base[l.size()] == '_' &&
+        (taglio == std::string::npos || l.size() > taglio))
+      taglio = l.size();
+  if (taglio == std::string::npos) taglio = base.find('_');
+  if (taglio == std::string::npos || taglio == 0 || taglio + 1 >= base.size()) return std::nullopt;
+  return std::make_pair(base.substr(0, taglio), base.substr(taglio + 1));
+}
+
+}  // namespace
+
+std::vector<scenario_trovato> trova_scenari(const std::vector<std::string>& nomi) {
+  const nomi_divisi d = dividi(nomi);
+  std::map<std::pair<std::string, std::string>, scenario_trovato> trovati;
+  auto aggiungi = [&](const std::string& base, bool voci) {
+    const auto coppia = separa(base, d.linee);
+    if (!coppia) return;
+    scenario_trovato& s = trovati[*coppia];
+    s.linea = coppia->first;
+    s.treno = coppia->second;
+    s.con_linea = d.linee.count(s.linea) != 0;
+    (voci ? s.con_voci : s.con_celle) = true;
+  };
+  for (const std::string& b : d.voci) aggiungi(b, true);
+  for (const std::string& b : d.celle) aggiungi(b, false);
+  std::vector<scenario_trovato> scenari;
+  for (auto& [chiave, s] : trovati) scenari.push_back(std::move(s));
+  return scenari;
+}
+
+std::vector<std::string> linee_senza_treno(const std::vector<std::string>& nomi) {
+  std::set<std::string> usate;
+  for (const scenario_trovato& s : trova_scenari(nomi)) usate.insert(s.linea);
+  std::vector<std::string> sole;
+  for (const std::string& l : dividi(nomi).linee)
+    if (usate.count(l) == 0) sole.push_back(l);
+  return sole;
+}
+
+std::vector<std::string> nomi_in_cartella(const std::string& cartella) {
+  namespace fs = std::filesystem;
+  std::error_code e;
+  std::vector<std::string> nomi;
+  fs::directory_iterator it(fs::path(cartella), e);
+  for (; !e && it != fs::directory_iterator(); it.increment(e)) {
+    std::error_code tipo;
+    if (it->is_regular_file(tipo)) nomi.push_back(it->path().filename().string());
+  }
+  if (e) throw piattaforma::ErroreFile(cartella, "list", e.message());
+  return nomi;
+}
+
+}  // namespace ispettore

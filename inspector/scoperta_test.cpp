@@ -1,0 +1,65 @@
+#include "inspector/scoperta.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/errore_file.h"
+
+namespace ispettore {
+namespace {
+
+// A scenario found, in one line: "route|train|line item track" flags as 0/1.
+std::string in_breve(const scenario_trovato& s) {
+  return s.linea + "|" + s.treno + "|" + std::to_string(s.con_linea) + std::to_string(s.con_voci) +
+         std::to_string(s.con_celle);
+}
+
+TEST(TrovaScenari, SplitsTheNamesAndSaysWhichFilesAreThere) {
+  struct caso {
+    const char* nome;
+    std::vector<std::string> file;
+    std::vector<std::string> attesi;
+  };
+  const caso casi[] = {
+      {"the shipped scenario, with its documents beside it",
+       {"Tarvena-Olmara-Caldone_linea.dat", "Tarvena-Olmara-Caldone_Reg 40318.sim",
+        "Tarvena-Olmara-Caldone_Reg 40318.dat", "Tarvena-Olmara-Caldone_Reg 40318_note.txt",
+        "crea_scenario"},
+       {"Tarvena-Olmara-Caldone|Reg 40318|111"}},
+      {"a route title with \"_\" is told by its line file",
+       {"Val_di_Sotto_linea.dat", "Val_di_Sotto_R_1.sim", "Val_di_Sotto_R_1.dat"},
+       {"Val_di_Sotto|R_1|111"}},
+      {"without a line file the name splits at its first \"_\"",
+       {"Val_di_Sotto_R_1.sim"}, {"Val|di_Sotto_R_1|010"}},
+      {"a train called linea: its track file is no line file",
+       {"A_linea.sim", "A_linea.dat"}, {"A|linea|011"}},
+      {"a track file alone, a line file alone, names without \"_\"",
+       {"B_R 2.dat", "C_linea.dat", "senza.sim", "_x.sim", "y_.dat"}, {"B|R 2|001"}},
+      {"two trains on one route, sorted", {"D_linea.dat", "D_T2.sim", "D_T1.sim", "D_T1.dat"},
+       {"D|T1|111", "D|T2|110"}},
+  };
+  for (const caso& c : casi) {
+    SCOPED_TRACE(c.nome);
+    std::vector<std::string> trovati;
+    for (const scenario_trovato& s : trova_scenari(c.file)) trovati.push_back(in_breve(s));
+    EXPECT_EQ(trovati, c.attesi);
+  }
+  EXPECT_EQ(linee_senza_treno({"B_R 2.dat", "C_linea.dat", "D_linea.dat", "D_T.sim"}),
+            std::vector<std::string>{"C"});
+}
+
+TEST(NomiInCartella, ListsTheFilesOfARealFolderAndFailsForAMissingOne) {
+  namespace fs = std::filesystem;
+  const fs::path cartella = fs::temp_directory_path() / "scoperta_test_cartella";
+  fs::remove_all(cartella);
+  fs::create_directories(cartella / "sotto");
+  std::ofstream(cartella / "A_B.sim") << "x";
+  EXPECT_EQ(nomi_in_cartella(cartella.string()), std::vector<std::string>{"A_B.sim"});
+  fs::remove_all(cartella);
+  EXPECT_THROW(nomi_in_cartella(cartella.string()), piattaforma::ErroreFile);
+}
+
+}  // namespace
+}  // namespace ispettore
