@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -100,6 +102,77 @@ TEST_F(IspezioneScenario, TheBuiltScenarioPassesEveryCheckAndIsListedAndDrawn) {
     bool nominato = false;
     for (const std::string& t : x.testi) nominato |= t.find(nome) != std::string::npos;
     EXPECT_TRUE(nominato) << nome;
+  }
+}
+
+// Width and height from a PNG's header; 0, 0 when it is no PNG.
+std::pair<uint32_t, uint32_t> misura_png(const std::string& png) {
+  if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
+  auto be32 = [&](size_t i) {
+    uint32_t v = 0;
+    for (size_t k = 0; k < 4; ++k) v = v << 8 | static_cast<unsigned char>(png[i + k]);
+    return v;
+  };
+  return {be32(16), be32(20)};
+}
+
+// Width and height of an SVG drawing, from its root element.
+std::pair<uint32_t, uint32_t> misura_svg(const std::string& svg) {
+  auto attributo = [&](const std::string& nome) {
+    const size_t i = svg.find(nome + "=\"", svg.find("<svg "));
+    return i == std::string::npos ? 0u : static_cast<uint32_t>(std::stoul(svg.substr(i + nome.size() + 2)));
+  };
+  return {attributo("width"), attributo("height")};
+}
+
+// In headless Chromium, when it is installed (CI installs it): the drawings
+// of the whole line and of a 10 km stretch load as SVG documents without a
+// parse error and render at their own size. The README's picture keeps the
+// size of the whole line's drawing.
+TEST_F(IspezioneScenario, TheDrawingsOpenInABrowser) {
+  const fs::path chromium = "/usr/bin/chromium";
+  if (!fs::exists(chromium)) GTEST_SKIP() << "chromium is not installed";
+  struct caso { const char* nome; std::vector<std::string> tratto; };
+  for (const caso& c : {caso{"linea", {}}, caso{"tratto", {"--from", "190", "--to", "200"}}}) {
+    SCOPED_TRACE(c.nome);
+    const fs::path svg = altrove / (std::string(c.nome) + ".svg");
+    const fs::path png = altrove / (std::string(c.nome) + ".png");
+    std::vector<std::string> argomenti = {"--svg", svg.string()};
+    argomenti.insert(argomenti.end(), c.tratto.begin(), c.tratto.end());
+    argomenti.push_back(cartella.string());
+    const ::prova::esito_programma disegno = esegui_programma(PROGRAMMA_ISPEZIONA_SCENARIO, argomenti, altrove);
+    ASSERT_EQ(disegno.stato, ispezione_riuscita) << disegno.errori;
+    const auto [larghezza, altezza] = misura_svg(contenuto(svg));
+    ASSERT_GT(larghezza * altezza, 0u);
+
+    const std::vector<std::string> sempre = {
+        "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+        "--disable-background-networking", "--disable-component-update", "--disable-sync",
+        "--hide-scrollbars"};
+    auto apri = [&](const std::string& profilo, const std::string& azione) {
+      std::vector<std::string> a = sempre;
+      a.push_back("--user-data-dir=" + (radice / profilo).string());
+      a.push_back("--window-size=" + std::to_string(larghezza) + "," + std::to_string(altezza));
+      a.push_back(azione);
+      a.push_back("file://" + svg.string());
+      return esegui_programma(chromium, a, altrove);
+    };
+    // The document as the browser parsed it: an SVG root, no parse error.
+    const ::prova::esito_programma dom = apri(std::string("dom_") + c.nome, "--dump-dom");
+    ASSERT_EQ(dom.stato, 0) << dom.errori;
+    EXPECT_EQ(dom.uscita.rfind("<svg", 0), 0u) << dom.uscita.substr(0, 300);
+    EXPECT_EQ(dom.uscita.find("parsererror"), std::string::npos) << dom.uscita.substr(0, 600);
+
+    const ::prova::esito_programma foto = apri(std::string("foto_") + c.nome, "--screenshot=" + png.string());
+    ASSERT_EQ(foto.stato, 0) << foto.errori;
+    const std::string immagine = contenuto(png);
+    EXPECT_EQ(misura_png(immagine), std::make_pair(larghezza, altezza));
+    // A blank page of this size compresses to a few kilobytes; a drawing does not.
+    EXPECT_GT(immagine.size(), 40000u);
+    if (std::string(c.nome) == "linea") {
+      EXPECT_EQ(misura_png(contenuto(ESEMPIO_PNG)), std::make_pair(larghezza, altezza))
+          << "inspector/esempio.png is out of step with the drawing: run bash inspector/esempio.sh";
+    }
   }
 }
 

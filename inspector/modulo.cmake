@@ -16,9 +16,11 @@ target_link_libraries(ispeziona_scenario PRIVATE ispettore)
 set_target_properties(ispeziona_scenario PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 if(TARGET ispettore_test)
-  # The end-to-end test runs the built builder, then the built inspector.
+  # The end-to-end test runs the built builder, then the built inspector, and
+  # holds the README's picture against the drawing.
   target_compile_definitions(ispettore_test PRIVATE
     PROGRAMMA_CREA_SCENARIO="$<TARGET_FILE:crea_scenario>"
-    PROGRAMMA_ISPEZIONA_SCENARIO="$<TARGET_FILE:ispeziona_scenario>")
+    PROGRAMMA_ISPEZIONA_SCENARIO="$<TARGET_FILE:ispeziona_scenario>"
+    ESEMPIO_PNG="${CMAKE_SOURCE_DIR}/inspector/esempio.png")
   add_dependencies(ispettore_test crea_scenario ispeziona_scenario)
 endif()
