@@ -25,10 +25,11 @@ std::wstring largo(std::string_view utf8) {
   return w;
 }
 
-// Writes the line to the console of the process that started this one
-// (a script run without redirection); false when there is no such console.
+// Writes the line to the console of the process that started this one (a
+// script run without redirection), attaching to it unless the system has
+// already done so; false when there is no console to write to.
 bool scrivi_su_console_di_partenza(std::string_view testo) {
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+  const bool attaccata = AttachConsole(ATTACH_PARENT_PROCESS);
   HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
   bool scritto = false;
@@ -38,7 +39,7 @@ bool scrivi_su_console_di_partenza(std::string_view testo) {
     scritto = WriteConsoleW(console, riga.data(), static_cast<DWORD>(riga.size()), &n, nullptr);
     CloseHandle(console);
   }
-  FreeConsole();
+  if (attaccata) FreeConsole();
   return scritto;
 }
 
