@@ -169,6 +169,7 @@ TEST(CreaScenario, WritesIntoTheProgramsFolderNotTheWorkingDirectory) {
 
   const prova::esito_programma esito = prova::esegui_programma(programma, {}, altrove);
   EXPECT_EQ(esito.stato, uscita_riuscita) << esito.errori;
+  EXPECT_EQ(esito.uscita, "Attendere\r\n") << "the GUI program still says it for scripts";
 
   verifica_cartelle(cartella, altrove);
   fs::remove_all(radice);
