@@ -100,12 +100,14 @@ void crea_finestra() {
 
 }  // namespace
 
+// Says "Attendere" on standard output for scripts, then shows the window.
 FinestraAttesa::FinestraAttesa() {
   messaggio("Attendere");
   crea_finestra();
   if (finestra != nullptr) tieni_per_prova();
 }
 
+// Closes the window when the program ends.
 FinestraAttesa::~FinestraAttesa() { chiudi_finestra_attesa(); }
 
 // Destroys the window, its font and its class; nothing when none is shown.
