@@ -24,10 +24,17 @@ std::string rapporto_errore(const modello& m) {
   return testo;
 }
 
+// The report of a file that could not be written or removed: the file, the
+// system's reason and what the person who started the program can do.
+std::string rapporto_errore_file(const piattaforma::ErroreFile& e) {
+  return std::string("crea_scenario: ") + e.what() +
+         "\ncrea_scenario writes its files into its own folder: start it from a folder where "
+         "you may write, or with the rights to write there.";
+}
+
 }  // namespace
 
 int costruisci_scenario(piattaforma::Disco& disco, const std::string& cartella) {
-  piattaforma::messaggio("Attendere");
   modello m;
   m.linea = linea_scenario;
   m.treno = treno_scenario;
@@ -40,7 +47,7 @@ int costruisci_scenario(piattaforma::Disco& disco, const std::string& cartella) 
     int32_t j = 1;
     memorizza_percorso(m, disco, cartella, j);
   } catch (const piattaforma::ErroreFile& e) {
-    piattaforma::messaggio_errore(std::string("crea_scenario: ") + e.what());
+    piattaforma::messaggio_errore(rapporto_errore_file(e));
     return uscita_errore_file;
   } catch (const ErroreFatale& e) {
     piattaforma::messaggio_errore(" Errore n. " + std::to_string(e.numero()));

@@ -22,8 +22,9 @@ enum stato_uscita : int {
 inline constexpr const char* linea_scenario = "Tarvena-Olmara-Caldone";
 inline constexpr const char* treno_scenario = "Reg 40318";
 
-// Runs the whole build into `cartella` and returns the exit status. Prints
-// "Attendere" before the work starts and any failure on standard error.
+// Runs the whole build into `cartella` and returns the exit status. Reports
+// a failure through piattaforma::messaggio_errore; a file that could not be
+// handled is named with the system's reason and what to do.
 int costruisci_scenario(piattaforma::Disco& disco, const std::string& cartella);
 
 }  // namespace scenario
