@@ -8,14 +8,19 @@
 //   GUASTI_OPERAZIONE open, read, write, flush, close, rename, delete, lock,
 //                     mode or examine: the kind of call to fail
 //   GUASTI_INDICE     which call of that kind fails, from 1
+//   GUASTI_UCCIDI     when set, the chosen call kills the process (SIGKILL)
+//                     instead of failing, as a run killed mid-way
 //   GUASTI_CONTEGGIO  a file that receives, at exit, one line "kind count"
-//                     per kind and "colpito 1" when the failure was injected
+//                     per kind, "colpito <errno>" when the failure was
+//                     injected and "aperti <n>", the counted descriptors
+//                     still open
 // Flushes of counted descriptors do not wait for the device: the runs
 // check what the program does with each call's result, not durability.
 
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +49,7 @@ struct impostazioni {
   size_t lunghezza = 0;
   int operazione = -1;
   long indice = 0;
+  bool uccidi = false;
   const char* conteggio = nullptr;
 };
 
@@ -57,6 +63,7 @@ const impostazioni& regole() {
       for (int k = 0; k < n_tipi; ++k)
         if (std::strcmp(op, nomi[k]) == 0) i.operazione = k;
     if (const char* n = std::getenv("GUASTI_INDICE")) i.indice = std::atol(n);
+    i.uccidi = std::getenv("GUASTI_UCCIDI") != nullptr;
     i.conteggio = std::getenv("GUASTI_CONTEGGIO");
     return i;
   }();
@@ -77,6 +84,7 @@ bool fallisce(int k) {
   ++conteggi[k];
   const impostazioni& r = regole();
   if (r.operazione == k && conteggi[k] == r.indice) {
+    if (r.uccidi) ::kill(::getpid(), SIGKILL);
     colpito = true;
     errno = errori[k];
     return true;
@@ -97,7 +105,10 @@ __attribute__((destructor)) void scrivi_conteggi() {
   std::FILE* f = std::fopen(r.conteggio, "w");
   if (f == nullptr) return;
   for (int k = 0; k < n_tipi; ++k) std::fprintf(f, "%s %ld\n", nomi[k], conteggi[k]);
-  if (colpito) std::fprintf(f, "colpito 1\n");
+  if (colpito) std::fprintf(f, "colpito %d\n", errori[r.operazione]);
+  int aperti = 0;
+  for (bool s : seguito) aperti += s;
+  std::fprintf(f, "aperti %d\n", aperti);
   std::fclose(f);
 }
 
