@@ -125,7 +125,7 @@ TEST_F(DiscoRealeTest, RemovesOnlyTheTemporaryFilesOfTheName) {
   const std::vector<std::string> avanzi = {"f.dat.nuovo-0123456789abcdef",
                                            "f.dat.nuovo-ffffffffffffffff"};
   const std::vector<std::string> altri = {"f.dat", "f.dat.nuovo", "f.dat.nuovo-0123456789abcde",
-                                          "f.dat.nuovo-0123456789ABCDEF", "g.dat.nuovo-0123456789abcdef",
+                                          "f.dat.nuovo-0123456789abcdeg", "g.dat.nuovo-0123456789abcdef",
                                           "f.dat.nuovo-0123456789abcdef0"};
   for (const auto& n : avanzi) std::ofstream(percorso(n), std::ios::binary) << "parziale";
   for (const auto& n : altri) std::ofstream(percorso(n), std::ios::binary) << "altro";
