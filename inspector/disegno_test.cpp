@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "inspector/didascalie.h"
 #include "inspector/prova_scenario.h"
 #include "inspector/prova_xml.h"
 #include "inspector/verifiche.h"
@@ -33,7 +34,8 @@ TEST(Disegno, IsWellFormedAndNamesEveryStationWithOrWithoutThePlan) {
 
 // A 1000 km line crowded everywhere: a signal or a code in every cell, the
 // gradient changing from cell to cell and 79 stations. The drawing keeps a
-// bounded size, and still names every station.
+// bounded size (marks and runs too close to tell apart are one, each with
+// its own title), and still names every station.
 TEST(Disegno, ALongCrowdedLineIsDecimatedAndThinned) {
   using namespace scenario;
   modello m;
@@ -59,10 +61,44 @@ TEST(Disegno, ALongCrowdedLineIsDecimatedAndThinned) {
                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   const resoconto r = componi(m);
   const std::string svg = disegna_svg(r, m, true);
-  EXPECT_LT(svg.size(), 400000u);
+  EXPECT_LT(svg.size(), 500000u);
   const prova::esito_xml x = prova::controlla_xml(svg);
   ASSERT_EQ(x.errore, "");
   for (const stazione& st : r.stazioni) EXPECT_TRUE(nominato(x, st.nome)) << st.nome;
+}
+
+// Every feature the drawing marks, every speed step and every station names
+// itself in a title, as a whole and in a stretch; a stretch holds only what
+// lies in it, and writes each speed over its step.
+TEST(Disegno, EveryFeatureNamesItselfAndAStretchHoldsOnlyItsOwn) {
+  const scenario_letto s = verifica(prova::pacchetti_di(prova::modello_piccolo()));
+  const resoconto r = componi(s.m);
+  struct caso { const char* nome; tratto_richiesto t; double da, a; };
+  for (const caso& c : {caso{"whole", {}, 0, 1000}, caso{"stretch", {400.0, 900.0}, 400, 900}}) {
+    SCOPED_TRACE(c.nome);
+    EXPECT_EQ(estensione_disegno(r, c.t), std::make_pair(c.da, c.a));
+    const std::string svg = disegna_svg(r, s.m, true, c.t);
+    const prova::esito_xml x = prova::controlla_xml(svg);
+    ASSERT_EQ(x.errore, "");
+    for (const elemento& e : r.elementi) {
+      const bool marcato = e.tipo == scenario::tipo_cella::segnale || e.tipo == scenario::tipo_cella::codice ||
+                           e.tipo == scenario::tipo_cella::cartello_indicatore ||
+                           e.tipo == scenario::tipo_cella::indicatori_v_max ||
+                           e.tipo == scenario::tipo_cella::avviso_rallentamento ||
+                           e.tipo == scenario::tipo_cella::rimozione_codice;
+      if (marcato) {
+        EXPECT_EQ(nominato(x, didascalia(r, e)), e.progressiva >= c.da && e.progressiva <= c.a) << e.cella;
+      }
+    }
+    EXPECT_TRUE(nominato(x, "Slowdown to 60 km/h from chainage 800 m"));
+    EXPECT_TRUE(nominato(x, "North"));
+    EXPECT_EQ(nominato(x, "Citt\u00e0 Alta"), c.da <= 0);
+    EXPECT_TRUE(nominato(x, "Speed limit 100 km/h from chainage 500 m"));
+    EXPECT_EQ(nominato(x, "Speed limit 140 km/h"), c.da < 500);
+    const bool valori = std::count(x.testi.begin(), x.testi.end(), "100") > 0;
+    EXPECT_TRUE(valori) << "the speed written over its step";
+  }
+  EXPECT_EQ(estensione_disegno(r, {9000.0, std::nullopt}).second, 8050) << "the cells end at 8050 m";
 }
 
 TEST(TestoXml, EscapesTheSpecialCharactersAndReplacesControlCharacters) {

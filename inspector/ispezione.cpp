@@ -31,6 +31,7 @@ struct esame {
   std::optional<resoconto> r;
   bool file_mancante = false;    // the item or track file could not be read
   bool disegno_fallito = false;  // the drawing could not be written
+  bool tratto_vuoto = false;     // the stretch asked for lies beyond the cells
 };
 
 // Reads a file into `byte`. When it is missing or cannot be read, says so
@@ -130,6 +131,7 @@ void stampa_json(std::ostream& uscita, const json& documento) {
 int stato_di(const std::vector<esame>& esami) {
   int stato = ispezione_riuscita;
   for (const esame& e : esami) {
+    if (e.tratto_vuoto) return ispezione_uso;
     if (e.file_mancante || e.disegno_fallito) return ispezione_errore_file;
     if (!e.s.difetti.empty()) stato = ispezione_difetti;
   }
@@ -160,8 +162,19 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
   // The drawing first, so that it is written even when the listing's
   // reader goes away early.
   if (o.svg && e.r) {
+    tratto_richiesto t;
+    if (o.da_km) t.da = *o.da_km * 1000;
+    if (o.a_km) t.a = *o.a_km * 1000;
+    const auto [da, fino] = estensione_disegno(*e.r, t);
+    if (da >= fino) {
+      errori << programma << ": no drawing: the stretch from chainage " << formato_km(std::llround(da))
+             << " km holds nothing; the cells end at " << formato_km(50 * (int64_t{e.r->ultima_cella} + 1))
+             << " km\n";
+      e.tratto_vuoto = true;
+      return e;
+    }
     try {
-      disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.m, e.s.con_piano));
+      disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.m, e.s.con_piano, t));
     } catch (const piattaforma::ErroreFile& x) {
       errori << programma << ": " << x.what() << "\n";
       e.disegno_fallito = true;
@@ -187,7 +200,7 @@ std::string testo_esame(const esame& e, const opzioni& o, const std::string& car
   std::string t = testo_file(e.p, cartella) + testo_verifiche(e.s);
   const bool intero = !o.svg || o.elenco;
   if (e.r && intero) t += "\n" + in_testo(*e.r);
-  if (o.svg && e.r && !e.disegno_fallito) t += "\nDrawing written to " + *o.svg + "\n";
+  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto) t += "\nDrawing written to " + *o.svg + "\n";
   return t;
 }
 
@@ -354,7 +367,7 @@ Exit status:
      folder holds no scenario or cannot be listed, or the drawing could not
      be written
   2  a packed file failed a check; what could be decoded is still listed
-  3  the command line was wrong
+  3  the command line was wrong (or --from lies beyond the line)
   5  an unexpected fault of the program itself
 )";
 }
