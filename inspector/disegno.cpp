@@ -438,16 +438,10 @@ std::vector<tratto_zona> tratti_zone(const resoconto& r, double xmax) {
   return tratti;
 }
 
-// The reading of zone z at chainage x.
-double lettura_zona(const zona_km& z, double x) {
-  return z.direzione == 1 ? static_cast<double>(z.riferimento) - x
-                          : static_cast<double>(z.riferimento) + x;
-}
-
-// The chainage where zone z reads `lettura`.
+// The chainage where zone z reads `lettura`: lettura_zona backwards.
 double progressiva_zona(const zona_km& z, double lettura) {
-  return z.direzione == 1 ? static_cast<double>(z.riferimento) - lettura
-                          : lettura - static_cast<double>(z.riferimento);
+  return z.direzione == scenario::zona_discendente ? static_cast<double>(z.riferimento) - lettura
+                                                   : lettura - static_cast<double>(z.riferimento);
 }
 
 // The two axes under the profiles: chainage and kilometre reading.

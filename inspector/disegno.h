@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "inspector/elenco.h"
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace ispettore {
 

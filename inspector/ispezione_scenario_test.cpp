@@ -14,6 +14,7 @@
 
 #include "inspector/ispezione.h"
 #include "inspector/prova_xml.h"
+#include "prova/cartella_temporanea.h"
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -42,10 +43,8 @@ std::string tra_apici(const fs::path& p) { return "'" + p.string() + "'"; }
 class IspezioneScenario : public ::testing::Test {
  protected:
   void SetUp() override {
-    radice = fs::temp_directory_path() / ("ispezione_scenario_test_" + std::to_string(::getpid()));
     cartella = radice / "scenario con spazio";
     altrove = radice / "altrove";
-    fs::remove_all(radice);
     fs::create_directories(cartella);
     fs::create_directories(altrove);
     fs::copy_file(PROGRAMMA_CREA_SCENARIO, cartella / "crea_scenario");
@@ -54,9 +53,9 @@ class IspezioneScenario : public ::testing::Test {
                      " >/dev/null 2>&1"),
               0);
   }
-  void TearDown() override { fs::remove_all(radice); }
-
-  fs::path radice, cartella, altrove;
+  const ::prova::CartellaTemporanea temporanea{"ispezione_scenario_test"};
+  const fs::path& radice = temporanea.percorso();
+  fs::path cartella, altrove;
 };
 
 TEST_F(IspezioneScenario, TheBuiltScenarioPassesEveryCheckAndIsListedAndDrawn) {

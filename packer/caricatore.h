@@ -2,9 +2,12 @@
 // The source loader: reads the line source and the train source back from
 // the program's folder into the model, deleting each after reading it.
 
+#include <array>
+#include <cstddef>
 #include <string>
+#include <vector>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 #include "platform/disco.h"
 
 namespace scenario {
@@ -14,5 +17,11 @@ namespace scenario {
 // On return codice_errore = 0 means both files were read completely;
 // otherwise it holds the error code and posizione_errore its chainage.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& cartella);
+
+// The plan recurrence: computes row j of the plan table `piano` (x, y)
+// from rows j - 1 and j - 2, the same step again when `curva` is false,
+// else the step turned by curvature k (positive to the right). Every row
+// becomes a double. Requires 2 <= j < the size of both columns.
+void riga_piano(std::array<std::vector<variante>, 2>& piano, size_t j, bool curva, double k);
 
 }  // namespace scenario
