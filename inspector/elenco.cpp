@@ -1,5 +1,6 @@
 #include "inspector/elenco.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -137,7 +138,8 @@ void componi_stazioni(const scenario::modello& m, resoconto& r) {
   for (size_t i = 0; i < m.celle.size(); ++i)
     if (m.celle[i].tipo == tipo_cella::fermata)
       fermate.emplace(m.celle[i].valore1, static_cast<int32_t>(i));
-  for (int k = 1; k <= primo_cartello && k < scenario::riga_primo_cartello; ++k) {
+  const int ultima = std::min(primo_cartello, scenario::riga_primo_cartello - 1);
+  for (int k = scenario::riga_prima_stazione; k <= ultima; ++k) {
     const voce& v = m.voci[static_cast<size_t>(k)];
     if (vuota(v)) break;
     stazione s;

@@ -5,7 +5,9 @@
 // for it. The named codes below are taken from the table, so a name for a
 // code without an entry does not compile.
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -57,6 +59,15 @@ inline constexpr voce_errore tabella_errori[] = {
     {103, "line source: curve keyword without a class digit 1 to 6, or the plan passes 1000000 m",
      false},
 };
+
+// True when no code has two entries.
+constexpr bool codici_unici() {
+  for (size_t i = 0; i < std::size(tabella_errori); ++i)
+    for (size_t k = i + 1; k < std::size(tabella_errori); ++k)
+      if (tabella_errori[i].codice == tabella_errori[k].codice) return false;
+  return true;
+}
+static_assert(codici_unici(), "an error code with two entries in tabella_errori");
 
 // True when the table has an entry for `codice`.
 constexpr bool ha_voce(int32_t codice) {
