@@ -6,10 +6,9 @@
 #include <vector>
 
 #include "documents/scrittori_documenti.h"
-#include "packer/descrizione_errori.h"
+#include "model/errori.h"
+#include "model/modello.h"
 #include "packer/impacchettatore.h"
-#include "packer/modello.h"
-#include "packer/nomi_file.h"
 #include "platform/cartella_programma.h"
 #include "platform/console.h"
 #include "platform/errore_file.h"

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 
+#include "model/identita.h"  // the scenario identity the run builds
 #include "platform/disco.h"
 
 namespace scenario {
@@ -18,10 +19,6 @@ enum stato_uscita : int {
   uscita_senza_celle = 4,     // the line source gave no route length, nothing packed
   uscita_errore_interno = 5,  // an unexpected fault of the program itself
 };
-
-// The route title and train designation of the shipped scenario.
-inline constexpr const char* linea_scenario = "Tarvena-Olmara-Caldone";
-inline constexpr const char* treno_scenario = "Reg 40318";
 
 // The lock file that keeps a second run out of the folder while one builds,
 // and how long a second run waits for it.

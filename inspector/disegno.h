@@ -3,15 +3,16 @@
 // line with its stations, and under it the profiles along the chainage
 // (speed limit, gradient, adhesion) with stations, signals, boards and cab
 // codes marked and the kilometre readings on the axis. Every feature names
-// itself when pointed at; the whole line or one stretch of it is drawn.
+// itself when pointed at; the whole line or one stretch of it is drawn. The
+// page is laid out here; the bands are drawn by bande.h, the document
+// written by svg.h.
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include "inspector/elenco.h"
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace ispettore {
 
@@ -35,12 +36,5 @@ std::pair<double, double> estensione_disegno(const resoconto& r, const tratto_ri
 // holds something.
 std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con_piano,
                         const tratto_richiesto& t = {});
-
-// Text made safe for XML character data and attribute values: the five
-// special characters escaped, control characters replaced by "?".
-std::string testo_xml(std::string_view utf8);
-
-// A round step (1, 2 or 5 times a power of ten) near `grezzo`, not below it.
-double passo_tondo(double grezzo);
 
 }  // namespace ispettore

@@ -1,5 +1,6 @@
 #include "inspector/elenco.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -13,9 +14,6 @@ namespace {
 using scenario::cella;
 using scenario::voce;
 namespace tipo_cella = scenario::tipo_cella;
-
-// What the packer adds to the stored reference of a falling zone.
-constexpr int32_t aggiunta_discendente = 100;
 
 // True for the cell kinds the loader places one cell after their chainage.
 bool spostato_di_una(uint8_t tipo) {
@@ -129,7 +127,7 @@ void componi_stazioni(const scenario::modello& m, resoconto& r) {
     if (m.celle[i].tipo == tipo_cella::fermata)
       fermate.emplace(m.celle[i].valore1, static_cast<int32_t>(i));
   const int ultima = righe_della_tabella(m).ultima_stazione;
-  for (int k = 1; k <= ultima; ++k) {
+  for (int k = scenario::riga_prima_stazione; k <= ultima; ++k) {
     const voce& v = m.voci[static_cast<size_t>(k)];
     stazione s;
     s.riga = k;
@@ -187,7 +185,7 @@ std::string coppie(const std::vector<std::pair<std::string, int32_t>>& valori) {
 
 // How a zone turns chainage into a reading, in words.
 std::string regola_zona(const zona_km& z) {
-  const bool scende = z.direzione == 1;
+  const bool scende = z.direzione == scenario::zona_discendente;
   return std::string("reading = ") + std::to_string(z.riferimento) + (scende ? " - " : " + ") +
          "chainage";
 }
@@ -231,7 +229,7 @@ std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x) {
   for (const zona_km& z : zone)
     if (z.inizio <= x && (scelta == nullptr || z.inizio > scelta->inizio)) scelta = &z;
   if (scelta == nullptr) return std::nullopt;
-  return scelta->direzione == 1 ? scelta->riferimento - x : scelta->riferimento + x;
+  return lettura_zona(*scelta, x);
 }
 
 std::string formato_km(int64_t metri) {
@@ -262,7 +260,7 @@ resoconto componi(const scenario::modello& m) {
   for (int riga = scenario::riga_progressiva_tre; riga <= scenario::riga_progressiva_uno; ++riga) {
     const voce& v = m.voci[static_cast<size_t>(riga)];
     zona_km z{riga, v.inizio, v.fine, v.posizione, v.fine};
-    if (z.direzione == 1) z.riferimento -= aggiunta_discendente;
+    if (z.direzione == scenario::zona_discendente) z.riferimento -= scenario::aggiunta_discendente;
     r.zone.push_back(z);
   }
   r.sfondi = {linea.inizio, linea.posizione, linea.fine};

@@ -13,7 +13,7 @@
 #include "inspector/elenco.h"
 #include "inspector/scoperta.h"
 #include "inspector/verifiche.h"
-#include "packer/nomi_file.h"
+#include "model/identita.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 

@@ -9,14 +9,17 @@
 #include <system_error>
 #include <utility>
 
+#include "model/identita.h"
 #include "platform/errore_file.h"
 
 namespace ispettore {
 namespace {
 
-constexpr std::string_view estensione_voci = ".sim";
-constexpr std::string_view estensione_celle = ".dat";
-constexpr std::string_view coda_linea = "_linea.dat";
+// The ends of the packed file names, from the names themselves: the line
+// file's after the route title, the item and track files' after the train.
+const std::string coda_linea = scenario::nome_pacchetto_linea("");
+const std::string estensione_voci = scenario::nome_pacchetto_voci("", "").substr(1);
+const std::string estensione_celle = scenario::nome_pacchetto_celle("", "").substr(1);
 
 // True when `t` ends with `coda`.
 bool finisce(const std::string& t, std::string_view coda) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace ispettore {
 

@@ -1,4 +1,5 @@
 #include "packer/codifica.h"
+#include "packer/formato.h"
 #include "packer/pacchetti.h"
 
 #include <gtest/gtest.h>
@@ -188,6 +189,43 @@ TEST(PacchettoLinea, RejectsAnEntryOfUnknownType) {
   modello m = con_planimetria(10);
   m.planimetria[1][4].tipo = 3;
   EXPECT_THROW(pacchetto_linea(m), std::invalid_argument);
+}
+
+// The writers and the layouts the inspector reads by (formato.h) agree:
+// every field, given a value of its own, is found at its offset.
+TEST(Formato, EveryFieldIsWhereTheLayoutSaysTheWriterPutsIt) {
+  namespace cv = formato::campo_voce;
+  namespace cc = formato::campo_cella;
+  modello m;
+  m.voci[0] = {1, 2, 3, 4, 5, "abc", 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  m.celle.resize(2);
+  m.celle[1] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+  const std::string v = pacchetto_voci(m);
+  const size_t n = 3;
+  EXPECT_EQ(v[cv::tipo], 1);
+  EXPECT_EQ(leggi32(v, cv::inizio), 2);
+  EXPECT_EQ(leggi32(v, cv::fine), 3);
+  EXPECT_EQ(leggi32(v, cv::posizione), 4);
+  EXPECT_EQ(v[cv::opzione1], 5);
+  EXPECT_EQ(leggi16(v, cv::nome), 3);
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(leggi16(v, cv::dato1(n) + 2 * k), 6 + k) << "dato" << k + 1;
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(v[cv::opzione2(n) + k], 11 + k) << "opzione" << k + 2;
+  EXPECT_EQ(leggi32(v, cv::orario(n)), 15);
+  EXPECT_EQ(leggi16(v, formato::byte_voce + n + cv::nome), 0);  // the next record's name
+
+  const std::string c = pacchetto_celle(m);
+  ASSERT_EQ(c.size(), 2 * formato::byte_cella);
+  const size_t p = formato::byte_cella * formato::cella_testata;
+  EXPECT_EQ(c[p + cc::tipo], 1);
+  const size_t valori[] = {cc::valore1, cc::valore2, cc::valore3, cc::valore4};
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(leggi16(c, p + valori[k]), 2 + k) << "valore" << k + 1;
+  const size_t byte[] = {cc::tempo, cc::preavviso, cc::montagna, cc::velocita, cc::pendenza,
+                         cc::aderenza};
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(c[p + byte[k]], 6 + k) << k;
+
+  const modello piano = con_planimetria(10);
+  EXPECT_EQ(pacchetto_linea(piano).size(),
+            static_cast<size_t>(formato::byte_pacchetto_linea(10)));
 }
 
 }  // namespace

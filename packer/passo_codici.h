@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace scenario {
 
