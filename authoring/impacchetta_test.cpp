@@ -169,7 +169,7 @@ TEST(ImpacchettaSorgenti, PointsEachDiagnosticAtItsFileLineAndColumn) {
        errore_dati,
        {T + "17:1: error 25: a source file could not be read (missing file, field past the end, "
             "or a value that does not fit its field): no number where one is due: \"[fine]\" "
-            "(line 18, column 1)"}},
+            "(line 18, column 1); the record's line ends before all its fields"}},
       {"an error of the cab-code pass, traced to its signal",
        {true, 15, {"segnale,    2400,   2, 4, 0,  0, 0,    2,  1,0,0, 0",
                    "segnale,    2450,   2, 4, 0,  0, 0,    2,  1,0,0, 0",

@@ -153,14 +153,14 @@ identita identita_da(const opzioni& o) {
     return id;
   }
   const std::string testa = id.linea + "_";
+  if (finisce_con(nome_treno, coda_treno) && nome_treno.compare(0, testa.size(), testa) != 0)
+    throw ErroreUso("the two sources are not a pair: the line source is for route \"" + id.linea +
+                    "\" but the train source's name \"" + nome_treno + "\" does not begin with \"" +
+                    testa + "\" (give --route and --train to pack them all the same)");
   if (!finisce_con(nome_treno, coda_treno) ||
       nome_treno.size() <= testa.size() + coda_treno.size())
     throw ErroreUso("cannot tell the train designation from the train source's name \"" +
                     nome_treno + "\" (expected " + testa + "TRAIN-.txt): give it with --train");
-  if (nome_treno.compare(0, testa.size(), testa) != 0)
-    throw ErroreUso("the two sources are not a pair: the line source is for route \"" + id.linea +
-                    "\" but the train source's name \"" + nome_treno + "\" does not begin with \"" +
-                    testa + "\" (give --route and --train to pack them all the same)");
   id.treno = nome_treno.substr(testa.size(), nome_treno.size() - testa.size() - coda_treno.size());
   return id;
 }

@@ -95,6 +95,8 @@ class Caricatore {
       dove = luogo_record();
       const auto rc = piattaforma::trova_riga_colonna(f_->dati(), f_->inizio_campo());
       dettaglio += " (line " + std::to_string(rc.riga) + ", column " + std::to_string(rc.colonna) + ")";
+      if (rc.riga > piattaforma::trova_riga_colonna(f_->dati(), inizio_record_).riga)
+        dettaglio += "; the record's line ends before all its fields";
     }
     d_->errori.push_back({m_.codice_errore, m_.posizione_errore, dove, dettaglio});
   }
