@@ -38,7 +38,15 @@ std::string riga_di(std::string_view dati, size_t scostamento) {
   return "line " + std::to_string(piattaforma::trova_riga_colonna(dati, scostamento).riga);
 }
 
-std::string tra_apici(std::string_view s) { return "`" + std::string(s) + "`"; }
+// The text between backquotes, as names are quoted in messages.
+std::string tra_apici(std::string_view s) {
+  std::string r;
+  r.reserve(s.size() + 2);
+  r += '`';
+  r += s;
+  r += '`';
+  return r;
+}
 
 }  // namespace
 
