@@ -62,9 +62,14 @@ class Cartelle : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(radice); }
 
-  // Runs impacchetta_scenario in the work folder.
+  // Runs impacchetta_scenario in the work folder; the Windows console's
+  // CR LF line ends are read as LF.
   prova::esito_programma impacchetta(const std::vector<std::string>& argomenti) {
-    return prova::esegui_programma(PROGRAMMA_IMPACCHETTA_SCENARIO, argomenti, lavoro);
+    prova::esito_programma e =
+        prova::esegui_programma(PROGRAMMA_IMPACCHETTA_SCENARIO, argomenti, lavoro);
+    std::erase(e.uscita, '\r');
+    std::erase(e.errori, '\r');
+    return e;
   }
 
   fs::path radice;

@@ -8,6 +8,7 @@
 
 #include "packer/impacchettatore.h"
 #include "packer/modello.h"
+#include "platform/cartella_programma.h"
 #include "platform/disco_memoria.h"
 
 namespace autore {
@@ -52,6 +53,8 @@ const std::vector<std::string> treno_base = {
     "abbattimento,    2000,   270",                                                      // 17
     "[fine]"};                                                                           // 18
 
+// The sources are named with a slash, as an author may on every system;
+// the packed files go beside them, joined with the system's separator.
 const std::string cartella = "sorgenti";
 const std::string nome_linea = "sorgenti/R_linea.txt";
 const std::string nome_treno = "sorgenti/R_T-.txt";
@@ -107,8 +110,8 @@ esito esegui(const std::string& linea, const std::string& treno,
 std::map<std::string, std::string> come_il_costruttore(const std::string& linea,
                                                        const std::string& treno) {
   piattaforma::DiscoMemoria disco;
-  disco.file["c/R_linea.txt"] = linea;
-  disco.file["c/R_T-.txt"] = treno;
+  disco.file[piattaforma::unisci_percorso("c", "R_linea.txt")] = linea;
+  disco.file[piattaforma::unisci_percorso("c", "R_T-.txt")] = treno;
   scenario::modello m;
   m.linea = "R";
   m.treno = "T";
@@ -116,7 +119,8 @@ std::map<std::string, std::string> come_il_costruttore(const std::string& linea,
   scenario::memorizza_percorso(m, disco, "c", j);
   std::map<std::string, std::string> pacchetti;
   for (const std::string& n : nomi_pacchetti)
-    if (disco.file.count("c/" + n)) pacchetti[n] = disco.file.at("c/" + n);
+    if (disco.file.count(piattaforma::unisci_percorso("c", n)))
+      pacchetti[n] = disco.file.at(piattaforma::unisci_percorso("c", n));
   return pacchetti;
 }
 
@@ -221,7 +225,7 @@ TEST(ImpacchettaSorgenti, PointsEachDiagnosticAtItsFileLineAndColumn) {
     EXPECT_EQ(e.disco.file.at(nome_linea), linea);
     EXPECT_EQ(e.disco.file.at(nome_treno), treno);
     for (const auto& [nome, byte] : come_il_costruttore(linea, treno))
-      EXPECT_EQ(e.disco.file.at(cartella + "/" + nome), byte) << nome;
+      EXPECT_EQ(e.disco.file.at(piattaforma::unisci_percorso(cartella, nome)), byte) << nome;
   }
 }
 
@@ -232,7 +236,7 @@ TEST(ImpacchettaSorgenti, ARecordSpreadOverTwoLinesPacksAsOnOne) {
   const esito e = esegui(testo(linea_base), treno);
   ASSERT_EQ(e.stato, riuscito);
   for (const auto& [nome, byte] : come_il_costruttore(testo(linea_base), testo(treno_base)))
-    EXPECT_EQ(e.disco.file.at(cartella + "/" + nome), byte) << nome;
+    EXPECT_EQ(e.disco.file.at(piattaforma::unisci_percorso(cartella, nome)), byte) << nome;
 }
 
 // --check writes nothing; --strict fails on a warning and writes nothing;
@@ -262,8 +266,8 @@ TEST(ImpacchettaSorgenti, OptionsChooseWhatIsWrittenAndHowItIsTold) {
     const esito e = esegui(linea, testo(treno_base), {"--strict", "--no-plan", "-o", "fuori"});
     EXPECT_EQ(e.stato, riuscito);
     EXPECT_EQ(pacchetti(e), 2u);
-    EXPECT_TRUE(e.disco.file.count("fuori/R_T.dat"));
-    EXPECT_FALSE(e.disco.file.count("fuori/R_linea.dat"));
+    EXPECT_TRUE(e.disco.file.count(piattaforma::unisci_percorso("fuori", "R_T.dat")));
+    EXPECT_FALSE(e.disco.file.count(piattaforma::unisci_percorso("fuori", "R_linea.dat")));
   }
   {
     const esito e = esegui(linea, sabbia_in_piu, {"--json", "--check"});
@@ -295,7 +299,7 @@ TEST(ImpacchettaSorgenti, ConvertsASourceSavedAsUtf8OnlyWhenAsked) {
   EXPECT_EQ(e.errori, "");
   EXPECT_EQ(e.disco.file.at(nome_linea), "\xEF\xBB\xBF" + utf8);
   for (const auto& [nome, byte] : come_il_costruttore(cp1252, testo(treno_base)))
-    EXPECT_EQ(e.disco.file.at(cartella + "/" + nome), byte) << nome;
+    EXPECT_EQ(e.disco.file.at(piattaforma::unisci_percorso(cartella, nome)), byte) << nome;
 
   const esito rifiutato = esegui(cp1252, testo(treno_base), {"--from-utf8"});
   EXPECT_EQ(rifiutato.stato, errore_file);

@@ -6,12 +6,12 @@ namespace autore {
 
 std::string in_riga(const segnalazione& s, const std::string& programma) {
   std::string r = s.file.empty() ? programma : s.file;
-  if (s.riga) r += ":" + std::to_string(*s.riga);
-  if (s.colonna) r += ":" + std::to_string(*s.colonna);
+  if (s.riga) (r += ':') += std::to_string(*s.riga);
+  if (s.colonna) (r += ':') += std::to_string(*s.colonna);
   r += s.errore ? ": error" : ": warning";
-  if (s.codice) r += " " + std::to_string(*s.codice);
-  r += ": " + s.testo;
-  if (s.posizione) r += " (chainage " + std::to_string(*s.posizione) + " m)";
+  if (s.codice) (r += ' ') += std::to_string(*s.codice);
+  (r += ": ") += s.testo;
+  if (s.posizione) ((r += " (chainage ") += std::to_string(*s.posizione)) += " m)";
   return r;
 }
 

@@ -9,6 +9,7 @@
 namespace scenario {
 namespace {
 
+// True for CR and LF.
 bool fine_riga(char c) { return c == '\r' || c == '\n'; }
 
 // The field without its trailing blanks.
