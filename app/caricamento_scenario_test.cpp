@@ -4,11 +4,12 @@
 #include <string>
 
 #include "app/sequenza.h"
+#include "model/identita.h"
+#include "model/modello.h"
 #include "packer/caricatore.h"
-#include "packer/modello.h"
-#include "packer/nomi_file.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
+#include "prova/cartella_temporanea.h"
 #include "sources/scrittori.h"
 
 namespace scenario {
@@ -19,11 +20,8 @@ namespace fs = std::filesystem;
 // The shipped sources, written by their writers into a temporary folder and
 // read back by the loader, give the shipped scenario without an error.
 TEST(CaricamentoScenario, ShippedSourcesLoadWithoutError) {
-  const fs::path cartella =
-      fs::temp_directory_path() /
-      ("caricamento_scenario " + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  fs::remove_all(cartella);
-  fs::create_directories(cartella);
+  const prova::CartellaTemporanea temporanea("caricamento_scenario ");
+  const fs::path& cartella = temporanea.percorso();
   piattaforma::DiscoReale disco;
   modello m;
   m.linea = linea_scenario;
@@ -69,8 +67,6 @@ TEST(CaricamentoScenario, ShippedSourcesLoadWithoutError) {
   EXPECT_EQ(m.voci[riga_codici].dato5, 20);
   EXPECT_EQ(m.voci[riga_linea].nome, linea_scenario);
   EXPECT_EQ(m.voci[riga_codici].nome, treno_scenario);
-
-  fs::remove_all(cartella);
 }
 
 }  // namespace

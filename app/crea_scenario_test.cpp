@@ -7,12 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "packer/codifica.h"
+#include "prova/cartella_temporanea.h"
 #include "prova/esegui_programma.h"
 
 #ifndef _WIN32
@@ -83,18 +85,19 @@ std::vector<voce_letta> leggi_voci(const std::string& b) {
 class CreaScenarioFileImpacchettati : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    radice = fs::temp_directory_path() / ("crea_scenario_test_" + std::to_string(::getpid()));
+    temporanea = std::make_unique<prova::CartellaTemporanea>("crea_scenario_test");
+    radice = temporanea->percorso();
     // A folder path with a blank, and the working directory elsewhere.
     cartella = radice / "cartella con spazio";
     altrove = radice / "altrove";
-    fs::remove_all(radice);
     fs::create_directories(cartella);
     fs::create_directories(altrove);
     fs::copy_file(PROGRAMMA_CREA_SCENARIO, cartella / "crea_scenario");
     stato = prova::esegui_programma(cartella / "crea_scenario", {}, altrove).stato;
   }
-  static void TearDownTestSuite() { fs::remove_all(radice); }
+  static void TearDownTestSuite() { temporanea.reset(); }
 
+  static inline std::unique_ptr<prova::CartellaTemporanea> temporanea;
   static fs::path radice;
   static fs::path cartella;
   static fs::path altrove;

@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "app/sequenza.h"
-#include "packer/nomi_file.h"
+#include "model/identita.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
-#include "platform/disco_memoria.h"
 #include "platform/errore_file.h"
+#include "prova/cartella_temporanea.h"
+#include "prova/disco_memoria.h"
 
 #ifndef _WIN32
 #include <signal.h>
@@ -107,9 +108,8 @@ std::string contenuto(const fs::path& p) {
 // stops it after 4 KiB, as a full disk would) leaves the old file whole
 // and no temporary file behind.
 TEST(GuastiFile, AWriteThatFailsPartWayOnTheRealDiskLeavesTheOldFileWhole) {
-  const fs::path dir = fs::temp_directory_path() / ("guasti_test_" + std::to_string(::getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  const prova::CartellaTemporanea temporanea("guasti_test");
+  const fs::path& dir = temporanea.percorso();
   const fs::path p = dir / "Tarvena-Olmara-Caldone_Reg 40318.dat";
   const std::string vecchio(3000, 'v');
   { std::ofstream(p, std::ios::binary) << vecchio; }
@@ -134,7 +134,6 @@ TEST(GuastiFile, AWriteThatFailsPartWayOnTheRealDiskLeavesTheOldFileWhole) {
   EXPECT_EQ(WEXITSTATUS(stato), 7) << "the failure must be reported, naming the file";
   EXPECT_EQ(contenuto(p), vecchio);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
-  fs::remove_all(dir);
 }
 #endif
 

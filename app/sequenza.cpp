@@ -4,9 +4,9 @@
 #include <string>
 
 #include "documents/scrittori_documenti.h"
-#include "packer/descrizione_errori.h"
+#include "model/errori.h"
+#include "model/modello.h"
 #include "packer/impacchettatore.h"
-#include "packer/modello.h"
 #include "platform/console.h"
 #include "platform/errore_file.h"
 #include "sources/scrittori.h"

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "model/identita.h"  // the scenario identity the run builds
 #include "platform/disco.h"
 
 namespace scenario {
@@ -17,10 +18,6 @@ enum stato_uscita : int {
   uscita_senza_celle = 4,     // the line source gave no route length, nothing packed
   uscita_errore_interno = 5,  // an unexpected fault of the program itself
 };
-
-// The route title and train designation of the shipped scenario.
-inline constexpr const char* linea_scenario = "Tarvena-Olmara-Caldone";
-inline constexpr const char* treno_scenario = "Reg 40318";
 
 // Runs the whole build into `cartella` and returns the exit status. Prints
 // "Attendere" before the work starts and any failure on standard error.

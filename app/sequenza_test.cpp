@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "platform/cartella_programma.h"
-#include "platform/disco_memoria.h"
 #include "platform/errore_file.h"
+#include "prova/cartella_temporanea.h"
+#include "prova/disco_memoria.h"
 #include "prova/esegui_programma.h"
 
 #ifdef _WIN32
@@ -104,11 +105,10 @@ void verifica_cartelle(const fs::path& cartella, const fs::path& altrove) {
 // and a letter outside ASCII, with the working directory elsewhere: every
 // file lands beside the program.
 TEST(CreaScenario, WritesIntoTheProgramsFolderNotTheWorkingDirectory) {
-  const fs::path radice =
-      fs::temp_directory_path() / ("sequenza_test_" + std::to_string(GetCurrentProcessId()));
+  const prova::CartellaTemporanea temporanea("sequenza_test");
+  const fs::path& radice = temporanea.percorso();
   const fs::path cartella = radice / fs::path(u8"cartella con spazio \u00e8");
   const fs::path altrove = radice / "altrove";
-  fs::remove_all(radice);
   fs::create_directories(cartella);
   fs::create_directories(altrove);
   const fs::path programma = cartella / "crea_scenario.exe";
@@ -118,7 +118,6 @@ TEST(CreaScenario, WritesIntoTheProgramsFolderNotTheWorkingDirectory) {
   EXPECT_EQ(esito.stato, uscita_riuscita) << esito.errori;
 
   verifica_cartelle(cartella, altrove);
-  fs::remove_all(radice);
 }
 #endif
 

@@ -8,14 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/sequenza.h"
 #include "authoring/codifica_sorgente.h"
 #include "authoring/rapporto.h"
-#include "packer/descrizione_errori.h"
+#include "model/errori.h"
+#include "model/identita.h"
+#include "model/modello.h"
 #include "packer/diagnosi.h"
 #include "packer/impacchettatore.h"
-#include "packer/modello.h"
-#include "packer/nomi_file.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 #include "platform/lettore_campi.h"

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "packer/impacchettatore.h"
-#include "packer/modello.h"
+#include "model/modello.h"
 #include "platform/cartella_programma.h"
-#include "platform/disco_memoria.h"
+#include "prova/disco_memoria.h"
 
 namespace autore {
 namespace {

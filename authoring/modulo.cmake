@@ -4,11 +4,12 @@
 # needs nlohmann-json for its JSON diagnostics, as the inspector does.
 include(${CMAKE_SOURCE_DIR}/cmake/nlohmann_json.cmake)
 
-aggiungi_modulo(autore authoring sequenza sorgenti impacchettatore piattaforma)
+aggiungi_modulo(autore authoring sorgenti impacchettatore modello piattaforma)
 target_link_libraries(autore PUBLIC nlohmann_json::nlohmann_json)
 
 add_executable(impacchetta_scenario ${CMAKE_SOURCE_DIR}/authoring/main.cpp)
 target_link_libraries(impacchetta_scenario PRIVATE autore)
+usa_vista(impacchetta_scenario autore)
 set_target_properties(impacchetta_scenario PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 if(TARGET autore_test)

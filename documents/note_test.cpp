@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "documents/scrittori_documenti.h"
-#include "packer/modello.h"
-#include "packer/nomi_file.h"
+#include "model/identita.h"
+#include "model/modello.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
+#include "prova/cartella_temporanea.h"
 
 namespace scenario {
 namespace {
@@ -21,11 +22,6 @@ namespace fs = std::filesystem;
 class DatiNote : public ::testing::Test {
  protected:
   void SetUp() override {
-    cartella = fs::temp_directory_path() /
-               ("note_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(cartella);
-    fs::create_directories(cartella);
     testo = scrivi();
     size_t inizio = 0;
     while (inizio < testo.size()) {
@@ -35,7 +31,6 @@ class DatiNote : public ::testing::Test {
       inizio = fine + 2;
     }
   }
-  void TearDown() override { fs::remove_all(cartella); }
 
   // Writes the notes of the shipped scenario and returns the file's bytes.
   std::string scrivi() {
@@ -47,7 +42,8 @@ class DatiNote : public ::testing::Test {
         piattaforma::unisci_percorso(cartella.string(), nome_note(m.linea, m.treno)));
   }
 
-  fs::path cartella;
+  const prova::CartellaTemporanea temporanea{"note_test"};
+  const fs::path& cartella = temporanea.percorso();
   piattaforma::DiscoReale disco;
   std::string testo;
   std::vector<std::string> righe;

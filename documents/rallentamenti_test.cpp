@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "documents/scrittori_documenti.h"
-#include "packer/modello.h"
-#include "packer/nomi_file.h"
+#include "model/identita.h"
+#include "model/modello.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
+#include "prova/cartella_temporanea.h"
 
 namespace scenario {
 namespace {
@@ -18,16 +19,6 @@ namespace fs = std::filesystem;
 // A fresh folder under the system's temporary folder, removed afterwards.
 class DatiRallentamenti : public ::testing::Test {
  protected:
-  void SetUp() override {
-    cartella =
-        fs::temp_directory_path() /
-        ("rallentamenti_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(cartella);
-    fs::create_directories(cartella);
-  }
-  void TearDown() override { fs::remove_all(cartella); }
-
   // Writes the form for the given identity and returns the file's bytes.
   std::string scrivi(const std::string& linea, const std::string& treno) {
     modello m;
@@ -38,7 +29,8 @@ class DatiRallentamenti : public ::testing::Test {
         piattaforma::unisci_percorso(cartella.string(), nome_rallentamenti(linea, treno)));
   }
 
-  fs::path cartella;
+  const prova::CartellaTemporanea temporanea{"rallentamenti_test"};
+  const fs::path& cartella = temporanea.percorso();
   piattaforma::DiscoReale disco;
 };
 

@@ -25,6 +25,7 @@
 #include "documents/scrittori_documenti.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
+#include "prova/cartella_temporanea.h"
 
 namespace scenario {
 namespace {
@@ -297,11 +298,8 @@ TEST(SchedaTreno, EachPageHasItsRowsOfEachKind) {
 // Bytes on disk.
 
 TEST(DatiScheda, WritesWindows1252LinesEachEndedByCrLf) {
-  const fs::path cartella = fs::temp_directory_path() /
-                            ("scheda_treno_test " +
-                             std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  fs::remove_all(cartella);
-  fs::create_directories(cartella);
+  const prova::CartellaTemporanea temporanea("scheda_treno_test ");
+  const fs::path& cartella = temporanea.percorso();
   modello m;
   m.linea = "Tarvena-Olmara-Caldone";
   m.treno = "Reg 40318";
@@ -312,7 +310,6 @@ TEST(DatiScheda, WritesWindows1252LinesEachEndedByCrLf) {
   std::ifstream f(percorso, std::ios::binary);
   const std::string byte{std::istreambuf_iterator<char>(f), {}};
   f.close();
-  fs::remove_all(cartella);
 
   EXPECT_NE(byte.find("    Scheda n\xB0 1/3   "), std::string::npos);
   EXPECT_NE(byte.find(" *Localit\xE0 sedi di fermata"), std::string::npos);

@@ -1,7 +1,7 @@
 #include "documents/scrittori_documenti.h"
 
 #include "documents/contenuto.h"
-#include "packer/nomi_file.h"
+#include "model/identita.h"
 #include "platform/cartella_programma.h"
 #include "platform/file_testo.h"
 

@@ -2,11 +2,12 @@
 
 #include <string>
 
+#include "model/identita.h"
+#include "model/modello.h"
 #include "packer/impacchettatore.h"
-#include "packer/modello.h"
-#include "packer/nomi_file.h"
 #include "platform/cartella_programma.h"
-#include "platform/disco_memoria.h"
+#include "prova/disco_memoria.h"
+#include "prova/sorgenti_prova.h"
 
 namespace scenario {
 
@@ -15,9 +16,7 @@ int32_t esegui_ingresso_fuzz(std::string_view ingresso) {
   const auto flag = static_cast<unsigned char>(ingresso[0]);
   const std::string_view sorgenti = ingresso.substr(1);
 
-  modello m;
-  m.linea = "Tarvena-Olmara-Caldone";
-  m.treno = "Reg 40318";
+  modello m = prova::modello_spedito();
   piattaforma::DiscoMemoria disco;
   const std::string cartella = "scenario";
   const auto separa = sorgenti.find('\0');

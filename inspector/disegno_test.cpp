@@ -65,18 +65,5 @@ TEST(Disegno, ALongCrowdedLineIsDecimatedAndThinned) {
   for (const stazione& st : r.stazioni) EXPECT_TRUE(nominato(x, st.nome)) << st.nome;
 }
 
-TEST(TestoXml, EscapesTheSpecialCharactersAndReplacesControlCharacters) {
-  EXPECT_EQ(testo_xml("a&b<c>d\"e'f"), "a&amp;b&lt;c&gt;d&quot;e&apos;f");
-  EXPECT_EQ(testo_xml(std::string("x\x01y\x7Fz\tw", 8)), "x?y?z?w?");
-  EXPECT_EQ(testo_xml("Citt\u00e0"), "Citt\u00e0");
-}
-
-TEST(PassoTondo, IsOneTwoOrFiveTimesAPowerOfTenNotBelowTheAsk) {
-  struct caso { double grezzo, passo; };
-  for (auto [grezzo, passo] : {caso{1, 1}, caso{1.2, 2}, caso{3, 5}, caso{7, 10}, caso{45000, 50000},
-                               caso{0.03, 0.05}, caso{0, 1}, caso{-5, 1}})
-    EXPECT_DOUBLE_EQ(passo_tondo(grezzo), passo) << grezzo;
-}
-
 }  // namespace
 }  // namespace ispettore

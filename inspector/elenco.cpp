@@ -13,9 +13,6 @@ using scenario::cella;
 using scenario::voce;
 namespace tipo_cella = scenario::tipo_cella;
 
-// What the packer adds to the stored reference of a falling zone.
-constexpr int32_t aggiunta_discendente = 100;
-
 // A row that holds nothing: every number 0 and no name.
 bool vuota(const voce& v) {
   return v.tipo == 0 && v.inizio == 0 && v.fine == 0 && v.posizione == 0 && v.opzione1 == 0 &&
@@ -199,7 +196,7 @@ std::string coppie(const std::vector<std::pair<std::string, int32_t>>& valori) {
 
 // How a zone turns chainage into a reading, in words.
 std::string regola_zona(const zona_km& z) {
-  const bool scende = z.direzione == 1;
+  const bool scende = z.direzione == scenario::zona_discendente;
   return std::string("reading = ") + std::to_string(z.riferimento) + (scende ? " - " : " + ") +
          "chainage";
 }
@@ -243,7 +240,7 @@ std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x) {
   for (const zona_km& z : zone)
     if (z.inizio <= x && (scelta == nullptr || z.inizio > scelta->inizio)) scelta = &z;
   if (scelta == nullptr) return std::nullopt;
-  return scelta->direzione == 1 ? scelta->riferimento - x : scelta->riferimento + x;
+  return lettura_zona(*scelta, x);
 }
 
 std::string formato_km(int64_t metri) {
@@ -274,7 +271,7 @@ resoconto componi(const scenario::modello& m) {
   for (int riga = scenario::riga_progressiva_tre; riga <= scenario::riga_progressiva_uno; ++riga) {
     const voce& v = m.voci[static_cast<size_t>(riga)];
     zona_km z{riga, v.inizio, v.fine, v.posizione, v.fine};
-    if (z.direzione == 1) z.riferimento -= aggiunta_discendente;
+    if (z.direzione == scenario::zona_discendente) z.riferimento -= scenario::aggiunta_discendente;
     r.zone.push_back(z);
   }
   r.sfondi = {linea.inizio, linea.posizione, linea.fine};

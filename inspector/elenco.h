@@ -12,7 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace ispettore {
 
@@ -21,9 +21,16 @@ struct zona_km {
   int riga = 0;
   int32_t inizio = 0;       // chainage from which the zone applies
   int32_t salvato = 0;      // the stored reference
-  int32_t direzione = 0;    // 1: the reading falls with chainage; any other: it grows
+  int32_t direzione = 0;    // zona_discendente: the reading falls with chainage; any other: it grows
   int64_t riferimento = 0;  // reading at chainage 0: salvato, less the 100 the packer adds when falling
 };
+
+// Kilometre reading, in metres, of zone z at chainage x (int64_t or double).
+template <typename T>
+T lettura_zona(const zona_km& z, T x) {
+  const T riferimento = static_cast<T>(z.riferimento);
+  return z.direzione == scenario::zona_discendente ? riferimento - x : riferimento + x;
+}
 
 // Kilometre reading, in metres, at chainage x: from the zone with the
 // greatest start not beyond x (the lower row on a tie); nothing when every

@@ -8,7 +8,7 @@
 #include "inspector/disegno.h"
 #include "inspector/elenco.h"
 #include "inspector/verifiche.h"
-#include "packer/nomi_file.h"
+#include "model/identita.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 
@@ -120,15 +120,15 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
 }
 
 std::string testo_aiuto() {
-  return R"(Usage: ispeziona_scenario [--json] [--svg FILE] [FOLDER [ROUTE_TITLE [TRAIN]]]
+  return std::string(R"(Usage: ispeziona_scenario [--json] [--svg FILE] [FOLDER [ROUTE_TITLE [TRAIN]]]
 
 Reads the three packed files of a scenario, checks them against their
 layouts and lists what they hold, in the order of the line.
 
   FOLDER        where the packed files are; default: the folder that holds
                 this program (where crea_scenario writes them)
-  ROUTE_TITLE   default "Tarvena-Olmara-Caldone"
-  TRAIN         default "Reg 40318"
+  ROUTE_TITLE   default ")") + scenario::linea_scenario + R"("
+  TRAIN         default ")" + scenario::treno_scenario + R"("
 
 Files read from FOLDER:
   <ROUTE_TITLE>_linea.dat       packed line file (plan geometry); optional:

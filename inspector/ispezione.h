@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/identita.h"
 #include "platform/disco.h"
 
 namespace ispettore {
@@ -27,8 +28,8 @@ struct opzioni {
   bool json = false;
   std::optional<std::string> svg;       // where to write the drawing
   std::optional<std::string> cartella;  // default: the program's own folder
-  std::string linea = "Tarvena-Olmara-Caldone";
-  std::string treno = "Reg 40318";
+  std::string linea = scenario::linea_scenario;
+  std::string treno = scenario::treno_scenario;
 };
 
 // A command line that cannot be understood.

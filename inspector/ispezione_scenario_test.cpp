@@ -13,6 +13,7 @@
 
 #include "inspector/ispezione.h"
 #include "inspector/prova_xml.h"
+#include "prova/cartella_temporanea.h"
 #include "prova/esegui_programma.h"
 
 #ifndef _WIN32
@@ -34,10 +35,8 @@ std::string contenuto(const fs::path& p) {
 class IspezioneScenario : public ::testing::Test {
  protected:
   void SetUp() override {
-    radice = fs::temp_directory_path() / ("ispezione_scenario_test_" + std::to_string(::getpid()));
     cartella = radice / "scenario con spazio";
     altrove = radice / "altrove";
-    fs::remove_all(radice);
     fs::create_directories(cartella);
     fs::create_directories(altrove);
     fs::copy_file(PROGRAMMA_CREA_SCENARIO, cartella / "crea_scenario");
@@ -45,9 +44,9 @@ class IspezioneScenario : public ::testing::Test {
     const ::prova::esito_programma costruito = esegui_programma(cartella / "crea_scenario", {}, altrove);
     ASSERT_EQ(costruito.stato, 0) << costruito.errori;
   }
-  void TearDown() override { fs::remove_all(radice); }
-
-  fs::path radice, cartella, altrove;
+  const ::prova::CartellaTemporanea temporanea{"ispezione_scenario_test"};
+  const fs::path& radice = temporanea.percorso();
+  fs::path cartella, altrove;
 };
 
 TEST_F(IspezioneScenario, TheBuiltScenarioPassesEveryCheckAndIsListedAndDrawn) {

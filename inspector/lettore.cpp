@@ -1,11 +1,16 @@
 #include "inspector/lettore.h"
 
 #include "packer/codifica.h"
+#include "packer/formato.h"
 
 #include <utility>
 
 namespace ispettore {
 namespace {
+
+using scenario::formato::byte_cella;
+using scenario::formato::byte_voce;
+namespace campo_voce = scenario::formato::campo_voce;
 
 // Reads fixed-width little-endian fields from a byte string, one after the
 // other, and says where it ran short.
@@ -114,15 +119,6 @@ celle_lette leggi_celle(std::string_view byte) {
   return letto;
 }
 
-size_t byte_variante(uint16_t tipo) {
-  switch (tipo) {
-    case scenario::variante::vuota: return 2;
-    case scenario::variante::intero: return 4;
-    case scenario::variante::doppio: return 10;
-    default: return 0;
-  }
-}
-
 std::vector<scenario::variante> leggi_piano(std::string_view byte) {
   std::vector<scenario::variante> voci;
   // A sound file holds mostly doubles: reserve for that.
@@ -135,7 +131,7 @@ std::vector<scenario::variante> leggi_piano(std::string_view byte) {
       throw ErroreFormato(inizio, dove, "the file ends inside a type code");
     scenario::variante v;
     v.tipo = c.u16();
-    const size_t n = byte_variante(v.tipo);
+    const size_t n = scenario::formato::byte_variante(v.tipo);
     if (n == 0)
       throw ErroreFormato(inizio, dove,
                           "type code " + std::to_string(v.tipo) +

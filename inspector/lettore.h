@@ -1,7 +1,7 @@
 #pragma once
 // Decoding of the three packed files from their bytes: every field read in
-// its own width, little-endian, one after the other, exactly as the packer
-// wrote it. Nothing here touches the disk.
+// its own width, little-endian, one after the other, in the packer's own
+// layouts (packer/formato.h). Nothing here touches the disk.
 
 #include <array>
 #include <cstddef>
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace ispettore {
 
@@ -30,17 +30,6 @@ class ErroreFormato : public std::runtime_error {
   std::string dove_;
   std::string motivo_;
 };
-
-// Bytes of one item record without its name, and of one track cell.
-inline constexpr size_t byte_voce = 34;
-inline constexpr size_t byte_cella = 15;
-
-// Byte offsets of the fields inside one item record whose name is n bytes long.
-namespace campo_voce {
-inline constexpr size_t nome = 14;  // the 16-bit length, then the name
-inline size_t dato1(size_t n) { return 16 + n; }
-inline size_t orario(size_t n) { return 30 + n; }
-}  // namespace campo_voce
 
 // The item file decoded: its 87 records, the offset where each begins and
 // the bytes they take in all (the file should end there).
@@ -69,8 +58,5 @@ celle_lette leggi_celle(std::string_view byte);
 // 0, 2 or 8 value bytes for types 0, 2 and 5. Throws ErroreFormato on any
 // other type code or on a value cut short.
 std::vector<scenario::variante> leggi_piano(std::string_view byte);
-
-// Bytes one plan entry of type `tipo` takes (0 for an unknown type).
-size_t byte_variante(uint16_t tipo);
 
 }  // namespace ispettore

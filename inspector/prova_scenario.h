@@ -1,112 +1,28 @@
 #pragma once
-// For the tests: a small scenario built by hand, stamped as the packer
-// stamps it, and its three packed files encoded by the packer's encoders.
+// For the inspector's tests: the small hand-built scenario of the test
+// support, and its three packed files encoded by the packer's encoders.
 
 #include <string>
 
 #include "inspector/verifiche.h"
-#include "packer/modello.h"
+#include "model/identita.h"
+#include "model/modello.h"
 #include "packer/pacchetti.h"
+#include "prova/modello_piccolo.h"
 
 namespace ispettore::prova {
 
-// A 1000 m route (cells 0 to 160, plan metres 0 to 8000): two stations,
-// one with a Windows-1252 accented name, one with XML's special characters;
-// a direction board, signals, a slowdown, indicator boards, cab codes, a
-// mountain zone, profile changes, three kilometre zones, and valid stamps
-// and identity codes.
-inline scenario::modello modello_piccolo() {
-  using namespace scenario;
-  modello m;
-  m.linea = "Linea Prova";
-  m.treno = "R 7";
-  const int32_t lunghezza = 1000;
-  m.celle.resize(static_cast<size_t>(ultima_cella(lunghezza)) + 1);
-  m.lunghezza_estesa = lunghezza + estensione;
-  m.con_planimetria = 1;
-  for (auto& colonna : m.planimetria) colonna.resize(static_cast<size_t>(m.lunghezza_estesa) + 1);
-  m.planimetria[0][0] = {variante::intero, 0};
-  m.planimetria[1][0] = {variante::intero, 0};
-  m.planimetria[0][1] = {variante::intero, 0};
-  m.planimetria[1][1] = {variante::intero, 1};
-  for (int32_t j = 2; j <= m.lunghezza_estesa - 2; ++j) {
-    const auto i = static_cast<size_t>(j);
-    const double dx = m.planimetria[0][i - 1].valore - m.planimetria[0][i - 2].valore;
-    const double dy = m.planimetria[1][i - 1].valore - m.planimetria[1][i - 2].valore;
-    const double k = j > 300 && j <= 700 ? 0.002 : 0;
-    m.planimetria[0][i] = {variante::doppio, m.planimetria[0][i - 1].valore + dx + k * dy};
-    m.planimetria[1][i] = {variante::doppio, m.planimetria[1][i - 1].valore + dy - k * dx};
-  }
-
-  voce& a = m.voci[1];
-  a = {8, -200, 200, 0, 1, "Citt\xE0 Alta", 4, 1, 2, 1, 1, 0, 1, 0, 0, 50120};
-  voce& b = m.voci[2];
-  b = {6, 400, 1150, 1000, 1, "Ponte & <Fiume>", 1, 1, 2, 1, 1, 0, 0, 0, 0, 51000};
-  m.voci[80].nome = "(Bivio)(Nord )";
-  m.voci[81] = {0, 500, 1600, 1, 0, "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  m.voci[82] = {0, 300, -300, 0, 0, "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  m.voci[83] = {0, 0, 12000, 0, 0, "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  m.voci[84].inizio = 120;
-  m.voci[84].fine = lunghezza;
-  m.voci[84].posizione = 8;
-  m.voci[85].inizio = 1;
-  m.voci[85].nome = m.linea;
-  m.voci[86].inizio = 0;
-  m.voci[86].fine = 900;
-  m.voci[86].posizione = 9;
-  m.voci[86].nome = m.treno;
-  m.voci[86].dato1 = 200;
-  m.voci[86].dato3 = 13;
-  m.voci[86].dato4 = 55;
-  m.voci[86].dato5 = 20;
-
-  auto metti = [&](int32_t i, uint8_t tipo, int16_t v1, int16_t v2 = 0, int16_t v3 = 0,
-                   int16_t v4 = 0, uint8_t tempo = 0) {
-    cella& c = m.celle[static_cast<size_t>(i)];
-    c.tipo = tipo;
-    c.valore1 = v1;
-    c.valore2 = v2;
-    c.valore3 = v3;
-    c.valore4 = v4;
-    c.tempo = tempo;
-  };
-  metti(3, tipo_cella::fermata, 1);
-  metti(5, tipo_cella::codice, 270);
-  metti(11, tipo_cella::segnale, 41, 0, 0, 8);     // signal at 500 m: s1 4, d1 1, sx 2, dx 2
-  metti(13, tipo_cella::cartello_indicatore, 80);  // board at 600 m
-  metti(14, tipo_cella::avviso_rallentamento, 60);
-  metti(15, tipo_cella::prima_avviso, 1);
-  metti(16, tipo_cella::indicatori_v_max, 1220, 1422, 1624, 12);
-  metti(17, tipo_cella::inizio_rallentamento, 60, 0, 1);
-  metti(19, tipo_cella::fine_rallentamento, 60, 0, 1);
-  metti(20, tipo_cella::segnale, 22, 51, 11, 18, 255);  // s 2 5 1, d 2 1 1, rapp 1, sx 2, dx 2
-  metti(21, tipo_cella::rimozione_codice, 0);
-  metti(22, tipo_cella::fermata, 2);
-  metti(24, tipo_cella::segno_montagna, 0);
-  for (size_t i = 0; i < m.celle.size(); ++i) {
-    cella& c = m.celle[i];
-    if (i + 3 >= m.celle.size()) continue;  // the last three cells keep 0
-    c.velocita = i < 10 ? 28 : 20;
-    c.pendenza = i >= 12 && i < 18 ? 112 : 100;
-    c.aderenza = i < 15 ? 90 : 85;
-    if (i >= 22 && i <= 25) c.montagna = 2;
-  }
-
-  m.voci[riga_linea].dato1 = 610;
-  m.celle[1].valore1 = 5121;
-  m.voci[riga_linea].orario = codice_gara_st(m);
-  m.celle[1].valore2 = static_cast<int16_t>(codice_gara_og(m));
-  return m;
-}
+// The small hand-built scenario of the test support.
+using ::prova::modello_piccolo;
 
 // The packed files of `m` under their names, as the inspector reads them.
 inline pacchetti pacchetti_di(const scenario::modello& m) {
   pacchetti p;
   p.linea = m.linea;
   p.treno = m.treno;
-  p.nome_linea = m.linea + "_linea.dat";
-  p.nome_voci = m.linea + "_" + m.treno + ".sim";
-  p.nome_celle = m.linea + "_" + m.treno + ".dat";
+  p.nome_linea = scenario::nome_pacchetto_linea(m.linea);
+  p.nome_voci = scenario::nome_pacchetto_voci(m.linea, m.treno);
+  p.nome_celle = scenario::nome_pacchetto_celle(m.linea, m.treno);
   p.byte_linea = scenario::pacchetto_linea(m);
   p.byte_voci = scenario::pacchetto_voci(m);
   p.byte_celle = scenario::pacchetto_celle(m);

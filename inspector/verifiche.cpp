@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "inspector/lettore.h"
+#include "packer/formato.h"
 #include "packer/pacchetti.h"
 #include "platform/windows1252.h"
 
@@ -11,10 +12,15 @@ namespace ispettore {
 namespace {
 
 using scenario::variante;
+using scenario::formato::byte_cella;
+namespace campo_cella = scenario::formato::campo_cella;
+namespace campo_voce = scenario::formato::campo_voce;
 
 // Stamps the packer puts into the header slots.
-constexpr int32_t timbro_voci = 610;
-constexpr int32_t timbro_celle = 5121;
+constexpr int32_t timbro_voci = scenario::formato::marca_voci;
+constexpr int32_t timbro_celle = scenario::formato::marca_celle;
+// Where the header cell begins in the track file.
+constexpr size_t inizio_testata = byte_cella * scenario::formato::cella_testata;
 
 // Gathers the faults of one file.
 class Registro {
@@ -88,7 +94,7 @@ void verifica_voci(const pacchetti& p, scenario_letto& s) {
 
   const int32_t lunghezza = s.m.voci[scenario::riga_treno].fine;
   if (lunghezza < 0 || lunghezza > scenario::lunghezza_massima)
-    r.a(letto.inizio[scenario::riga_treno] + 5, "record 84, fine",
+    r.a(letto.inizio[scenario::riga_treno] + campo_voce::fine, "record 84, fine",
         "route length " + std::to_string(lunghezza) + " m is outside 0 to " +
             std::to_string(scenario::lunghezza_massima) +
             "; the sizes of the other files are not checked");
@@ -119,19 +125,19 @@ void verifica_celle(const pacchetti& p, scenario_letto& s, std::optional<int32_t
         "truncated: the last cell has only " + std::to_string(letto.byte_avanzati) +
             " of its 15 bytes");
   }
-  if (s.m.celle.size() < 2) {
+  if (s.m.celle.size() <= scenario::formato::cella_testata) {
     r.a(p.byte_celle.size(), "cell 1", "the file ends before the header cell 1");
     return;
   }
-  const scenario::cella& testata = s.m.celle[1];
+  const scenario::cella& testata = s.m.celle[scenario::formato::cella_testata];
   if (testata.valore1 != timbro_celle)
-    r.a(byte_cella + 1, "cell 1, valore1",
+    r.a(inizio_testata + campo_cella::valore1, "cell 1, valore1",
         "header stamp is " + std::to_string(testata.valore1) + ", expected " +
             std::to_string(timbro_celle));
   if (s.con_voci) {
     const int32_t og = scenario::codice_gara_og(s.m);
     if (testata.valore2 != og)
-      r.a(byte_cella + 3, "cell 1, valore2",
+      r.a(inizio_testata + campo_cella::valore2, "cell 1, valore2",
           "identity code is " + std::to_string(testata.valore2) + ", expected " +
               std::to_string(og) + " from train " +
               tra_virgolette(s.m.voci[scenario::riga_codici].nome) + " and route " +
@@ -160,7 +166,7 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
     return;
   }
   const int64_t ultima = static_cast<int64_t>(*lunghezza) + scenario::estensione;  // R
-  const size_t attesi = static_cast<size_t>(20 * ultima - 36);
+  const size_t attesi = static_cast<size_t>(scenario::formato::byte_pacchetto_linea(ultima));
   if (byte.size() != attesi)
     r.a(std::min(byte.size(), attesi), byte.size() < attesi ? "end of file" : "after row R of column y",
         std::string(byte.size() < attesi ? "truncated" : "too long") + ": the file is " +
@@ -188,7 +194,7 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
               (atteso == variante::intero   ? " (rows 0 and 1 are 16-bit integers)"
                : atteso == variante::doppio ? " (rows 2 to R - 2 are doubles)"
                                             : " (rows R - 1 and R are empty)"));
-    offset += byte_variante(voci[i].tipo);
+    offset += scenario::formato::byte_variante(voci[i].tipo);
   }
   if (sbagliati > difetti_per_genere)
     r.intero("and " + std::to_string(sbagliati - difetti_per_genere) +

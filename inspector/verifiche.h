@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace ispettore {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "model/identita.h"
 #include "packer/costruttori.h"
-#include "packer/nomi_file.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 #include "platform/lettore_campi.h"
@@ -48,23 +48,25 @@ int32_t intero32(double v) {
   return arrotonda(v);
 }
 
-// The identity text in Windows-1252 for voci; a character the code page
-// lacks becomes "?". Requires nothing.
-std::string nome_in_windows1252(const std::string& utf8) {
-  if (auto intero = piattaforma::in_windows1252(utf8)) return *intero;
-  std::string risultato;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    size_t n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 1;
-    if (i + n > utf8.size()) n = 1;
-    auto carattere = piattaforma::in_windows1252(std::string_view(utf8).substr(i, n));
-    risultato += carattere ? *carattere : std::string("?");
-    i += n;
-  }
-  return risultato;
-}
-
 // The steps of one loader call over the two sources.
+//
+// How the load ends when something is wrong, and what that does to the
+// two source files (codes in model/errori.h):
+//  - No line source (101): nothing is read, nothing deleted.
+//  - Rejection, rifiuta / rifiuta_a: the file being read is closed and
+//    deleted, the code (and its chainage) recorded, and Rifiuto ends the
+//    whole load; a train source not yet read stays on disk. A builder's
+//    code (memo_*) is turned into a rejection at the record's chainage.
+//  - Range check failed, entro returns false (15): only the reading of the
+//    current file ends; it is deleted and its profiles closed as after a
+//    complete read, and the load goes on with the next file.
+//  - Failure, ErroreLettura or piattaforma::ErroreFile from a read (a field
+//    that is not a number or does not fit, a read past the end, a source
+//    that cannot be read): memorizza_dati deletes whichever sources are
+//    still there and records 25. A source that cannot be deleted ends the
+//    build with its ErroreFile.
+//  - Chainage references not multiples of 50 (2): recorded after the train
+//    source is read and deleted; nothing stops.
 class Caricatore {
  public:
   Caricatore(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s)
@@ -74,8 +76,9 @@ class Caricatore {
   // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura or
   // piattaforma::ErroreFile on a failure.
   void esegui() {
-    m_.voci[riga_linea].nome = nome_in_windows1252(m_.linea);
-    m_.voci[riga_codici].nome = nome_in_windows1252(m_.treno);
+    // The identity in Windows-1252; a character the code page lacks becomes "?".
+    m_.voci[riga_linea].nome = piattaforma::in_windows1252_o_punto(m_.linea);
+    m_.voci[riga_codici].nome = piattaforma::in_windows1252_o_punto(m_.treno);
     if (!disco_.esiste(linea_)) {
       m_.codice_errore = errore::manca_linea;
       if (d_) d_->errori.push_back({m_.codice_errore, m_.posizione_errore, std::nullopt, {}});
@@ -271,29 +274,12 @@ class Caricatore {
 
   // ---- plan geometry ----
 
-  // Computes plan row j from the two before it, straight when `curva` is
-  // false, else turned by curvature k. Requires 2 <= j < table size.
-  void riga_piano(bool curva, double k) {
-    auto& x = m_.planimetria[0];
-    auto& y = m_.planimetria[1];
-    const auto j = static_cast<size_t>(j_);
-    const double dx = x[j - 1].valore - x[j - 2].valore;
-    const double dy = y[j - 1].valore - y[j - 2].valore;
-    if (curva) {
-      x[j] = {variante::doppio, x[j - 1].valore + dx + k * dy};
-      y[j] = {variante::doppio, y[j - 1].valore + dy - k * dx};
-    } else {
-      x[j] = {variante::doppio, x[j - 1].valore + dx};
-      y[j] = {variante::doppio, y[j - 1].valore + dy};
-    }
-  }
-
   // One row of a curve line (straight lead-in or curved), with the checks
   // made after every such row. A curve that would run past the plan table
   // is rejected with 15 at its start.
   void riga_curva(bool curva, double k, int32_t inizio) {
     if (j_ > m_.lunghezza_estesa) rifiuta_a(errore::fuori_celle, inizio);
-    riga_piano(curva, k);
+    riga_piano(m_.planimetria, static_cast<size_t>(j_), curva, k);
     ++j_;
     if (j_ > ultimo_metro_curve) rifiuta(errore::curva);
   }
@@ -349,7 +335,8 @@ class Caricatore {
 
     riempi_fino_in_fondo(&cella::pendenza, cursore_pendenza_, basso8(int64_t{pendenza_prec_} + 100));
     if (m_.con_planimetria != 0)
-      for (; j_ <= m_.lunghezza_estesa - 2; ++j_) riga_piano(false, 0);
+      for (; j_ <= m_.lunghezza_estesa - 2; ++j_)
+        riga_piano(m_.planimetria, static_cast<size_t>(j_), false, 0);
   }
 
   // The header loop: the records of "[generale]" up to the next section
@@ -508,7 +495,7 @@ class Caricatore {
     }
     cursore_aderenza_ = 0;
     cursore_velocita_ = 0;
-    k_ = 1;
+    k_ = riga_prima_stazione;
 
     for (;;) {
       if (fine_file()) break;
@@ -657,9 +644,9 @@ class Caricatore {
     }
 
     if (lunghezza < 600) r.opzione5 = 0;
-    if (k_ == 1) {
-      m_.voci[1].opzione4 = 0;
-      m_.voci[1].opzione5 = 0;
+    if (k_ == riga_prima_stazione) {
+      r.opzione4 = 0;
+      r.opzione5 = 0;
     }
 
     if (r.tipo < 25 && r.tipo != 5 && r.tipo != 6)
@@ -680,7 +667,7 @@ class Caricatore {
       m_.celle[c].valore1 = basso16(k_);
     }
 
-    if (k_ > 1 && int64_t{r.inizio} - 350 < m_.voci[k_ - 1].fine)
+    if (k_ > riga_prima_stazione && int64_t{r.inizio} - 350 < m_.voci[k_ - 1].fine)
       rifiuta_a(errore::stazioni_vicine, r.posizione);
 
     ++k_;
@@ -713,11 +700,25 @@ class Caricatore {
   int32_t cursore_aderenza_ = 0;
   int32_t j_ = 2;
   int32_t contatore_cartelli_ = riga_primo_cartello;
-  int32_t k_ = 1;
+  int32_t k_ = riga_prima_stazione;  // the row of the next station
   bool lunghezza_letta_ = false;
 };
 
 }  // namespace
+
+void riga_piano(std::array<std::vector<variante>, 2>& piano, size_t j, bool curva, double k) {
+  auto& x = piano[0];
+  auto& y = piano[1];
+  const double dx = x[j - 1].valore - x[j - 2].valore;
+  const double dy = y[j - 1].valore - y[j - 2].valore;
+  if (curva) {
+    x[j] = {variante::doppio, x[j - 1].valore + dx + k * dy};
+    y[j] = {variante::doppio, y[j - 1].valore + dy - k * dx};
+  } else {
+    x[j] = {variante::doppio, x[j - 1].valore + dx};
+    y[j] = {variante::doppio, y[j - 1].valore + dy};
+  }
+}
 
 // Reads both sources in `cartella` into the model, deleting them.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& cartella) {

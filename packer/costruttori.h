@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace scenario {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 #include "platform/lettore_campi.h"
 
 namespace scenario {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 
 namespace scenario {
 namespace {

@@ -1,22 +1,13 @@
 #include "packer/impacchettatore.h"
 
+#include "model/identita.h"
 #include "packer/caricatore.h"
-#include "packer/nomi_file.h"
+#include "packer/formato.h"
 #include "packer/pacchetti.h"
 #include "packer/passo_codici.h"
 #include "platform/cartella_programma.h"
 
 namespace scenario {
-namespace {
-
-// Header marks stamped into item 85's dato1 and cell 1's valore1.
-constexpr int16_t marca_voci = 610;
-constexpr int16_t marca_celle = 5121;
-// Fatal error numbers of the two header checks.
-constexpr int32_t errore_marche = 1250;
-constexpr int32_t errore_codici_gara = 1251;
-
-}  // namespace
 
 ErroreFatale::ErroreFatale(int32_t numero)
     : std::runtime_error(" Errore n. " + std::to_string(numero)), numero_(numero) {}
@@ -28,10 +19,10 @@ ModelloSenzaCelle::ModelloSenzaCelle()
 
 void timbra_testata(modello& m) {
   voce& testata = m.voci[riga_linea];
-  cella& prima = m.celle.at(1);
+  cella& prima = m.celle.at(formato::cella_testata);
   if (testata.dato1 != 0 || prima.valore1 != 0) throw ErroreFatale(errore_marche);
-  testata.dato1 = marca_voci;
-  prima.valore1 = marca_celle;
+  testata.dato1 = formato::marca_voci;
+  prima.valore1 = formato::marca_celle;
   if (testata.orario != 0 || prima.valore2 != 0) throw ErroreFatale(errore_codici_gara);
   testata.orario = codice_gara_st(m);
   prima.valore2 = static_cast<int16_t>(codice_gara_og(m));
@@ -40,7 +31,7 @@ void timbra_testata(modello& m) {
 void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& cartella,
                  diagnosi* d) {
   // Cell 1 carries the header, so a model without it has nothing to pack.
-  if (m.celle.size() < 2) throw ModelloSenzaCelle();
+  if (m.celle.size() <= formato::cella_testata) throw ModelloSenzaCelle();
   posa_codici(m, d);
   timbra_testata(m);
   // Each file is encoded whole first, then replaces the old one in one piece.

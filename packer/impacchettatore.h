@@ -6,15 +6,20 @@
 #include <stdexcept>
 #include <string>
 
+#include "model/modello.h"
 #include "packer/caricatore.h"
 #include "packer/diagnosi.h"
-#include "packer/modello.h"
 #include "platform/disco.h"
 
 namespace scenario {
 
-// A header slot was already taken (1250: the 610/5121 marks, 1251: the
-// identity codes). The build must end at once; no packed file was written.
+// The numbers of the two header checks: a stamp slot taken (610/5121), an
+// identity-code slot taken.
+inline constexpr int32_t errore_marche = 1250;
+inline constexpr int32_t errore_codici_gara = 1251;
+
+// A header slot was already taken (errore_marche or errore_codici_gara).
+// The build must end at once; no packed file was written.
 class ErroreFatale : public std::runtime_error {
  public:
   explicit ErroreFatale(int32_t numero);

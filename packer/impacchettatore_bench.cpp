@@ -9,41 +9,22 @@
 #include <filesystem>
 #include <string>
 
+#include "model/identita.h"
+#include "packer/caricatore.h"
 #include "packer/impacchettatore.h"
-#include "packer/nomi_file.h"
 #include "packer/pacchetti.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
-#include "sources/scrittori.h"
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
+#include "prova/cartella_temporanea.h"
+#include "prova/scenario_spedito.h"
+#include "prova/sorgenti_prova.h"
 
 namespace scenario {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A scratch folder for one benchmark, removed when it goes out of scope.
-class Cartella {
- public:
-  explicit Cartella(const std::string& nome) {
-#ifdef _WIN32
-    const std::string pid = "0";
-#else
-    const std::string pid = std::to_string(::getpid());
-#endif
-    percorso_ = fs::temp_directory_path() / ("impacchettatore_bench_" + pid + "_" + nome);
-    fs::remove_all(percorso_);
-    fs::create_directories(percorso_);
-  }
-  ~Cartella() { fs::remove_all(percorso_); }
-  std::string str() const { return percorso_.string(); }
-
- private:
-  fs::path percorso_;
-};
+using Cartella = prova::CartellaTemporanea;
 
 // Total size of the packed files of `m` in `cartella`.
 int64_t byte_scritti(const modello& m, const std::string& cartella) {
@@ -83,14 +64,12 @@ const char* const sorgente_treno_minima =
 // lays into the folder beforehand (not timed).
 template <typename Scrittore>
 void misura_percorso(benchmark::State& state, const std::string& nome, Scrittore scrivi) {
-  Cartella cartella(nome);
+  Cartella cartella("impacchettatore_bench_" + nome);
   piattaforma::DiscoReale disco;
   int64_t totale = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    modello m;
-    m.linea = "Tarvena-Olmara-Caldone";
-    m.treno = "Reg 40318";
+    modello m = prova::modello_spedito();
     scrivi(m, disco, cartella.str());
     state.ResumeTiming();
     int32_t j = 1;
@@ -108,10 +87,7 @@ void misura_percorso(benchmark::State& state, const std::string& nome, Scrittore
 }
 
 void BM_ScenarioSpedito(benchmark::State& state) {
-  misura_percorso(state, "spedito", [](const modello& m, piattaforma::Disco& d, const std::string& c) {
-    dati_linea(m, d, c);
-    dati_treno(m, d, c);
-  });
+  misura_percorso(state, "spedito", prova::scrivi_sorgenti_spedite);
 }
 BENCHMARK(BM_ScenarioSpedito)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -125,12 +101,11 @@ void BM_LineaMassima(benchmark::State& state) {
 }
 BENCHMARK(BM_LineaMassima)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The plan of the greatest line, computed here as the loader does (the
-// same recurrence, a curve of 500 m every 1000 m), so that the packed line
-// file can be measured on its own.
+// The plan of the greatest line, computed by the loader's recurrence (a
+// curve of 500 m every 1000 m), so that the packed line file can be
+// measured on its own.
 modello con_planimetria_massima() {
-  modello m;
-  m.linea = "Tarvena-Olmara-Caldone";
+  modello m = prova::modello_spedito();
   m.lunghezza_estesa = lunghezza_massima + estensione;
   auto& x = m.planimetria[0];
   auto& y = m.planimetria[1];
@@ -141,14 +116,8 @@ modello con_planimetria_massima() {
   y[0] = {variante::intero, 0};
   x[1] = {variante::intero, 0};
   y[1] = {variante::intero, 1};
-  for (size_t j = 2; j + 2 <= righe - 1; ++j) {
-    const double dx = x[j - 1].valore - x[j - 2].valore;
-    const double dy = y[j - 1].valore - y[j - 2].valore;
-    const bool in_curva = j % 1000 > 0 && j % 1000 <= 500 && j < 1000000;
-    const double k = in_curva ? 0.0001 : 0.0;
-    x[j] = {variante::doppio, x[j - 1].valore + dx + k * dy};
-    y[j] = {variante::doppio, y[j - 1].valore + dy - k * dx};
-  }
+  for (size_t j = 2; j + 2 <= righe - 1; ++j)
+    riga_piano(m.planimetria, j, j % 1000 > 0 && j % 1000 <= 500 && j < 1000000, 0.0001);
   return m;
 }
 
@@ -166,7 +135,7 @@ BENCHMARK(BM_CodificaLinea)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ScriviLinea(benchmark::State& state) {
   const modello m = con_planimetria_massima();
-  Cartella cartella("scrivi_linea");
+  Cartella cartella("impacchettatore_bench_scrivi_linea");
   piattaforma::DiscoReale disco;
   const std::string p = piattaforma::unisci_percorso(cartella.str(), nome_pacchetto_linea(m.linea));
   int64_t totale = 0;
@@ -184,7 +153,7 @@ BENCHMARK(BM_ScriviLinea)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_CopiaSemplice(benchmark::State& state) {
   const size_t n = static_cast<size_t>(20 * (lunghezza_massima + estensione) - 36);
   const std::string sorgente(n, 'x');
-  Cartella cartella("copia");
+  Cartella cartella("impacchettatore_bench_copia");
   piattaforma::DiscoReale disco;
   const std::string p = piattaforma::unisci_percorso(cartella.str(), "copia.dat");
   int64_t totale = 0;

@@ -9,11 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "packer/nomi_file.h"
+#include "model/identita.h"
 #include "packer/pacchetti.h"
-#include "platform/disco_memoria.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
+#include "prova/cartella_temporanea.h"
+#include "prova/disco_memoria.h"
 
 namespace scenario {
 namespace {
@@ -159,11 +160,8 @@ TEST(Impacchetta, NoHeaderCellMeansNothingToPack) {
 }
 
 TEST(Impacchetta, ReplacesOlderLongerFilesOnTheRealDisk) {
-  const fs::path dove =
-      fs::temp_directory_path() /
-      ("impacchettatore_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  fs::remove_all(dove);
-  fs::create_directories(dove);
+  const prova::CartellaTemporanea temporanea("impacchettatore_test");
+  const fs::path& dove = temporanea.percorso();
   const std::string celle = piattaforma::unisci_percorso(dove.string(), "Linea_Treno 1.dat");
   const std::string voci = piattaforma::unisci_percorso(dove.string(), "Linea_Treno 1.sim");
   { std::ofstream(celle, std::ios::binary) << std::string(100000, 'x'); }
@@ -176,7 +174,6 @@ TEST(Impacchetta, ReplacesOlderLongerFilesOnTheRealDisk) {
   EXPECT_EQ(fs::file_size(voci), 87u * 34u + 12u);
   EXPECT_EQ(disco.leggi(celle), pacchetto_celle(m));
   EXPECT_EQ(std::distance(fs::directory_iterator(dove), {}), 2);
-  fs::remove_all(dove);
 }
 
 // The whole packer from two small source files. Needs the loader.

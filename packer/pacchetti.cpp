@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "packer/formato.h"
+
 namespace scenario {
 namespace {
 
@@ -10,19 +12,15 @@ constexpr std::string_view riempitivo = "aabbccddeeffgghhiillmmnnoo";
 // Characters of the identity string that count.
 constexpr size_t lunghezza_gara = 25;
 
-// Bytes of one packed record of voci, without its name.
-constexpr size_t byte_voce = 34;
-// Bytes of one packed cell.
-constexpr size_t byte_cella = 15;
+using formato::byte_cella;
+using formato::byte_voce;
 
-// Bytes that entry v of planimetria takes in the packed line file.
+// Bytes that entry v of planimetria takes in the packed line file; throws
+// std::invalid_argument for a type the file cannot hold.
 size_t byte_variante(const variante& v) {
-  switch (v.tipo) {
-    case variante::vuota: return 2;
-    case variante::intero: return 4;
-    case variante::doppio: return 10;
-    default: throw std::invalid_argument("plan entry of unknown type " + std::to_string(v.tipo));
-  }
+  const size_t n = formato::byte_variante(v.tipo);
+  if (n == 0) throw std::invalid_argument("plan entry of unknown type " + std::to_string(v.tipo));
+  return n;
 }
 
 // Appends entry v of planimetria: its type code, then its value in the

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/modello.h"
 #include "packer/codifica.h"
-#include "packer/modello.h"
 
 namespace scenario {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "model/modello.h"
 #include "packer/diagnosi.h"
-#include "packer/modello.h"
 
 namespace scenario {
 

@@ -8,6 +8,7 @@
 
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
+#include "prova/cartella_temporanea.h"
 
 namespace piattaforma {
 namespace {
@@ -16,15 +17,6 @@ namespace fs = std::filesystem;
 
 class DiscoRealeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    cartella = fs::temp_directory_path() /
-               ("disco_test " + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(cartella);
-    fs::create_directories(cartella);
-  }
-  void TearDown() override { fs::remove_all(cartella); }
-
   std::string percorso(const std::string& nome) { return unisci_percorso(cartella.string(), nome); }
   static std::string contenuto(const std::string& p) {
     std::ifstream f(p, std::ios::binary);
@@ -34,7 +26,8 @@ class DiscoRealeTest : public ::testing::Test {
     return static_cast<size_t>(std::distance(fs::directory_iterator(cartella), {}));
   }
 
-  fs::path cartella;
+  const prova::CartellaTemporanea temporanea{"disco_test "};
+  const fs::path& cartella = temporanea.percorso();
   DiscoReale disco;
 };
 

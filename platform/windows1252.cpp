@@ -19,16 +19,24 @@ std::optional<unsigned char> byte_di(char32_t c) {
   return std::nullopt;
 }
 
+// Bytes of the UTF-8 sequence that byte b starts, by its leading bits: 1
+// to 4, or 0 when b starts none (a continuation byte, or 0xF8 and above).
+size_t lunghezza_sequenza(unsigned char b) {
+  if (b < 0x80) return 1;
+  if ((b & 0xE0) == 0xC0) return 2;
+  if ((b & 0xF0) == 0xE0) return 3;
+  if ((b & 0xF8) == 0xF0) return 4;
+  return 0;
+}
+
 // Decodes one UTF-8 sequence at `i`, advancing it; nothing when malformed.
 std::optional<char32_t> prossimo(std::string_view s, size_t& i) {
   auto b = static_cast<unsigned char>(s[i]);
-  int seguono;
-  char32_t c;
-  if (b < 0x80) { ++i; return b; }
-  if ((b & 0xE0) == 0xC0) { seguono = 1; c = b & 0x1Fu; }
-  else if ((b & 0xF0) == 0xE0) { seguono = 2; c = b & 0x0Fu; }
-  else if ((b & 0xF8) == 0xF0) { seguono = 3; c = b & 0x07u; }
-  else return std::nullopt;
+  const size_t n = lunghezza_sequenza(b);
+  if (n == 0) return std::nullopt;
+  if (n == 1) { ++i; return b; }
+  const int seguono = static_cast<int>(n) - 1;
+  char32_t c = b & (0x7Fu >> n);  // the payload bits of the first byte
   if (i + static_cast<size_t>(seguono) >= s.size()) return std::nullopt;
   for (int k = 1; k <= seguono; ++k) {
     auto t = static_cast<unsigned char>(s[i + static_cast<size_t>(k)]);
@@ -72,6 +80,19 @@ std::optional<std::string> in_windows1252(std::string_view utf8, size_t* colonna
     }
     risultato += static_cast<char>(*b);
     ++carattere;
+  }
+  return risultato;
+}
+
+std::string in_windows1252_o_punto(std::string_view utf8) {
+  if (auto intero = in_windows1252(utf8)) return *intero;
+  std::string risultato;
+  for (size_t i = 0; i < utf8.size();) {
+    size_t n = lunghezza_sequenza(static_cast<unsigned char>(utf8[i]));
+    if (n == 0 || i + n > utf8.size()) n = 1;
+    auto carattere = in_windows1252(utf8.substr(i, n));
+    risultato += carattere ? *carattere : std::string("?");
+    i += n;
   }
   return risultato;
 }

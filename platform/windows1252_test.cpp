@@ -27,5 +27,15 @@ TEST(Windows1252, RefusesWhatItCannotHoldAndSaysWhere) {
   }
 }
 
+TEST(Windows1252, ReplacingPutsAQuestionMarkForEachSequenceItCannotHold) {
+  struct caso { const char* utf8; const char* atteso; };
+  for (auto c : {caso{"Citt\u00e0", "Citt\xE0"}, caso{"a\u2192b\u00e8", "a?b\xE8"} /* arrow */,
+                 caso{"\xF0\x9F\x98\x80!", "?!"} /* four bytes, one mark */,
+                 caso{"\x80x\xFF", "?x?"} /* no first byte */,
+                 caso{"ab\xE2\x86", "ab??"} /* cut short */}) {
+    EXPECT_EQ(in_windows1252_o_punto(c.utf8), c.atteso) << c.utf8;
+  }
+}
+
 }  // namespace
 }  // namespace piattaforma

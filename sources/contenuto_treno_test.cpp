@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 #include "sources/contenuto.h"
 #include "sources/testo_prova.h"
 

@@ -1,6 +1,6 @@
 #include "sources/scrittori.h"
 
-#include "packer/nomi_file.h"
+#include "model/identita.h"
 #include "platform/cartella_programma.h"
 #include "platform/file_testo.h"
 #include "sources/contenuto.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "packer/modello.h"
+#include "model/modello.h"
 #include "platform/disco.h"
 
 namespace scenario {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "packer/nomi_file.h"
+#include "model/identita.h"
 #include "platform/cartella_programma.h"
-#include "platform/disco_memoria.h"
+#include "prova/disco_memoria.h"
 
 namespace scenario {
 namespace {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "model/errori.h"
+
 namespace scenario {
 
 // One 50 m cell of track; cell k covers chainage 50 k to 50 k + 50.
@@ -66,14 +68,55 @@ struct voce {
   int32_t orario = 0;  // seconds since midnight
 };
 
-inline constexpr int righe_voci = 87;  // rows 0 to 86
+// The item table voci: 87 rows, 0 to 86. What each row holds:
+//
+//   row 0       not used; stays reset.
+//   rows 1 up   stations, in the order of the train source: station k in
+//               row k. tipo = station class; posizione = chainage of the
+//               station, a multiple of 50; inizio, fine = chainages where
+//               the station area begins and ends (derived from the class and
+//               the length); nome = station name; orario = time of day in
+//               seconds since midnight; opzione3 = stop in seconds. The
+//               other option fields take the source's values as they come,
+//               in this order after the length: opzione1, opzione5,
+//               opzione4, dato1, dato2, opzione2, dato3, dato4, dato5,
+//               opzione3 (opzione4 and opzione5 may be forced to 0).
+//   rows 80 down  direction-board texts, in the order of the line source:
+//               the first board in row 80, the next in 79; only nome is set.
+//               Stations stop before they would reach a board's row.
+//   rows 81-83  the three kilometre zones ("progressiva chilometrica"
+//               lines), in the order progressive_ordina leaves them:
+//               inizio = chainage from which the zone applies; fine = the
+//               reading at chainage 0, plus 100 when the reading falls;
+//               posizione = direction, 1 when the reading falls with the
+//               chainage (zona_discendente), anything else when it grows.
+//   row 84      inizio = braked-mass percentage; fine = route length in
+//               metres; posizione = number of coaches.
+//   row 85      inizio, posizione, fine = backgrounds one, two, three;
+//               nome = route title (Windows-1252); dato1 = header stamp 610
+//               and orario = identity code codice_gara_st, both stamped by
+//               the packer.
+//   row 86      inizio, fine = first and last chainage of cab signalling;
+//               posizione = codes of the cab-signalling system (4 or 9, 0
+//               when the last chainage is 0); nome = train designation
+//               (Windows-1252); dato1 = sand; dato3, dato4, dato5 = clock
+//               hours, minutes, seconds.
+//
+// Fields not named for a row stay 0.
+inline constexpr int righe_voci = 87;            // rows 0 to 86
+inline constexpr int riga_prima_stazione = 1;    // stations fill 1 upwards
 inline constexpr int riga_primo_cartello = 80;   // boards fill 80 downwards
-inline constexpr int riga_progressiva_tre = 81;  // 81..83: chainage references
+inline constexpr int riga_progressiva_tre = 81;  // 81..83: kilometre zones
 inline constexpr int riga_progressiva_due = 82;
 inline constexpr int riga_progressiva_uno = 83;
 inline constexpr int riga_treno = 84;   // braked mass, length, coaches
 inline constexpr int riga_linea = 85;   // backgrounds, route title, stamps
 inline constexpr int riga_codici = 86;  // cab-signalling stretch, train, sand, clock
+
+// Direction of a kilometre zone (posizione of rows 81-83) whose reading
+// falls with the chainage, and what is added to its stored reading.
+inline constexpr int32_t zona_discendente = 1;
+inline constexpr int32_t aggiunta_discendente = 100;
 
 // One entry of the plan table: empty, a 16-bit integer or a double. The
 // packed line file records which, so the kind is kept.
@@ -86,37 +129,6 @@ struct variante {
 inline constexpr int32_t lunghezza_massima = 1000000;  // longest route, metres
 inline constexpr int32_t estensione = 7000;            // cells reach 7000 m beyond the end
 inline constexpr int capacita_montagne = 1000;         // mountain zones a line may hold
-
-// Error codes recorded in codice_errore.
-namespace errore {
-inline constexpr int32_t nessuno = 0;
-inline constexpr int32_t lunghezza = 1;
-inline constexpr int32_t progressiva = 2;
-inline constexpr int32_t inizio_codici = 3;
-inline constexpr int32_t fine_codici = 4;
-inline constexpr int32_t sistema_codici = 5;
-inline constexpr int32_t cartello_occupato = 6;
-inline constexpr int32_t codice_occupato = 7;
-inline constexpr int32_t stazione_posizione = 8;
-inline constexpr int32_t stazione_lunghezza = 9;
-inline constexpr int32_t troppe_stazioni = 10;
-inline constexpr int32_t segnale_senza_codice = 11;
-inline constexpr int32_t gruppo_avvicinamento = 12;
-inline constexpr int32_t codice_periodico = 13;
-inline constexpr int32_t fuori_celle = 15;
-inline constexpr int32_t segnale_occupato = 16;
-inline constexpr int32_t avviso_occupato = 17;
-inline constexpr int32_t inizio_occupato = 18;
-inline constexpr int32_t fine_occupato = 19;
-inline constexpr int32_t prima_avviso_occupata = 20;
-inline constexpr int32_t indicatori_occupato = 21;
-inline constexpr int32_t stazioni_vicine = 22;
-inline constexpr int32_t fermata_troppo_presto = 24;
-inline constexpr int32_t lettura = 25;
-inline constexpr int32_t manca_linea = 101;
-inline constexpr int32_t manca_generale = 102;
-inline constexpr int32_t curva = 103;
-}  // namespace errore
 
 // The whole model of one scenario.
 struct modello {
@@ -142,8 +154,8 @@ struct modello {
   int32_t lunghezza_estesa = 0;  // route length + 7000
   std::string riga;              // field most recently read from a source
 
-  int32_t codice_errore = 0;
-  int32_t posizione_errore = 0;
+  int32_t codice_errore = 0;     // an entry of tabella_errori (model/errori.h); 0 = none
+  int32_t posizione_errore = 0;  // chainage of the error, for codes that have one
 };
 
 // Rounds to the nearest integer, an exact half to the even neighbour

@@ -1,4 +1,4 @@
-#include "platform/disco_memoria.h"
+#include "prova/disco_memoria.h"
 
 #include "platform/errore_file.h"
 

@@ -1,10 +1,15 @@
 #pragma once
-// The names of the scenario's files, formed from the route title and the
-// train designation. Each is joined to the program's folder by the caller.
+// The scenario's identity: the route title and the train designation this
+// program carries, and the names of the scenario's files, all formed from
+// the two. Each name is joined to the program's folder by the caller.
 
 #include <string>
 
 namespace scenario {
+
+// The route title and train designation of the shipped scenario (UTF-8).
+inline constexpr const char* linea_scenario = "Tarvena-Olmara-Caldone";
+inline constexpr const char* treno_scenario = "Reg 40318";
 
 inline std::string nome_sorgente_linea(const std::string& linea) { return linea + "_linea.txt"; }
 inline std::string nome_sorgente_treno(const std::string& linea, const std::string& treno) {

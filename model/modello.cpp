@@ -1,4 +1,4 @@
-#include "packer/modello.h"
+#include "model/modello.h"
 
 #include <cmath>
 
