@@ -73,8 +73,8 @@ class Caricatore {
       : m_(m), disco_(disco), linea_(s.linea), treno_(s.treno), elimina_(s.elimina),
         d_(s.rapporto) {}
 
-  // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura or
-  // piattaforma::ErroreFile on a failure.
+  // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura on
+  // a failure of the data, piattaforma::ErroreFile on a failed file operation.
   void esegui() {
     // The identity in Windows-1252; a character the code page lacks becomes "?".
     m_.voci[riga_linea].nome = piattaforma::in_windows1252_o_punto(m_.linea);
@@ -488,6 +488,9 @@ class Caricatore {
     file_ = sorgente::treno;
     inizio_record_ = 0;
     contesto_ = contesto::treno;
+    // A train source that is not there is a failure of the data (code 25);
+    // one that is there but cannot be read is a file failure.
+    if (!disco_.esiste(treno_)) throw ErroreLettura("the train source does not exist");
     f_.emplace(disco_.leggi(treno_));
     while (!fine_file()) {
       leggi_riga();
@@ -729,8 +732,8 @@ void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& ca
                      true, nullptr});
 }
 
-// Reads both sources into the model; see the header. Any failure while
-// reading leaves code 25 and, when the sources are deleted, neither behind.
+// Reads both sources into the model; see the header. A failure of the
+// data leaves code 25 and, when the sources are deleted, neither behind.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s) {
   Caricatore caricatore(m, disco, s);
   std::string motivo;
@@ -741,11 +744,10 @@ void memorizza_dati(modello& m, piattaforma::Disco& disco, const sorgenti_carica
     return;
   } catch (const ErroreLettura& e) {
     motivo = e.what();
-  } catch (const piattaforma::ErroreFile& e) {
-    motivo = e.what();
   }
-  // Failure handler. A file that cannot be deleted here ends the build
-  // with the platform's error (the ErroreFile propagates).
+  // Failure handler for the data (a read past the end, a value too wide, a
+  // missing train source). A failed file operation is not handled here: its
+  // ErroreFile ends the build, before anything is packed.
   if (s.elimina)
     for (const std::string* p : {&s.linea, &s.treno})
       if (disco.esiste(*p)) disco.elimina(*p);

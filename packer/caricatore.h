@@ -28,7 +28,9 @@ struct sorgenti_caricamento {
 // m.linea and m.treno), deleting them. Requires m.voci reset and
 // m.codice_errore = 0. On return codice_errore = 0 means both files were
 // read completely; otherwise it holds the error code and posizione_errore
-// its chainage.
+// its chainage. Throws piattaforma::ErroreFile when a file operation fails
+// (reading, examining or deleting a source); the model is then not to be
+// packed.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& cartella);
 
 // The same for the two files named in `s`.
