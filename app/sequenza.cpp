@@ -7,6 +7,7 @@
 
 #include "documents/scrittori_documenti.h"
 #include "model/errori.h"
+#include "model/identita.h"
 #include "model/modello.h"
 #include "packer/impacchettatore.h"
 #include "platform/cartella_programma.h"

@@ -8,13 +8,14 @@
 
 #include "inspector/ispezione.h"
 #include "inspector/scoperta.h"
+#include "platform/argomenti.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
 #include "platform/errore_file.h"
 
 int main(int argc, char** argv) {
   try {
-    const std::vector<std::string> argomenti(argv + 1, argv + argc);
+    const std::vector<std::string> argomenti = piattaforma::argomenti_utf8(argc, argv);
     ispettore::opzioni o;
     try {
       o = ispettore::leggi_opzioni(argomenti);

@@ -1,12 +1,8 @@
 # The inspector of packed scenarios: ispeziona_scenario reads the three
 # packed files back, checks them, lists them and draws them. It needs
-# nlohmann-json (Debian: nlohmann-json3-dev), installed when it is missing.
-# The Windows cross build leaves it out: the builder never needs it.
-if(CMAKE_CROSSCOMPILING)
-  message(STATUS "Cross build: ispeziona_scenario is built for the host only")
-  return()
-endif()
-trova_o_installa(nlohmann_json nlohmann-json3-dev 3)
+# nlohmann-json (Debian: nlohmann-json3-dev), installed when it is missing;
+# the Windows cross build uses the same headers.
+include(${CMAKE_SOURCE_DIR}/cmake/nlohmann_json.cmake)
 
 aggiungi_modulo(ispettore inspector impacchettatore piattaforma)
 target_link_libraries(ispettore PUBLIC nlohmann_json::nlohmann_json)

@@ -72,9 +72,9 @@ int32_t intero32(double v) {
 //    source is read and deleted; nothing stops.
 class Caricatore {
  public:
-  Caricatore(modello& m, piattaforma::Disco& disco, std::string percorso_linea,
-             std::string percorso_treno)
-      : m_(m), disco_(disco), linea_(std::move(percorso_linea)), treno_(std::move(percorso_treno)) {}
+  Caricatore(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s)
+      : m_(m), disco_(disco), linea_(s.linea), treno_(s.treno), elimina_(s.elimina),
+        d_(s.rapporto) {}
 
   // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura on
   // a failure of the data, piattaforma::ErroreFile on a failed file operation.
@@ -84,10 +84,27 @@ class Caricatore {
     m_.voci[riga_codici].nome = piattaforma::in_windows1252_o_punto(m_.treno);
     if (!disco_.esiste(linea_)) {
       m_.codice_errore = errore::manca_linea;
+      if (d_) d_->errori.push_back({m_.codice_errore, m_.posizione_errore, std::nullopt, {}});
       return;
     }
     sorgente_linea();
     sorgente_treno();
+  }
+
+  // Records code 25 for a failed read, with `motivo` and the place of the
+  // field that could not be read; requires the code already set.
+  void registra_fallimento(const std::string& motivo) {
+    if (!d_) return;
+    std::string dettaglio = motivo;
+    std::optional<luogo> dove;
+    if (f_) {
+      dove = luogo_record();
+      const auto rc = piattaforma::trova_riga_colonna(f_->dati(), f_->inizio_campo());
+      dettaglio += " (line " + std::to_string(rc.riga) + ", column " + std::to_string(rc.colonna) + ")";
+      if (rc.riga > piattaforma::trova_riga_colonna(f_->dati(), inizio_record_).riga)
+        dettaglio += "; the record's line ends before all its fields";
+    }
+    d_->errori.push_back({m_.codice_errore, m_.posizione_errore, dove, dettaglio});
   }
 
  private:
@@ -100,11 +117,84 @@ class Caricatore {
   // Reads the next field as a 32-bit number; requires an open source.
   int32_t n32() { return f_->leggi_32(); }
 
+  // ---- what is told to the author (only with diagnosi) ----
+
+  // The place of the record being read.
+  luogo luogo_record() const { return {file_, inizio_record_}; }
+
+  // Notes where the record named by riga begins; requires an open source.
+  void segna_record() {
+    inizio_record_ = f_->inizio_campo();
+    riconosciuti_ = 0;
+    if (d_) nome_record_ = m_.riga;
+  }
+
+  // A rule's test on a record name (letter case ignored): true when the
+  // name holds `a` and `b`. Counts the rules that take the name.
+  bool regola_ci(std::string_view r, std::string_view a, std::string_view b = {}) {
+    const bool presa = contiene_ci(r, a) && (b.empty() || contiene_ci(r, b));
+    riconosciuti_ += presa ? 1 : 0;
+    return presa;
+  }
+  // The same with letter case matched exactly.
+  bool regola(std::string_view r, std::string_view a, std::string_view b) {
+    const bool presa = contiene(r, a) && contiene(r, b);
+    riconosciuti_ += presa ? 1 : 0;
+    return presa;
+  }
+
+  // After a record: tells the diagnosi a name no rule took, a record that
+  // ran on to a later line, or one that several rules took.
+  void esito_record() {
+    if (!d_) return;
+    if (riconosciuti_ == 0) {
+      d_->campo_non_riconosciuto(contesto_, luogo_record(), nome_record_, f_->dati());
+      return;
+    }
+    d_->record_letto(luogo_record(), nome_record_, f_->inizio_campo(), f_->dati());
+    if (riconosciuti_ > 1) d_->piu_regole(luogo_record(), nome_record_, riconosciuti_);
+  }
+
+  // Tells the diagnosi about the field in riga that is skipped as a comment.
+  void commento() {
+    if (d_) d_->commento(contesto_, {file_, f_->inizio_campo()}, m_.riga, f_->dati());
+  }
+
+  // Records the error just set in codice_errore at the record being read.
+  void registra() {
+    if (d_) d_->errori.push_back({m_.codice_errore, m_.posizione_errore, luogo_record(), {}});
+  }
+
+  // Warns at the record being read.
+  void avvisa(std::string testo) {
+    if (d_) d_->avvisi.push_back({luogo_record(), std::move(testo)});
+  }
+
+  // Warns when a profile row at chainage x lies in or before the cell the
+  // profile has reached: it then only carries the previous value one cell on.
+  void controlla_ordine(int32_t cursore, int32_t x, const char* profilo) {
+    const int32_t c = arrotonda(static_cast<double>(x) / 50.0);
+    if (d_ && c > 0 && c <= cursore)
+      avvisa(std::string(profilo) + " rows must stand in ascending order of chainage, one 50 m "
+             "cell apart at least: this one (" + std::to_string(x) +
+             " m) does not lie beyond the previous one, so it only carries the previous value "
+             "one cell on");
+  }
+
+  // Warns when a value kept in one byte does not fit it.
+  void controlla_byte(int64_t valore, int64_t minimo, int64_t massimo, const std::string& cosa) {
+    if (d_ && (valore < minimo || valore > massimo))
+      avvisa(cosa + " " + std::to_string(valore) + " is outside " + std::to_string(minimo) +
+             " to " + std::to_string(massimo) + ", which is all one byte holds: it is packed as " +
+             std::to_string(basso8(valore - minimo) + minimo));
+  }
+
   // The comment skip of the body and train loops: up to two fields holding
   // a hyphen are passed over. False when the end of the file is reached.
   bool salta_commenti() {
     for (int i = 0; i < 2; ++i)
       if (contiene(m_.riga, "-")) {
+        commento();
         leggi_riga();
         if (fine_file()) return false;
       }
@@ -115,8 +205,9 @@ class Caricatore {
   // loader returns. Requires the path of the file being read in corrente_.
   [[noreturn]] void rifiuta(int32_t codice) {
     f_.reset();
-    disco_.elimina(corrente_);
+    if (elimina_) disco_.elimina(corrente_);
     m_.codice_errore = codice;
+    registra();
     throw Rifiuto{};
   }
   // The same, recording the chainage that goes with the code.
@@ -132,6 +223,7 @@ class Caricatore {
     if ((static_cast<double>(x) + margine) / 50.0 <= limite_celle(m_)) return true;
     m_.codice_errore = errore::fuori_celle;
     m_.posizione_errore = x;
+    registra();
     return false;
   }
 
@@ -201,6 +293,8 @@ class Caricatore {
   // it and closes the gradient profile and the plan. Requires it to exist.
   void sorgente_linea() {
     corrente_ = linea_;
+    file_ = sorgente::linea;
+    inizio_record_ = 0;
     f_.emplace(disco_.leggi(linea_));
     do {
       leggi_riga();
@@ -216,7 +310,10 @@ class Caricatore {
     j_ = 2;
     // A line source that gave no route length has no cells: refused here,
     // before anything uses the cells or the plan (code 25).
-    if (!lunghezza_letta_) rifiuta(errore::lettura);
+    if (!lunghezza_letta_) {
+      inizio_record_ = 0;
+      rifiuta(errore::lettura);
+    }
     if (m_.con_planimetria != 0) {
       m_.planimetria[0][0] = {variante::intero, 0};
       m_.planimetria[1][0] = {variante::intero, 0};
@@ -224,16 +321,20 @@ class Caricatore {
       m_.planimetria[1][1] = {variante::intero, 1};
     }
 
+    contesto_ = contesto::corpo_linea;
     for (;;) {
       if (fine_file()) break;
       leggi_riga();
       if (fine_file()) break;
       if (!salta_commenti()) break;
-      if (!record_linea()) break;
+      segna_record();
+      const bool avanti = record_linea();
+      esito_record();
+      if (!avanti) break;
     }
 
     f_.reset();
-    disco_.elimina(linea_);
+    if (elimina_) disco_.elimina(linea_);
 
     riempi_fino_in_fondo(&cella::pendenza, cursore_pendenza_, basso8(int64_t{pendenza_prec_} + 100));
     if (m_.con_planimetria != 0)
@@ -244,15 +345,20 @@ class Caricatore {
   // The header loop: the records of "[generale]" up to the next section
   // header. One field may match several tests.
   void testata_linea() {
+    contesto_ = contesto::testata_linea;
     for (;;) {
       if (fine_file()) return;
       leggi_riga();
       if (fine_file()) return;
       for (int i = 0; i < 10; ++i)
-        if (contiene(m_.riga, "-")) leggi_riga();
+        if (contiene(m_.riga, "-")) {
+          commento();
+          leggi_riga();
+        }
+      segna_record();
       const std::string r = m_.riga;
 
-      if (contiene_ci(r, "percorso") && contiene_ci(r, "lunghezza")) {
+      if (regola_ci(r, "percorso", "lunghezza")) {
         const int32_t lunghezza = n32();
         m_.voci[riga_treno].fine = lunghezza;
         // A length so far below 0 that no cell would exist, or (with the
@@ -267,13 +373,13 @@ class Caricatore {
           for (auto& colonna : m_.planimetria)
             colonna.assign(static_cast<size_t>(m_.lunghezza_estesa) + 1, variante{});
       }
-      if (contiene(r, "tre") && contiene(r, "progressiva")) terna(riga_progressiva_tre);
-      if (contiene(r, "due") && contiene(r, "progressiva")) terna(riga_progressiva_due);
-      if (contiene(r, "uno") && contiene(r, "progressiva")) terna(riga_progressiva_uno);
-      if (contiene(r, "sfondo") && contiene(r, "uno")) m_.voci[riga_linea].inizio = n32();
-      if (contiene(r, "sfondo") && contiene(r, "due")) m_.voci[riga_linea].posizione = n32();
-      if (contiene(r, "sfondo") && contiene(r, "tre")) m_.voci[riga_linea].fine = n32();
-      if (contiene(r, "segnali") && contiene(r, "ripetizione")) {
+      if (regola(r, "tre", "progressiva")) terna(riga_progressiva_tre);
+      if (regola(r, "due", "progressiva")) terna(riga_progressiva_due);
+      if (regola(r, "uno", "progressiva")) terna(riga_progressiva_uno);
+      if (regola(r, "sfondo", "uno")) m_.voci[riga_linea].inizio = n32();
+      if (regola(r, "sfondo", "due")) m_.voci[riga_linea].posizione = n32();
+      if (regola(r, "sfondo", "tre")) m_.voci[riga_linea].fine = n32();
+      if (regola(r, "segnali", "ripetizione")) {
         voce& v = m_.voci[riga_codici];
         v.inizio = n32();
         v.fine = n32();
@@ -287,6 +393,7 @@ class Caricatore {
           rifiuta(errore::sistema_codici);
         if (v.fine == 0) v.posizione = 0;
       }
+      esito_record();
       const size_t primo = r.find_first_not_of(" \t");
       const bool trattino = primo != std::string::npos && r[primo] == '-';
       if (!trattino && contiene(r, "[") && contiene(r, "]")) return;
@@ -299,21 +406,29 @@ class Caricatore {
     v.inizio = n32();
     v.fine = n32();
     v.posizione = n32();
+    if (d_ && !progressiva_errata_ && (v.inizio % 50 != 0 || v.fine % 50 != 0))
+      progressiva_errata_ = luogo_record();
   }
 
   // Interprets one field of the line body. False when a range check failed.
   bool record_linea() {
     const std::string r = m_.riga;
 
-    if (contiene_ci(r, "pendenza")) {
+    if (regola_ci(r, "pendenza")) {
       const int32_t x = n32();
       const int32_t g = n32();
       if (!entro(x, 100)) return false;
+      controlla_ordine(cursore_pendenza_, x, "gradient");
+      controlla_byte(g, -100, 155, "gradient");
       riempi_profilo(&cella::pendenza, cursore_pendenza_, x, basso8(int64_t{pendenza_prec_} + 100));
       pendenza_prec_ = g;
     }
 
-    if (contiene_ci(r, "curva") && m_.con_planimetria != 0) {
+    const bool curva = regola_ci(r, "curva");
+    // Without the plan a curve's fields are read as further record names,
+    // which no rule takes.
+    if (curva && m_.con_planimetria == 0 && d_) d_->ignora_riga(luogo_record(), f_->dati());
+    if (curva && m_.con_planimetria != 0) {
       const int32_t s = n32();
       const int32_t l = n32();
       if (!entro(s, 100)) return false;
@@ -330,7 +445,7 @@ class Caricatore {
       while (j_ <= int64_t{s} + l) riga_curva(true, k, s);
     }
 
-    if (contiene_ci(r, "montagna")) {
+    if (regola_ci(r, "montagna")) {
       int32_t inizio = n32();
       int32_t fine = n32();
       int32_t tipo = n32();
@@ -339,7 +454,7 @@ class Caricatore {
       if (m_.codice_errore > 0) rifiuta_a(m_.codice_errore, inizio);
     }
 
-    if (contiene_ci(r, "indicatori_v")) {
+    if (regola_ci(r, "indicatori_v")) {
       const int32_t posizione = n32();
       int32_t vas = n32(), vbs = n32(), vcs = n32(), strisces = n32();
       int32_t vad = n32(), vbd = n32(), vcd = n32(), strisced = n32();
@@ -348,11 +463,11 @@ class Caricatore {
       if (m_.codice_errore > 0) rifiuta_a(m_.codice_errore, posizione);
     }
 
-    if (contiene_ci(r, "indicat") && contiene_ci(r, "cartello")) {
+    if (regola_ci(r, "indicat", "cartello")) {
       const int32_t x = n32();
       leggi_riga();
       if (!entro(x, 100)) return false;
-      const int32_t c = arrotonda(static_cast<double>(x) / 50.0 + 1);
+      const int32_t c = cella_elemento(x);
       // A board before chainage -75 has no cell: rejected with 15.
       if (!dentro_celle(m_, c)) rifiuta_a(errore::fuori_celle, x);
       if (!libera(m_.celle[c])) rifiuta_a(errore::cartello_occupato, x);
@@ -373,6 +488,9 @@ class Caricatore {
   // profiles and checks the chainage references. Requires the line source read.
   void sorgente_treno() {
     corrente_ = treno_;
+    file_ = sorgente::treno;
+    inizio_record_ = 0;
+    contesto_ = contesto::treno;
     // A train source that is not there is a failure of the data (code 25);
     // one that is there but cannot be read is a file failure.
     if (!disco_.esiste(treno_)) throw ErroreLettura("the train source does not exist");
@@ -390,11 +508,14 @@ class Caricatore {
       leggi_riga();
       if (fine_file()) break;
       if (!salta_commenti()) break;
-      if (!record_treno()) break;
+      segna_record();
+      const bool avanti = record_treno();
+      esito_record();
+      if (!avanti) break;
     }
 
     f_.reset();
-    disco_.elimina(treno_);
+    if (elimina_) disco_.elimina(treno_);
 
     riempi_fino_in_fondo(&cella::velocita, cursore_velocita_, velocita_da_scrivere());
     riempi_fino_in_fondo(&cella::aderenza, cursore_aderenza_, basso8(aderenza_prec_));
@@ -402,50 +523,61 @@ class Caricatore {
     bool progressiva_errata = false;
     for (int riga = riga_progressiva_tre; riga <= riga_progressiva_uno; ++riga)
       if (m_.voci[riga].inizio % 50 != 0 || m_.voci[riga].fine % 50 != 0) progressiva_errata = true;
-    if (progressiva_errata) m_.codice_errore = errore::progressiva;
+    if (progressiva_errata) {
+      m_.codice_errore = errore::progressiva;
+      if (d_)
+        d_->errori.push_back({m_.codice_errore, m_.posizione_errore, progressiva_errata_, {}});
+    }
   }
 
   // Interprets one field of the train source. False when a range check failed.
   bool record_treno() {
     const std::string r = m_.riga;
 
-    if (contiene_ci(r, "frenata") && contiene_ci(r, "massa")) m_.voci[riga_treno].inizio = n32();
-    if (contiene_ci(r, "vetture")) m_.voci[riga_treno].posizione = n32();
+    if (regola_ci(r, "frenata", "massa")) m_.voci[riga_treno].inizio = n32();
+    if (regola_ci(r, "vetture")) m_.voci[riga_treno].posizione = n32();
 
-    if (contiene_ci(r, "velocit")) {
+    if (regola_ci(r, "velocit")) {
       const int32_t x = n32();
       const int32_t v = n32();
       if (!entro(x, 100)) return false;
+      controlla_ordine(cursore_velocita_, x, "speed");
+      if (d_ && v % 5 != 0)
+        avvisa("speeds are kept in steps of 5 km/h: " + std::to_string(v) + " km/h is packed as " +
+               std::to_string(int64_t{arrotonda(static_cast<double>(v) / 5.0)} * 5) + " km/h");
       riempi_velocita(x);
       velocita_prec_ = v;
     }
 
-    if (contiene_ci(r, "aderenza")) {
+    if (regola_ci(r, "aderenza")) {
       const int32_t x = n32();
       const int32_t a = n32();
       if (!entro(x, 100)) return false;
+      controlla_ordine(cursore_aderenza_, x, "adhesion");
+      controlla_byte(a, 0, 255, "adhesion");
       riempi_profilo(&cella::aderenza, cursore_aderenza_, x, basso8(aderenza_prec_));
       aderenza_prec_ = a;
     }
 
-    if (contiene_ci(r, "orologio")) {
+    if (regola_ci(r, "orologio")) {
       voce& v = m_.voci[riga_codici];
       v.dato3 = f_->leggi_16();
       v.dato4 = f_->leggi_16();
       v.dato5 = f_->leggi_16();
     }
-    if (contiene_ci(r, "sabbia")) m_.voci[riga_codici].dato1 = f_->leggi_16();
+    if (regola_ci(r, "sabbia")) m_.voci[riga_codici].dato1 = f_->leggi_16();
 
-    if (contiene_ci(r, "segnale")) {
+    if (regola_ci(r, "segnale")) {
       const int32_t posizione = n32();
       int32_t sx = n32(), s1 = n32(), s2 = n32(), s3 = n32(), rapp = n32();
       int32_t dx = n32(), d1 = n32(), d2 = n32(), d3 = n32(), tempo = n32();
       if (!entro(posizione, 100)) return false;
       memo_segnale(m_, posizione, sx, s1, s2, s3, rapp, dx, d1, d2, d3, tempo);
       if (m_.codice_errore > 0) rifiuta_a(m_.codice_errore, posizione);
+      if (d_) d_->segnale(cella_elemento(posizione), luogo_record());
     }
 
-    if (contiene_ci(r, "rallentamento")) {
+    if (regola_ci(r, "rallentamento")) {
       const int32_t x = n32();
       int32_t v = n32(), l = n32(), f_tt = n32();
       const int32_t f_ta = n32();
@@ -453,9 +585,10 @@ class Caricatore {
       if (!entro(x, 100)) return false;
       memo_rallentamento(m_, x, v, l, f_tt, f_ta, d_v);
       if (m_.codice_errore > 0) rifiuta_a(m_.codice_errore, x);
+      if (d_) d_->rallentamento(cella_elemento(x), cella_elemento(int64_t{x} + l), luogo_record());
     }
 
-    if (contiene_ci(r, "abbattimento")) {
+    if (regola_ci(r, "abbattimento")) {
       const int32_t x = n32();
       const int32_t codice = n32();
       if (!entro(x, 100)) return false;
@@ -471,7 +604,7 @@ class Caricatore {
       }
     }
 
-    if (contiene_ci(r, "stazione")) return stazione();
+    if (regola_ci(r, "stazione")) return stazione();
     return true;
   }
 
@@ -552,8 +685,18 @@ class Caricatore {
   piattaforma::Disco& disco_;
   const std::string linea_;
   const std::string treno_;
+  const bool elimina_;    // delete each source once read, or rejected
+  diagnosi* const d_;     // where to tell the author; null: nobody asks
   std::string corrente_;  // the source being read, deleted on a rejection
   std::optional<piattaforma::LettoreCampi> f_;
+
+  // Where the record being read begins, and how many rules took its name.
+  sorgente file_ = sorgente::linea;
+  size_t inizio_record_ = 0;
+  int riconosciuti_ = 0;
+  contesto contesto_ = contesto::testata_linea;
+  std::string nome_record_;                  // kept only with diagnosi
+  std::optional<luogo> progressiva_errata_;  // a chainage reference off the 50 m grid
 
   int32_t pendenza_prec_ = 0;
   int32_t cursore_pendenza_ = 0;
@@ -583,25 +726,36 @@ void riga_piano(std::array<std::vector<variante>, 2>& piano, size_t j, bool curv
   }
 }
 
-// Reads both sources into the model; see the header. A failure of the
-// data leaves code 25 and neither source behind.
+// Reads both sources in `cartella` into the model, deleting them.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& cartella) {
-  const std::string linea = piattaforma::unisci_percorso(cartella, nome_sorgente_linea(m.linea));
-  const std::string treno =
-      piattaforma::unisci_percorso(cartella, nome_sorgente_treno(m.linea, m.treno));
+  memorizza_dati(m, disco,
+                 sorgenti_caricamento{
+                     piattaforma::unisci_percorso(cartella, nome_sorgente_linea(m.linea)),
+                     piattaforma::unisci_percorso(cartella, nome_sorgente_treno(m.linea, m.treno)),
+                     true, nullptr});
+}
+
+// Reads both sources into the model; see the header. A failure of the
+// data leaves code 25 and, when the sources are deleted, neither behind.
+void memorizza_dati(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s) {
+  Caricatore caricatore(m, disco, s);
+  std::string motivo;
   try {
-    Caricatore(m, disco, linea, treno).esegui();
+    caricatore.esegui();
     return;
   } catch (const Rifiuto&) {
     return;
-  } catch (const ErroreLettura&) {
+  } catch (const ErroreLettura& e) {
+    motivo = e.what();
   }
   // Failure handler for the data (a read past the end, a value too wide, a
   // missing train source). A failed file operation is not handled here: its
   // ErroreFile ends the build, before anything is packed.
-  for (const std::string* p : {&linea, &treno})
-    if (disco.esiste(*p)) disco.elimina(*p);
+  if (s.elimina)
+    for (const std::string* p : {&s.linea, &s.treno})
+      if (disco.esiste(*p)) disco.elimina(*p);
   m.codice_errore = errore::lettura;
+  caricatore.registra_fallimento(motivo);
 }
 
 }  // namespace scenario

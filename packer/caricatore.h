@@ -1,6 +1,7 @@
 #pragma once
-// The source loader: reads the line source and the train source back from
-// the program's folder into the model, deleting each after reading it.
+// The source loader: reads the line source and the train source into the
+// model. The one-shot build deletes each source after reading it; an
+// author's sources are read and left as they are.
 
 #include <array>
 #include <cstddef>
@@ -8,17 +9,32 @@
 #include <vector>
 
 #include "model/modello.h"
+#include "packer/diagnosi.h"
 #include "platform/disco.h"
 
 namespace scenario {
 
+// Which two files the loader reads, whether it deletes them once read (and
+// on a rejection or a failed read), and where it reports what it found
+// (nothing when null).
+struct sorgenti_caricamento {
+  std::string linea;
+  std::string treno;
+  bool elimina = true;
+  diagnosi* rapporto = nullptr;
+};
+
 // Fills `m` from the two source files in `cartella` (names formed from
-// m.linea and m.treno). Requires m.voci reset and m.codice_errore = 0.
-// On return codice_errore = 0 means both files were read completely;
-// otherwise it holds the error code and posizione_errore its chainage.
-// Throws piattaforma::ErroreFile when a file operation fails (reading,
-// examining or deleting a source); the model is then not to be packed.
+// m.linea and m.treno), deleting them. Requires m.voci reset and
+// m.codice_errore = 0. On return codice_errore = 0 means both files were
+// read completely; otherwise it holds the error code and posizione_errore
+// its chainage. Throws piattaforma::ErroreFile when a file operation fails
+// (reading, examining or deleting a source); the model is then not to be
+// packed.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& cartella);
+
+// The same for the two files named in `s`.
+void memorizza_dati(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s);
 
 // The plan recurrence: computes row j of the plan table `piano` (x, y)
 // from rows j - 1 and j - 2, the same step again when `curva` is false,

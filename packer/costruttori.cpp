@@ -122,9 +122,9 @@ void memo_montagna(modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo) {
 void memo_rallentamento(modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
                         int32_t& d_v) {
   const int64_t a = static_cast<int64_t>(x) - 1200;
-  const int32_t cella_avviso = cella_di(a, 1);
-  const int32_t cella_inizio = cella_di(x, 1);
-  const int32_t cella_fine = cella_di(static_cast<int64_t>(x) + l, 1);
+  const int32_t cella_avviso = cella_elemento(a);
+  const int32_t cella_inizio = cella_elemento(x);
+  const int32_t cella_fine = cella_elemento(static_cast<int64_t>(x) + l);
   const int32_t cella_prima = cella_di(a, 0);
 
   const bool con_avviso = x > 1500;
@@ -188,7 +188,7 @@ void memo_rallentamento(modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& 
 // Places one signal; requires nothing.
 void memo_segnale(modello& m, int32_t posizione, int32_t& sx, int32_t& s1, int32_t& s2, int32_t& s3,
                   int32_t& rapp, int32_t& dx, int32_t& d1, int32_t& d2, int32_t& d3, int32_t& tempo) {
-  const int32_t c = cella_di(posizione, 1);
+  const int32_t c = cella_elemento(posizione);
   // A signal whose own cell lies outside celle (a chainage before -75 m) is
   // refused with 15.
   if (!dentro_celle(m, c)) {
@@ -223,7 +223,7 @@ void memo_segnale(modello& m, int32_t posizione, int32_t& sx, int32_t& s1, int32
 void memo_indicatori_v_max(modello& m, int32_t posizione, int32_t& vas, int32_t& vbs, int32_t& vcs,
                            int32_t& strisces, int32_t& vad, int32_t& vbd, int32_t& vcd,
                            int32_t& strisced) {
-  const int32_t c = cella_di(posizione, 1);
+  const int32_t c = cella_elemento(posizione);
   // Boards whose cell lies outside celle are refused with 15.
   if (!dentro_celle(m, c)) {
     m.codice_errore = errore::fuori_celle;

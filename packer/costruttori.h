@@ -21,6 +21,10 @@ inline bool dentro_celle(const modello& m, int64_t c) {
   return c >= 0 && c < static_cast<int64_t>(m.celle.size());
 }
 
+// The cell of a lineside feature (signal, slowdown start and end, warning
+// board, boards) at chainage x: x / 50 + 1, rounded.
+inline int32_t cella_elemento(int64_t x) { return arrotonda(static_cast<double>(x) / 50.0 + 1); }
+
 // Puts the chainage references of voci rows 81 to 83 (read from the "tre",
 // "due" and "uno" lines) into decreasing order of their start, and adds 100
 // to the second value of each whose direction is 1.

@@ -28,10 +28,11 @@ void timbra_testata(modello& m) {
   prima.valore2 = static_cast<int16_t>(codice_gara_og(m));
 }
 
-void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& cartella) {
+void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& cartella,
+                 diagnosi* d) {
   // Cell 1 carries the header, so a model without it has nothing to pack.
   if (m.celle.size() <= formato::cella_testata) throw ModelloSenzaCelle();
-  posa_codici(m);
+  posa_codici(m, d);
   timbra_testata(m);
   // Each file is encoded whole first, then replaces the old one in one piece.
   if (m.con_planimetria != 0)
@@ -43,8 +44,8 @@ void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& carte
                     pacchetto_celle(m));
 }
 
-void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string& cartella,
-                        int32_t& j) {
+// Clears what the loader fills and asks for the plan when `j` is not 0.
+void prepara(modello& m, int32_t j) {
   m.con_planimetria = j;
   m.codice_errore = errore::nessuno;
   for (voce& v : m.voci) v = voce{};
@@ -52,8 +53,19 @@ void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string
   // that stops before that must leave no array of an earlier call behind.
   m.celle.clear();
   for (auto& colonna : m.planimetria) colonna.clear();
+}
+
+void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string& cartella,
+                        int32_t& j) {
+  prepara(m, j);
   memorizza_dati(m, disco, cartella);
   impacchetta(m, disco, cartella);
+}
+
+void carica_sorgenti(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s,
+                     int32_t j) {
+  prepara(m, j);
+  memorizza_dati(m, disco, s);
 }
 
 }  // namespace scenario

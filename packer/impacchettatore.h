@@ -7,6 +7,8 @@
 #include <string>
 
 #include "model/modello.h"
+#include "packer/caricatore.h"
+#include "packer/diagnosi.h"
 #include "platform/disco.h"
 
 namespace scenario {
@@ -46,8 +48,10 @@ void timbra_testata(modello& m);
 // and track file, each replaced whole in `cartella`. Throws
 // ModelloSenzaCelle when m.celle has no cell 1, ErroreFatale from the
 // header checks (in both cases before any file is written), or
-// piattaforma::ErroreFile.
-void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& cartella);
+// piattaforma::ErroreFile. With `d`, every error the cab-code pass records
+// is also kept there.
+void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& cartella,
+                 diagnosi* d = nullptr);
 
 // Runs the whole packer on the sources in `cartella`. `j` not 0 builds the
 // plan geometry and writes the packed line file too. Recorded data errors
@@ -57,5 +61,11 @@ void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& carte
 // in which case no packed file is written).
 void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string& cartella,
                         int32_t& j);
+
+// The first half of memorizza_percorso for two sources named in `s`: the
+// model cleared, the plan asked for when `j` is not 0, the loader run.
+// impacchetta is the second half.
+void carica_sorgenti(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s,
+                     int32_t j);
 
 }  // namespace scenario

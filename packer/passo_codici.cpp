@@ -23,9 +23,12 @@ void posa(modello& m, int32_t n) {
 }
 
 // Records error `codice` at cell n; a later error overwrites an earlier one.
-void registra(modello& m, int32_t codice, int32_t n) {
+// With a diagnosi, every error is kept there with the record it traces to.
+void registra(modello& m, diagnosi* rapporto, int32_t codice, int32_t n) {
   m.codice_errore = codice;
   m.posizione_errore = n * 50;
+  if (rapporto)
+    rapporto->errori.push_back({codice, m.posizione_errore, rapporto->luogo_del_passo(codice, n), {}});
 }
 
 // Cell n. Requires n inside m.celle.
@@ -40,7 +43,7 @@ void abbassa(modello& m, int32_t n) {
 // Warning board at cell i: every signal in the 20 cells before it gets a
 // code cell just before it, or has the code there lowered to 180. Requires
 // i inside m.celle; looks at no cell below 3, so s - 2 stays at 1 or above.
-void copri_segnali(modello& m, int32_t i) {
+void copri_segnali(modello& m, diagnosi* rapporto, int32_t i) {
   for (int32_t d = 1; d <= portata_avviso && i - d >= 3; ++d) {
     const int32_t s = i - d;
     if (cella_a(m, s).tipo != tipo_cella::segnale) continue;
@@ -53,7 +56,7 @@ void copri_segnali(modello& m, int32_t i) {
     else if (cella_a(m, s - 2).tipo == tipo_cella::codice)
       abbassa(m, s - 2);
     else
-      registra(m, errore::segnale_senza_codice, s);
+      registra(m, rapporto, errore::segnale_senza_codice, s);
   }
 }
 
@@ -61,7 +64,7 @@ void copri_segnali(modello& m, int32_t i) {
 // whose threshold i exceeds puts a code cell on the first free of the cells
 // i - soglia + 2, i - soglia + 1, i - soglia, or records error 12 at i.
 // Every candidate is at cell 1 or above.
-void gruppi_avvicinamento(modello& m, int32_t i) {
+void gruppi_avvicinamento(modello& m, diagnosi* rapporto, int32_t i) {
   for (int32_t soglia : {7, 13, 20}) {
     if (i <= soglia) continue;
     bool posato = false;
@@ -71,7 +74,7 @@ void gruppi_avvicinamento(modello& m, int32_t i) {
         posato = true;
       }
     }
-    if (!posato) registra(m, errore::gruppo_avvicinamento, i);
+    if (!posato) registra(m, rapporto, errore::gruppo_avvicinamento, i);
   }
 }
 
@@ -81,7 +84,7 @@ void gruppi_avvicinamento(modello& m, int32_t i) {
 // last cell of the array without meeting one (a slowdown whose start and
 // end fell into one cell keeps only its start): the walk then stops there.
 // Candidate k + 1 is skipped when it lies past the last cell.
-int32_t cammina(modello& m, int32_t i) {
+int32_t cammina(modello& m, diagnosi* rapporto, int32_t i) {
   const int32_t u = limite_celle(m);
   int32_t c = 0;
   int32_t k = i;
@@ -100,7 +103,7 @@ int32_t cammina(modello& m, int32_t i) {
         c = -1;
       } else {
         // c stays at 8 and only grows from here: no further periodic code.
-        registra(m, errore::codice_periodico, k);
+        registra(m, rapporto, errore::codice_periodico, k);
       }
     }
     if (cella_a(m, k).tipo == tipo_cella::fine_rallentamento) return k;
@@ -122,7 +125,7 @@ int32_t cerca_fine(const modello& m, int32_t i) {
 // gets a code cell on one of the two cells before it; when neither is free,
 // error 13 is recorded at k. The window stops at the last cell. Requires
 // k >= 2, so the signal's cell h is at least 2 and h - 2 at least 0.
-void segnale_dopo_fine(modello& m, int32_t k) {
+void segnale_dopo_fine(modello& m, diagnosi* rapporto, int32_t k) {
   const int32_t ultimo = std::min(k + portata_dopo_fine, limite_celle(m));
   for (int32_t h = k; h <= ultimo; ++h) {
     if (cella_a(m, h).tipo != tipo_cella::segnale) continue;
@@ -132,18 +135,18 @@ void segnale_dopo_fine(modello& m, int32_t k) {
     else if (libera(cella_a(m, t - 1)))
       posa(m, t - 1);
     else
-      registra(m, errore::codice_periodico, k);
+      registra(m, rapporto, errore::codice_periodico, k);
     return;
   }
 }
 
 // Slowdown start at cell i: approach groups, then the walk along it, then
 // the code before the first signal after its end.
-void tratta_rallentamento(modello& m, int32_t i) {
-  gruppi_avvicinamento(m, i);
+void tratta_rallentamento(modello& m, diagnosi* rapporto, int32_t i) {
+  gruppi_avvicinamento(m, rapporto, i);
   int32_t fine;
   if (cella_a(m, i).valore1 < velocita_senza_cammino) {
-    fine = cammina(m, i);
+    fine = cammina(m, rapporto, i);
   } else {
     // A slowdown of 110 km/h or more gets no periodic codes, but the first
     // signal after its end still gets its code cell: that signal is met as
@@ -152,22 +155,22 @@ void tratta_rallentamento(modello& m, int32_t i) {
     fine = cerca_fine(m, i);
   }
   // No end cell up to the last cell: there is no "after the end" to look at.
-  if (fine >= 0) segnale_dopo_fine(m, fine);
+  if (fine >= 0) segnale_dopo_fine(m, rapporto, fine);
 }
 
 }  // namespace
 
 int32_t minimo(int32_t x, int32_t y) { return x > y ? y : x; }
 
-void posa_codici(modello& m) {
+void posa_codici(modello& m, diagnosi* rapporto) {
   const int32_t u = limite_celle(m);
   for (int32_t i = 1; i <= u - 2; ++i) {
     // A cell has one tipo, so at most one of the two applies.
     const uint8_t tipo = cella_a(m, i).tipo;
     if (tipo == tipo_cella::avviso_rallentamento)
-      copri_segnali(m, i);
+      copri_segnali(m, rapporto, i);
     else if (tipo == tipo_cella::inizio_rallentamento)
-      tratta_rallentamento(m, i);
+      tratta_rallentamento(m, rapporto, i);
   }
 }
 

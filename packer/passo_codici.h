@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "model/modello.h"
+#include "packer/diagnosi.h"
 
 namespace scenario {
 
@@ -21,6 +22,7 @@ int32_t minimo(int32_t x, int32_t y);
 // valore1 of the cells it uses; records errors 11, 12 and 13 in
 // m.codice_errore / m.posizione_errore and carries on. Never reads or
 // writes outside m.celle; does nothing when m.celle holds fewer than 4 cells.
-void posa_codici(modello& m);
+// With `rapporto`, every error recorded is also kept there.
+void posa_codici(modello& m, diagnosi* rapporto = nullptr);
 
 }  // namespace scenario

@@ -24,6 +24,7 @@ bool LettoreCampi::fine_file() const {
 // Moves to the first character of the next field; requires one to exist.
 void LettoreCampi::salta_a_campo() {
   while (pos_ < dati_.size() && (spazio(dati_[pos_]) || fine_riga(dati_[pos_]))) ++pos_;
+  inizio_campo_ = pos_;
   if (pos_ >= dati_.size()) throw ErroreLettura("read past the end of the file");
 }
 
@@ -110,6 +111,21 @@ int16_t LettoreCampi::leggi_16() {
 // Reads a 32-bit signed number.
 int32_t LettoreCampi::leggi_32() {
   return static_cast<int32_t>(leggi_numero(INT32_MIN, INT32_MAX, "a 32-bit field"));
+}
+
+// Counts the line ends before the offset; requires nothing.
+riga_colonna trova_riga_colonna(std::string_view dati, size_t scostamento) {
+  riga_colonna rc;
+  size_t inizio_riga = 0;
+  const size_t fine = scostamento < dati.size() ? scostamento : dati.size();
+  for (size_t i = 0; i < fine; ++i) {
+    if (dati[i] == '\n' || (dati[i] == '\r' && (i + 1 >= dati.size() || dati[i + 1] != '\n'))) {
+      ++rc.riga;
+      inizio_riga = i + 1;
+    }
+  }
+  rc.colonna = scostamento - inizio_riga + 1;
+  return rc;
 }
 
 }  // namespace piattaforma

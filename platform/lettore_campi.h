@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace piattaforma {
 
@@ -44,6 +45,13 @@ class LettoreCampi {
   int16_t leggi_16();
   int32_t leggi_32();
 
+  // Byte offset of the first character of the field read last, or of the
+  // one whose read failed (the end of the data for a read past it).
+  size_t inizio_campo() const { return inizio_campo_; }
+
+  // The bytes being read.
+  const std::string& dati() const { return dati_; }
+
  private:
   // Reads one number token and checks it against [minimo, massimo].
   int64_t leggi_numero(int64_t minimo, int64_t massimo, const char* bersaglio);
@@ -54,6 +62,19 @@ class LettoreCampi {
 
   std::string dati_;
   size_t pos_ = 0;
+  size_t inizio_campo_ = 0;
 };
+
+// A place in a text: line and column, both counted from 1. A line ends at
+// CR LF, a lone CR or a lone LF, as the reader takes them; the column
+// counts bytes, which in a Windows-1252 text are characters.
+struct riga_colonna {
+  size_t riga = 1;
+  size_t colonna = 1;
+};
+
+// The line and column of byte offset `scostamento` of `dati` (an offset
+// past the end gives the place just after the last byte).
+riga_colonna trova_riga_colonna(std::string_view dati, size_t scostamento);
 
 }  // namespace piattaforma

@@ -94,5 +94,30 @@ TEST(LettoreCampi, RefusesNumbersThatDoNotFitOrAreNotWholeNumbers) {
   for (const auto& caso : casi) esegui(caso);
 }
 
+// Each field's start, as line and column, over every kind of line end; a
+// field that runs on after a missing value is placed on its own line.
+TEST(LettoreCampi, KnowsTheLineAndColumnOfEachFieldItReads) {
+  LettoreCampi f("segnale,  2500, 2\r\n  sabbia,200\rora, 13  55\n\nfine\r\n");
+  std::vector<std::pair<size_t, size_t>> luoghi;
+  auto annota = [&] {
+    const riga_colonna rc = trova_riga_colonna(f.dati(), f.inizio_campo());
+    luoghi.emplace_back(rc.riga, rc.colonna);
+  };
+  f.leggi_testo(); annota();
+  f.leggi_32(); annota();
+  f.leggi_32(); annota();
+  f.leggi_testo(); annota();
+  f.leggi_16(); annota();
+  f.leggi_testo(); annota();
+  f.leggi_16(); annota();
+  f.leggi_16(); annota();
+  f.leggi_testo(); annota();
+  EXPECT_THROW(f.leggi_32(), ErroreLettura);
+  annota();
+  const std::vector<std::pair<size_t, size_t>> attesi = {
+      {1, 1}, {1, 11}, {1, 17}, {2, 3}, {2, 10}, {3, 1}, {3, 6}, {3, 10}, {5, 1}, {6, 1}};
+  EXPECT_EQ(luoghi, attesi);
+}
+
 }  // namespace
 }  // namespace piattaforma

@@ -1,0 +1,37 @@
+// impacchetta_scenario: packs a scenario author's two source texts into the
+// packed files, reporting every problem at its file, line and column. Run
+// with --help for the command line and the exit statuses.
+
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "authoring/impacchetta.h"
+#include "platform/argomenti.h"
+#include "platform/disco.h"
+
+int main(int argc, char** argv) {
+  try {
+    const std::vector<std::string> argomenti = piattaforma::argomenti_utf8(argc, argv);
+    autore::opzioni o;
+    try {
+      o = autore::leggi_opzioni(argomenti);
+      if (o.aiuto) {
+        std::cout << autore::testo_aiuto();
+        return autore::riuscito;
+      }
+      piattaforma::DiscoReale disco;
+      if (o.punto_di_partenza)
+        return autore::scrivi_punto_di_partenza(disco, *o.punto_di_partenza, std::cout, std::cerr);
+      return autore::impacchetta_sorgenti(disco, o, std::cout, std::cerr);
+    } catch (const autore::ErroreUso& e) {
+      std::cerr << autore::programma << ": " << e.what() << "\n"
+                << "Usage: impacchetta_scenario [OPTIONS] LINE_SOURCE TRAIN_SOURCE (see --help)\n";
+      return autore::errore_uso;
+    }
+  } catch (const std::exception& e) {
+    std::cerr << autore::programma << ": internal error: " << e.what() << "\n";
+    return autore::errore_interno;
+  }
+}

@@ -1,0 +1,168 @@
+#include "authoring/riga_comando.h"
+
+#include <string_view>
+
+namespace autore {
+namespace {
+
+constexpr std::string_view coda_linea = "_linea.txt";
+constexpr std::string_view coda_treno = "-.txt";
+
+#ifdef _WIN32
+constexpr const char* separatori = "/\\";
+#else
+constexpr const char* separatori = "/";
+#endif
+
+bool finisce_con(std::string_view s, std::string_view coda) {
+  return s.size() >= coda.size() && s.substr(s.size() - coda.size()) == coda;
+}
+
+}  // namespace
+
+// Options may stand anywhere; "--" ends them.
+opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
+  opzioni o;
+  std::vector<std::string> posizionali;
+  bool solo_posizionali = false;
+  auto valore = [&](size_t& i, const std::string& nome) -> std::string {
+    if (i + 1 >= argomenti.size() || argomenti[i + 1].empty())
+      throw ErroreUso(nome + " needs a value");
+    return argomenti[++i];
+  };
+  for (size_t i = 0; i < argomenti.size(); ++i) {
+    const std::string& a = argomenti[i];
+    if (solo_posizionali || a.empty() || a[0] != '-' || a == "-") {
+      posizionali.push_back(a);
+    } else if (a == "--") {
+      solo_posizionali = true;
+    } else if (a == "--help" || a == "-h") {
+      o.aiuto = true;
+    } else if (a == "-o" || a == "--output") {
+      o.uscita = valore(i, a);
+    } else if (a == "--route") {
+      o.linea = valore(i, a);
+    } else if (a == "--train") {
+      o.treno = valore(i, a);
+    } else if (a == "--starting-point") {
+      o.punto_di_partenza = valore(i, a);
+    } else if (a == "--no-plan") {
+      o.senza_piano = true;
+    } else if (a == "--check") {
+      o.controllo = true;
+    } else if (a == "--strict") {
+      o.severo = true;
+    } else if (a == "--from-utf8") {
+      o.da_utf8 = true;
+    } else if (a == "--json") {
+      o.json = true;
+    } else {
+      throw ErroreUso("unknown option " + a);
+    }
+  }
+  if (o.aiuto) return o;
+  if (o.punto_di_partenza) {
+    if (!posizionali.empty())
+      throw ErroreUso("--starting-point takes no sources: it writes them");
+    return o;
+  }
+  if (posizionali.size() != 2)
+    throw ErroreUso(posizionali.size() < 2 ? "give the line source and the train source"
+                                           : "too many arguments: only LINE_SOURCE and TRAIN_SOURCE");
+  o.sorgente_linea = posizionali[0];
+  o.sorgente_treno = posizionali[1];
+  return o;
+}
+
+std::string testo_aiuto() {
+  return R"(Usage: impacchetta_scenario [OPTIONS] LINE_SOURCE TRAIN_SOURCE
+       impacchetta_scenario --starting-point FOLDER
+
+Packs a scenario's two source texts into the three packed files that the
+simulator loads, exactly as crea_scenario packs its own. The sources are
+only read, never changed; the packed files are replaced whole.
+
+  LINE_SOURCE   the line source, named <ROUTE>_linea.txt
+  TRAIN_SOURCE  the train source, named <ROUTE>_<TRAIN>-.txt
+
+Files written (into the line source's folder unless -o says otherwise):
+  <ROUTE>_linea.dat      packed line file (plan geometry; not with --no-plan)
+  <ROUTE>_<TRAIN>.sim    packed item file
+  <ROUTE>_<TRAIN>.dat    packed track file
+
+Options:
+  -o, --output FOLDER     write the packed files into FOLDER
+  --route TITLE           the route title, when LINE_SOURCE is named otherwise
+  --train NAME            the train designation, when TRAIN_SOURCE is named
+                          otherwise
+  --no-plan               pack without the plan geometry: no packed line file
+  --check                 read and report only; write nothing
+  --strict                a warning fails the run (status 6): nothing is written
+  --from-utf8             the sources are saved as UTF-8: convert them to
+                          Windows-1252 while reading (the files stay as they are)
+  --json                  print the diagnostics as a JSON array on standard
+                          output instead of as lines on standard error
+  --starting-point FOLDER write the shipped scenario's two sources into FOLDER
+                          (created when missing, never over existing sources)
+  --help                  print this text
+
+Each diagnostic reads FILE:LINE:COLUMN: error CODE: meaning (chainage N m), or
+FILE:LINE:COLUMN: warning: text. Warnings never change what is packed.
+
+Exit status:
+  0  packed (or checked) with no error in the data
+  1  a file could not be read, written or created (the message names it)
+  2  the loader or the cab-code pass recorded an error in the data; the
+     packed files were written all the same (not with --check or --strict)
+  3  the command line was wrong (nothing was read or written), or
+     " Errore n. 1250" / " Errore n. 1251": a header slot of the packed
+     files was already taken (nothing was written)
+  4  the line source gave no route length, so there is nothing to pack
+  5  an unexpected fault of the program itself
+  6  --strict and at least one warning: nothing was written
+)";
+}
+
+std::string nome_di(const std::string& percorso) {
+  const size_t s = percorso.find_last_of(separatori);
+  return s == std::string::npos ? percorso : percorso.substr(s + 1);
+}
+
+std::string cartella_di(const std::string& percorso) {
+  const size_t s = percorso.find_last_of(separatori);
+  if (s == std::string::npos) return ".";
+  if (s == 0) return percorso.substr(0, 1);
+  return percorso.substr(0, s);
+}
+
+// Takes each value from its option, else from the file names.
+identita identita_da(const opzioni& o) {
+  const std::string nome_linea = nome_di(o.sorgente_linea);
+  const std::string nome_treno = nome_di(o.sorgente_treno);
+  identita id;
+  if (o.linea) {
+    id.linea = *o.linea;
+  } else {
+    if (!finisce_con(nome_linea, coda_linea) || nome_linea.size() == coda_linea.size())
+      throw ErroreUso("cannot tell the route title from the line source's name \"" + nome_linea +
+                      "\" (expected ROUTE_linea.txt): give it with --route");
+    id.linea = nome_linea.substr(0, nome_linea.size() - coda_linea.size());
+  }
+  if (o.treno) {
+    id.treno = *o.treno;
+    return id;
+  }
+  const std::string testa = id.linea + "_";
+  if (finisce_con(nome_treno, coda_treno) && nome_treno.compare(0, testa.size(), testa) != 0)
+    throw ErroreUso("the two sources are not a pair: the line source is for route \"" + id.linea +
+                    "\" but the train source's name \"" + nome_treno + "\" does not begin with \"" +
+                    testa + "\" (give --route and --train to pack them all the same)");
+  if (!finisce_con(nome_treno, coda_treno) ||
+      nome_treno.size() <= testa.size() + coda_treno.size())
+    throw ErroreUso("cannot tell the train designation from the train source's name \"" +
+                    nome_treno + "\" (expected " + testa + "TRAIN-.txt): give it with --train");
+  id.treno = nome_treno.substr(testa.size(), nome_treno.size() - testa.size() - coda_treno.size());
+  return id;
+}
+
+}  // namespace autore

@@ -1,0 +1,55 @@
+#pragma once
+// The command line of impacchetta_scenario: options, the two sources, and
+// the route title and train designation their names give.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace autore {
+
+// The command line was wrong; the message says how.
+class ErroreUso : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct opzioni {
+  std::string sorgente_linea;               // LINE_SOURCE as given
+  std::string sorgente_treno;               // TRAIN_SOURCE as given
+  std::optional<std::string> uscita;        // -o FOLDER
+  std::optional<std::string> linea;         // --route TITLE
+  std::optional<std::string> treno;         // --train NAME
+  std::optional<std::string> punto_di_partenza;  // --starting-point FOLDER
+  bool senza_piano = false;  // --no-plan
+  bool controllo = false;    // --check
+  bool severo = false;       // --strict
+  bool da_utf8 = false;      // --from-utf8
+  bool json = false;         // --json
+  bool aiuto = false;        // --help
+};
+
+// Reads argv[1] onwards. Throws ErroreUso for an unknown option, a missing
+// value, or other than two sources (none with --help or --starting-point).
+opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
+
+// The usage text printed by --help.
+std::string testo_aiuto();
+
+// The last component of a path (after the last separator).
+std::string nome_di(const std::string& percorso);
+// The folder part of a path, "." when there is none.
+std::string cartella_di(const std::string& percorso);
+
+// The route title and train designation for the run: from --route and
+// --train, else from the names TITLE_linea.txt and TITLE_NAME-.txt. Throws
+// ErroreUso when a name does not follow that form and no option gives the
+// value, or when the two names give different route titles.
+struct identita {
+  std::string linea;
+  std::string treno;
+};
+identita identita_da(const opzioni& o);
+
+}  // namespace autore
