@@ -96,12 +96,13 @@ class Ispeziona : public ::testing::Test {
   int esegui() {
     uscita.str("");
     errori.str("");
-    // The folder "c" lists the names of the disk's files under "c/".
+    // The folder "c" lists the names of the disk's files in it.
     auto elenca = [this](const std::string& cartella) {
       if (cartella != "c") throw piattaforma::ErroreFile(cartella, "list", "No such file or directory");
+      const std::string prefisso = std::string("c") + piattaforma::separatore;
       std::vector<std::string> nomi;
       for (const auto& [percorso, byte] : disco.file)
-        if (percorso.rfind("c/", 0) == 0) nomi.push_back(percorso.substr(2));
+        if (percorso.rfind(prefisso, 0) == 0) nomi.push_back(percorso.substr(prefisso.size()));
       return nomi;
     };
     return ispeziona(disco, elenca, o, "c", uscita, errori);

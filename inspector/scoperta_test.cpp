@@ -50,15 +50,20 @@ TEST(TrovaScenari, SplitsTheNamesAndSaysWhichFilesAreThere) {
             std::vector<std::string>{"C"});
 }
 
+// A folder and a file named with a letter outside ASCII: both in UTF-8.
 TEST(NomiInCartella, ListsTheFilesOfARealFolderAndFailsForAMissingOne) {
   namespace fs = std::filesystem;
-  const fs::path cartella = fs::temp_directory_path() / "scoperta_test_cartella";
+  auto utf8 = [](const fs::path& p) {
+    const std::u8string u = p.u8string();
+    return std::string(u.begin(), u.end());
+  };
+  const fs::path cartella = fs::temp_directory_path() / fs::path(u8"scoperta_test_cartella_\u00e8");
   fs::remove_all(cartella);
   fs::create_directories(cartella / "sotto");
-  std::ofstream(cartella / "A_B.sim") << "x";
-  EXPECT_EQ(nomi_in_cartella(cartella.string()), std::vector<std::string>{"A_B.sim"});
+  std::ofstream(cartella / fs::path(u8"Citt\u00e0_B.sim")) << "x";
+  EXPECT_EQ(nomi_in_cartella(utf8(cartella)), std::vector<std::string>{"Citt\u00e0_B.sim"});
   fs::remove_all(cartella);
-  EXPECT_THROW(nomi_in_cartella(cartella.string()), piattaforma::ErroreFile);
+  EXPECT_THROW(nomi_in_cartella(utf8(cartella)), piattaforma::ErroreFile);
 }
 
 }  // namespace
