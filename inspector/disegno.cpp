@@ -181,12 +181,12 @@ std::vector<size_t> stazioni_per_importanza(const resoconto& r) {
 constexpr double coordinata_massima = 1e8;
 
 // The point of the plan at metre `metro`, when both columns hold one.
-std::optional<std::pair<double, double>> punto_piano(const scenario::modello& m, int64_t metro) {
+std::optional<std::pair<double, double>> punto_piano(const piano_letto& piano, int64_t metro) {
   if (metro < 0) return std::nullopt;
   const auto i = static_cast<size_t>(metro);
-  if (i >= m.planimetria[0].size() || i >= m.planimetria[1].size()) return std::nullopt;
-  const scenario::variante& x = m.planimetria[0][i];
-  const scenario::variante& y = m.planimetria[1][i];
+  if (i >= piano[0].size() || i >= piano[1].size()) return std::nullopt;
+  const scenario::variante& x = piano[0][i];
+  const scenario::variante& y = piano[1][i];
   if (x.tipo == scenario::variante::vuota || y.tipo == scenario::variante::vuota) return std::nullopt;
   if (!(std::fabs(x.valore) <= coordinata_massima) || !(std::fabs(y.valore) <= coordinata_massima))
     return std::nullopt;
@@ -216,10 +216,10 @@ void disegna_titolo(Svg& s, const resoconto& r) {
 }
 
 // The plan view, north up, in the box from y0 of height `altezza`.
-void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, double y0,
+void disegna_piano(Svg& s, const resoconto& r, const piano_letto& piano, double y0,
                    double altezza) {
   const int64_t fine_linea = std::max<int64_t>(r.lunghezza, 0);
-  const int64_t ultimo = static_cast<int64_t>(m.planimetria[0].size()) - 1;
+  const int64_t ultimo = static_cast<int64_t>(piano[0].size()) - 1;
   const int64_t passo =
       std::max<int64_t>(1, static_cast<int64_t>(std::ceil(static_cast<double>(ultimo) / punti_piano)));
 
@@ -233,7 +233,7 @@ void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, doubl
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
   bool primo = true;
   for (int64_t k : metri)
-    if (auto p = punto_piano(m, k)) {
+    if (auto p = punto_piano(piano, k)) {
       if (primo) { xmin = xmax = p->first; ymin = ymax = p->second; primo = false; }
       xmin = std::min(xmin, p->first); xmax = std::max(xmax, p->first);
       ymin = std::min(ymin, p->second); ymax = std::max(ymax, p->second);
@@ -253,7 +253,7 @@ void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, doubl
   // The route solid, the 7000 m beyond its end dashed.
   std::string tratto, oltre;
   for (int64_t k : metri)
-    if (auto p = punto_piano(m, k)) {
+    if (auto p = punto_piano(piano, k)) {
       const std::string punto = unisci({n(sx(p->first)), " ", n(sy(p->second))});
       std::string& d = k <= fine_linea ? tratto : oltre;
       d += d.empty() ? "M" : " L";
@@ -279,20 +279,20 @@ void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, doubl
   // line where they can be and never over another label.
   std::vector<riquadro> linea;
   for (int64_t k : metri)
-    if (auto p = punto_piano(m, k)) {
+    if (auto p = punto_piano(piano, k)) {
       const double x = sx(p->first), y = sy(p->second);
       linea.push_back({x - 2, y - 2, x + 2, y + 2});
     }
   std::vector<riquadro> presi;
   for (const stazione& st : r.stazioni)
-    if (auto p = punto_piano(m, st.v.posizione)) {
+    if (auto p = punto_piano(piano, st.v.posizione)) {
       const double x = sx(p->first), y = sy(p->second);
       presi.push_back({x - 5, y - 5, x + 5, y + 5});
     }
   const riquadro pagina{20, y0 + 28, larghezza - 20, y0 + altezza - 34};
   for (size_t i : stazioni_per_importanza(r)) {
     const stazione& st = r.stazioni[i];
-    auto p = punto_piano(m, st.v.posizione);
+    auto p = punto_piano(piano, st.v.posizione);
     if (!p) continue;
     const double x = sx(p->first), y = sy(p->second);
     const bool capo = importanza(r, i) == 0;
@@ -670,9 +670,9 @@ double passo_tondo(double grezzo) {
   return 10 * potenza;
 }
 
-std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con_piano) {
+std::string disegna_svg(const resoconto& r, const piano_letto* piano) {
   const asse a{fine_disegno(r)};
-  const double h_piano = con_piano ? altezza_piano : altezza_senza_piano;
+  const double h_piano = piano != nullptr ? altezza_piano : altezza_senza_piano;
   double y = altezza_titolo;
   const double y_piano = y;
   y += h_piano + 24;
@@ -700,8 +700,8 @@ std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con
   s.rettangolo(0, 0, larghezza, altezza, "white");
   disegna_titolo(s, r);
 
-  if (con_piano) {
-    disegna_piano(s, r, m, y_piano, h_piano);
+  if (piano != nullptr) {
+    disegna_piano(s, r, *piano, y_piano, h_piano);
   } else {
     s.rettangolo(20, y_piano, larghezza - 40, h_piano, "#f7f9fb", " stroke=\"#d0d7de\"");
     s.testo(larghezza / 2, y_piano + h_piano / 2 + 5,

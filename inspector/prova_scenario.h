@@ -24,19 +24,17 @@ inline scenario::modello modello_piccolo() {
   m.celle.resize(static_cast<size_t>(ultima_cella(lunghezza)) + 1);
   m.lunghezza_estesa = lunghezza + estensione;
   m.con_planimetria = 1;
-  for (auto& colonna : m.planimetria) colonna.resize(static_cast<size_t>(m.lunghezza_estesa) + 1);
-  m.planimetria[0][0] = {variante::intero, 0};
-  m.planimetria[1][0] = {variante::intero, 0};
-  m.planimetria[0][1] = {variante::intero, 0};
-  m.planimetria[1][1] = {variante::intero, 1};
+  piano& p = m.planimetria;
+  p.crea(m.lunghezza_estesa);
+  p.metti_intero(0, 0);
+  p.metti_intero(0, 1);
   for (int32_t j = 2; j <= m.lunghezza_estesa - 2; ++j) {
-    const auto i = static_cast<size_t>(j);
-    const double dx = m.planimetria[0][i - 1].valore - m.planimetria[0][i - 2].valore;
-    const double dy = m.planimetria[1][i - 1].valore - m.planimetria[1][i - 2].valore;
+    const double dx = p.valore(0, j - 1) - p.valore(0, j - 2);
+    const double dy = p.valore(1, j - 1) - p.valore(1, j - 2);
     const double k = j > 300 && j <= 700 ? 0.002 : 0;
-    m.planimetria[0][i] = {variante::doppio, m.planimetria[0][i - 1].valore + dx + k * dy};
-    m.planimetria[1][i] = {variante::doppio, m.planimetria[1][i - 1].valore + dy - k * dx};
+    p.metti_doppio(p.valore(0, j - 1) + dx + k * dy, p.valore(1, j - 1) + dy - k * dx);
   }
+  p.chiudi();
 
   voce& a = m.voci[1];
   a = {8, -200, 200, 0, 1, "Citt\xE0 Alta", 4, 1, 2, 1, 1, 0, 1, 0, 0, 50120};
@@ -107,7 +105,7 @@ inline pacchetti pacchetti_di(const scenario::modello& m) {
   p.nome_linea = m.linea + "_linea.dat";
   p.nome_voci = m.linea + "_" + m.treno + ".sim";
   p.nome_celle = m.linea + "_" + m.treno + ".dat";
-  p.byte_linea = scenario::pacchetto_linea(m);
+  p.byte_linea = std::string(scenario::pacchetto_linea(m));
   p.byte_voci = scenario::pacchetto_voci(m);
   p.byte_celle = scenario::pacchetto_celle(m);
   return p;

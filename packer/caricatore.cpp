@@ -1,6 +1,5 @@
 #include "packer/caricatore.h"
 
-#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,7 +30,9 @@ bool contiene(std::string_view riga, std::string_view s) { return riga.find(s) !
 // Substring test that ignores the case of ASCII letters.
 bool contiene_ci(std::string_view riga, std::string_view s) {
   if (s.size() > riga.size()) return false;
-  auto minuscola = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  // ASCII letters only, as std::tolower does in the "C" locale the program
+  // keeps, without a call per byte.
+  auto minuscola = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   for (size_t i = 0; i + s.size() <= riga.size(); ++i) {
     size_t n = 0;
     while (n < s.size() && minuscola(riga[i + n]) == minuscola(s[n])) ++n;
@@ -70,6 +71,10 @@ class Caricatore {
   Caricatore(modello& m, piattaforma::Disco& disco, std::string percorso_linea,
              std::string percorso_treno)
       : m_(m), disco_(disco), linea_(std::move(percorso_linea)), treno_(std::move(percorso_treno)) {}
+
+  // However the reading ended, no plan row is assigned after it: the rows
+  // left are laid down empty, and the table is ready to be written.
+  ~Caricatore() { m_.planimetria.chiudi(); }
 
   // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura or
   // piattaforma::ErroreFile on a failure.
@@ -179,21 +184,19 @@ class Caricatore {
 
   // ---- plan geometry ----
 
-  // Computes plan row j from the two before it, straight when `curva` is
-  // false, else turned by curvature k. Requires 2 <= j < table size.
+  // Computes plan row j (the next row of the table) from the two before it,
+  // straight when `curva` is false, else turned by curvature k. Requires
+  // 2 <= j <= R.
   void riga_piano(bool curva, double k) {
-    auto& x = m_.planimetria[0];
-    auto& y = m_.planimetria[1];
-    const auto j = static_cast<size_t>(j_);
-    const double dx = x[j - 1].valore - x[j - 2].valore;
-    const double dy = y[j - 1].valore - y[j - 2].valore;
-    if (curva) {
-      x[j] = {variante::doppio, x[j - 1].valore + dx + k * dy};
-      y[j] = {variante::doppio, y[j - 1].valore + dy - k * dx};
-    } else {
-      x[j] = {variante::doppio, x[j - 1].valore + dx};
-      y[j] = {variante::doppio, y[j - 1].valore + dy};
-    }
+    piano& p = m_.planimetria;
+    const double x1 = p.valore(0, j_ - 1);
+    const double y1 = p.valore(1, j_ - 1);
+    const double dx = x1 - p.valore(0, j_ - 2);
+    const double dy = y1 - p.valore(1, j_ - 2);
+    if (curva)
+      p.metti_doppio(x1 + dx + k * dy, y1 + dy - k * dx);
+    else
+      p.metti_doppio(x1 + dx, y1 + dy);
   }
 
   // One row of a curve line (straight lead-in or curved), with the checks
@@ -229,10 +232,8 @@ class Caricatore {
     // before anything uses the cells or the plan (code 25).
     if (!lunghezza_letta_) rifiuta(errore::lettura);
     if (m_.con_planimetria != 0) {
-      m_.planimetria[0][0] = {variante::intero, 0};
-      m_.planimetria[1][0] = {variante::intero, 0};
-      m_.planimetria[0][1] = {variante::intero, 0};
-      m_.planimetria[1][1] = {variante::intero, 1};
+      m_.planimetria.metti_intero(0, 0);
+      m_.planimetria.metti_intero(0, 1);
     }
 
     for (;;) {
@@ -273,9 +274,7 @@ class Caricatore {
         lunghezza_letta_ = true;
         m_.lunghezza_estesa = lunghezza + estensione;
         m_.celle.assign(static_cast<size_t>(ultima_cella(lunghezza)) + 1, cella{});
-        if (m_.con_planimetria != 0)
-          for (auto& colonna : m_.planimetria)
-            colonna.assign(static_cast<size_t>(m_.lunghezza_estesa) + 1, variante{});
+        if (m_.con_planimetria != 0) m_.planimetria.crea(m_.lunghezza_estesa);
       }
       if (contiene(r, "tre") && contiene(r, "progressiva")) terna(riga_progressiva_tre);
       if (contiene(r, "due") && contiene(r, "progressiva")) terna(riga_progressiva_due);

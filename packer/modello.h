@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "packer/piano.h"
+
 namespace scenario {
 
 // One 50 m cell of track; cell k covers chainage 50 k to 50 k + 50.
@@ -75,14 +77,6 @@ inline constexpr int riga_treno = 84;   // braked mass, length, coaches
 inline constexpr int riga_linea = 85;   // backgrounds, route title, stamps
 inline constexpr int riga_codici = 86;  // cab-signalling stretch, train, sand, clock
 
-// One entry of the plan table: empty, a 16-bit integer or a double. The
-// packed line file records which, so the kind is kept.
-struct variante {
-  enum : uint16_t { vuota = 0, intero = 2, doppio = 5 };
-  uint16_t tipo = vuota;
-  double valore = 0;  // holds the integer exactly when tipo is intero
-};
-
 inline constexpr int32_t lunghezza_massima = 1000000;  // longest route, metres
 inline constexpr int32_t estensione = 7000;            // cells reach 7000 m beyond the end
 inline constexpr int capacita_montagne = 1000;         // mountain zones a line may hold
@@ -129,9 +123,9 @@ struct modello {
 
   std::array<voce, righe_voci> voci;
 
-  // Plan geometry: planimetria[0] holds x, planimetria[1] holds y, both
-  // indexed by metre 0 to lunghezza_estesa. Empty unless con_planimetria.
-  std::array<std::vector<variante>, 2> planimetria;
+  // Plan geometry, one point (x, y) per metre 0 to lunghezza_estesa, held
+  // as the packed line file carries it. Absent unless con_planimetria.
+  piano planimetria;
 
   // Mountain zones 1 to n_montagne (index 0 unused).
   std::vector<int32_t> inizio_montagna = std::vector<int32_t>(capacita_montagne + 1);

@@ -1,0 +1,109 @@
+#include "packer/piano.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "packer/codifica.h"
+
+namespace scenario {
+
+size_t byte_colonna(int64_t ultima_riga, int64_t n) {
+  const int64_t interi = std::min<int64_t>(n, 2);
+  const int64_t doppi = std::max<int64_t>(n - 2, 0);
+  return static_cast<size_t>(4 * interi + 10 * doppi + 2 * (ultima_riga + 1 - n));
+}
+
+void piano::crea(int32_t ultima_riga) {
+  if (ultima_riga < 1) throw std::logic_error("a plan table needs rows 0 and 1");
+  ultima_ = ultima_riga;
+  righe_ = 0;
+  chiuso_ = false;
+  // Laid out for the rows the loader assigns in the end, 0 to R - 2 (at
+  // least rows 0 and 1), so that in the usual case no byte moves later.
+  capienza_ = std::max(2, ultima_riga - 1);
+  inizio_y_ = byte_colonna(ultima_, capienza_);
+  byte_.assign(2 * inizio_y_, '\0');  // an empty entry is 00 00
+}
+
+void piano::svuota() {
+  ultima_ = -1;
+  righe_ = 0;
+  capienza_ = 0;
+  inizio_y_ = 0;
+  chiuso_ = false;
+  byte_.clear();
+  byte_.shrink_to_fit();
+}
+
+// Offset of row r's type code in `colonna`; requires r < capienza_.
+size_t piano::inizio_riga(int colonna, int32_t r) const {
+  const size_t base = colonna == 0 ? 0 : inizio_y_;
+  return base + (r < 2 ? 4 * static_cast<size_t>(r) : 8 + 10 * static_cast<size_t>(r - 2));
+}
+
+// Gives column x room for every row up to R: column y moves up.
+void piano::allarga() {
+  const int32_t tutte = ultima_ + 1;
+  const size_t nuovo_y = byte_colonna(ultima_, tutte);
+  const size_t vecchio_y = inizio_y_;
+  byte_.resize(2 * nuovo_y, '\0');
+  std::memmove(byte_.data() + nuovo_y, byte_.data() + vecchio_y, vecchio_y);
+  std::memset(byte_.data() + vecchio_y, 0, nuovo_y - vecchio_y);
+  capienza_ = tutte;
+  inizio_y_ = nuovo_y;
+}
+
+void piano::metti_intero(int16_t x, int16_t y) {
+  if (!presente() || chiuso_ || righe_ >= 2)
+    throw std::logic_error("plan rows 0 and 1 only are integers, assigned first");
+  for (int colonna = 0; colonna < 2; ++colonna) {
+    char* p = byte_.data() + inizio_riga(colonna, righe_);
+    scrivi_le<uint16_t>(p, variante::intero);
+    scrivi_le<int16_t>(p + 2, colonna == 0 ? x : y);
+  }
+  ++righe_;
+}
+
+void piano::metti_doppio(double x, double y) {
+  if (!presente() || chiuso_ || righe_ < 2 || righe_ > ultima_)
+    throw std::logic_error("a plan row of doubles follows rows 0 and 1, up to row R");
+  if (righe_ >= capienza_) allarga();
+  char* px = byte_.data() + inizio_riga(0, righe_);
+  char* py = byte_.data() + inizio_riga(1, righe_);
+  scrivi_le<uint16_t>(px, variante::doppio);
+  scrivi_le(px + 2, x);
+  scrivi_le<uint16_t>(py, variante::doppio);
+  scrivi_le(py + 2, y);
+  ++righe_;
+}
+
+double piano::valore(int colonna, int32_t r) const {
+  const char* p = byte_.data() + inizio_riga(colonna, r) + 2;
+  return r < 2 ? static_cast<double>(leggi_le<int16_t>(p)) : leggi_le<double>(p);
+}
+
+variante piano::voce(int colonna, int32_t r) const {
+  if (r >= righe_) return {};
+  return {r < 2 ? variante::intero : variante::doppio, valore(colonna, r)};
+}
+
+void piano::chiudi() {
+  if (!presente() || chiuso_) return;
+  // Each column is its assigned rows, then zeros: exactly the empty entries
+  // of the rows left. Column y moves down next to column x when the rows
+  // assigned are not those the layout was made for.
+  const size_t colonna = byte_colonna(ultima_, righe_);
+  if (colonna != inizio_y_) std::memmove(byte_.data() + colonna, byte_.data() + inizio_y_, colonna);
+  byte_.resize(2 * colonna);
+  inizio_y_ = colonna;
+  capienza_ = righe_;
+  chiuso_ = true;
+}
+
+std::string_view piano::byte() const {
+  if (!chiuso_) throw std::logic_error("the plan table is still being assigned");
+  return byte_;
+}
+
+}  // namespace scenario
