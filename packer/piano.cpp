@@ -36,12 +36,6 @@ void piano::svuota() {
   byte_.shrink_to_fit();
 }
 
-// Offset of row r's type code in `colonna`; requires r < capienza_.
-size_t piano::inizio_riga(int colonna, int32_t r) const {
-  const size_t base = colonna == 0 ? 0 : inizio_y_;
-  return base + (r < 2 ? 4 * static_cast<size_t>(r) : 8 + 10 * static_cast<size_t>(r - 2));
-}
-
 // Gives column x room for every row up to R: column y moves up.
 void piano::allarga() {
   const int32_t tutte = ultima_ + 1;
@@ -65,22 +59,9 @@ void piano::metti_intero(int16_t x, int16_t y) {
   ++righe_;
 }
 
-void piano::metti_doppio(double x, double y) {
-  if (!presente() || chiuso_ || righe_ < 2 || righe_ > ultima_)
-    throw std::logic_error("a plan row of doubles follows rows 0 and 1, up to row R");
-  if (righe_ >= capienza_) allarga();
-  char* px = byte_.data() + inizio_riga(0, righe_);
-  char* py = byte_.data() + inizio_riga(1, righe_);
-  scrivi_le<uint16_t>(px, variante::doppio);
-  scrivi_le(px + 2, x);
-  scrivi_le<uint16_t>(py, variante::doppio);
-  scrivi_le(py + 2, y);
-  ++righe_;
-}
-
-double piano::valore(int colonna, int32_t r) const {
-  const char* p = byte_.data() + inizio_riga(colonna, r) + 2;
-  return r < 2 ? static_cast<double>(leggi_le<int16_t>(p)) : leggi_le<double>(p);
+// Throws for a row of doubles assigned out of order.
+void piano::rifiuta_doppio() {
+  throw std::logic_error("a plan row of doubles follows rows 0 and 1, up to row R");
 }
 
 variante piano::voce(int colonna, int32_t r) const {

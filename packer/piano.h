@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "packer/codifica.h"
+
 namespace scenario {
 
 // One entry of the plan table: empty, a 16-bit integer or a double. The
@@ -38,10 +40,23 @@ class piano {
   // row left (righe() <= R), and the kind that row takes (throw
   // std::logic_error otherwise).
   void metti_intero(int16_t x, int16_t y);
-  void metti_doppio(double x, double y);
+  void metti_doppio(double x, double y) {
+    if (!presente() || chiuso_ || righe_ < 2 || righe_ > ultima_) rifiuta_doppio();
+    if (righe_ >= capienza_) allarga();
+    char* px = byte_.data() + inizio_riga(0, righe_);
+    char* py = byte_.data() + inizio_riga(1, righe_);
+    scrivi_le<uint16_t>(px, variante::doppio);
+    scrivi_le(px + 2, x);
+    scrivi_le<uint16_t>(py, variante::doppio);
+    scrivi_le(py + 2, y);
+    ++righe_;
+  }
 
   // The value of row r in `colonna` (0: x, 1: y). Requires r < righe().
-  double valore(int colonna, int32_t r) const;
+  double valore(int colonna, int32_t r) const {
+    const char* p = byte_.data() + inizio_riga(colonna, r) + 2;
+    return r < 2 ? static_cast<double>(leggi_le<int16_t>(p)) : leggi_le<double>(p);
+  }
   // The entry of row r in `colonna`, empty beyond the rows assigned.
   // Requires 0 <= r <= R.
   variante voce(int colonna, int32_t r) const;
@@ -56,8 +71,13 @@ class piano {
   std::string_view byte() const;
 
  private:
-  size_t inizio_riga(int colonna, int32_t r) const;
+  // Offset of row r's type code in `colonna`; requires r < capienza_.
+  size_t inizio_riga(int colonna, int32_t r) const {
+    const size_t base = colonna == 0 ? 0 : inizio_y_;
+    return base + (r < 2 ? 4 * static_cast<size_t>(r) : 8 + 10 * static_cast<size_t>(r - 2));
+  }
   void allarga();
+  [[noreturn]] static void rifiuta_doppio();
 
   int32_t ultima_ = -1;
   int32_t righe_ = 0;
