@@ -476,7 +476,9 @@ TEST_F(Caricamento, PlanLeftByARejectionIsClosedWhereItStopped) {
     ASSERT_TRUE(p.chiuso());
     EXPECT_EQ(p.righe(), c.righe);
     EXPECT_EQ(p.byte().size(), 2 * byte_colonna(p.ultima_riga(), c.righe));
-    if (c.righe > 2) EXPECT_EQ(p.voce(1, c.righe - 1).tipo, variante::doppio);
+    if (c.righe > 2) {
+      EXPECT_EQ(p.voce(1, c.righe - 1).tipo, variante::doppio);
+    }
   }
 }
 

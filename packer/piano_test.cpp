@@ -63,7 +63,9 @@ TEST(Piano, BytesAreThePackedLineFileForEveryFill) {
     for (int32_t r = 0; r <= c.ultima; ++r) {
       const variante v = p.voce(1, r);
       EXPECT_EQ(v.tipo, r >= c.righe ? variante::vuota : r < 2 ? variante::intero : variante::doppio);
-      if (r < c.righe) EXPECT_EQ(v.valore, r < 2 ? 7 * r : y_di(r));
+      if (r < c.righe) {
+        EXPECT_EQ(v.valore, r < 2 ? 7 * r : y_di(r));
+      }
     }
   }
 }
