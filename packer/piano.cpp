@@ -18,12 +18,21 @@ void piano::crea(int32_t ultima_riga) {
   if (ultima_riga < 1) throw std::logic_error("a plan table needs rows 0 and 1");
   ultima_ = ultima_riga;
   righe_ = 0;
+  capienza_ = 0;
+  inizio_y_ = 0;
   chiuso_ = false;
-  // Laid out for the rows the loader assigns in the end, 0 to R - 2 (at
-  // least rows 0 and 1), so that in the usual case no byte moves later.
-  capienza_ = std::max(2, ultima_riga - 1);
+  // Nothing is laid out yet: a table that gets no row (a header read
+  // again, or refused) costs no buffer of the full size.
+  byte_.clear();
+}
+
+// Lays the table out for the rows the loader assigns in the end, 0 to
+// R - 2 (at least rows 0 and 1), so that in the usual case no byte moves
+// later. Every entry is empty (00 00) until assigned.
+void piano::disponi() {
+  capienza_ = std::max(2, ultima_ - 1);
   inizio_y_ = byte_colonna(ultima_, capienza_);
-  byte_.assign(2 * inizio_y_, '\0');  // an empty entry is 00 00
+  byte_.assign(2 * inizio_y_, '\0');
 }
 
 void piano::svuota() {
@@ -51,6 +60,7 @@ void piano::allarga() {
 void piano::metti_intero(int16_t x, int16_t y) {
   if (!presente() || chiuso_ || righe_ >= 2)
     throw std::logic_error("plan rows 0 and 1 only are integers, assigned first");
+  if (righe_ == 0) disponi();
   for (int colonna = 0; colonna < 2; ++colonna) {
     char* p = byte_.data() + inizio_riga(colonna, righe_);
     scrivi_le<uint16_t>(p, variante::intero);
@@ -75,7 +85,10 @@ void piano::chiudi() {
   // of the rows left. Column y moves down next to column x when the rows
   // assigned are not those the layout was made for.
   const size_t colonna = byte_colonna(ultima_, righe_);
-  if (colonna != inizio_y_) std::memmove(byte_.data() + colonna, byte_.data() + inizio_y_, colonna);
+  if (righe_ == 0)
+    byte_.assign(2 * colonna, '\0');
+  else if (colonna != inizio_y_)
+    std::memmove(byte_.data() + colonna, byte_.data() + inizio_y_, colonna);
   byte_.resize(2 * colonna);
   inizio_y_ = colonna;
   capienza_ = righe_;

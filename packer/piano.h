@@ -76,14 +76,15 @@ class piano {
     const size_t base = colonna == 0 ? 0 : inizio_y_;
     return base + (r < 2 ? 4 * static_cast<size_t>(r) : 8 + 10 * static_cast<size_t>(r - 2));
   }
+  void disponi();
   void allarga();
   [[noreturn]] static void rifiuta_doppio();
 
   int32_t ultima_ = -1;
   int32_t righe_ = 0;
-  // Rows column x has full room for before column y begins: at creation
-  // those the loader assigns in the end (0 to R - 2), all of them once a
-  // later row is assigned.
+  // Rows column x has full room for before column y begins: once row 0 is
+  // assigned, those the loader assigns in the end (0 to R - 2), all of
+  // them once a later row is assigned.
   int32_t capienza_ = 0;
   size_t inizio_y_ = 0;  // where column y begins in byte_
   bool chiuso_ = false;
