@@ -1,16 +1,21 @@
 // The driver's train sheet: its fixed frame, the shape of its timetable
 // rows, the bytes it is written with, and its agreement with the line and
-// train sources that the packer reads.
+// train sources that the packer reads; and the agreement of the facts that
+// the scenario notes give with those sources and with the sheet.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -466,6 +471,204 @@ TEST(SchedaETreno, ChainageChangesWhereTheZonesOfTheLineMeet) {
     EXPECT_EQ(r[k + 1].tipo(), cambio) << "slot " << r[k + 1].slot;
     EXPECT_EQ(r[k + 1].metri(), z[n + 1].lettura(confine)) << "slot " << r[k + 1].slot;
   }
+}
+
+// ---------------------------------------------------------------------------
+// The notes' facts against the sources and the sheet.
+
+// The notes' prose with each paragraph on one line of its own and the
+// hand-made line breaks undone ("rico-" + "struire" is "ricostruire").
+std::string prosa_note() {
+  std::string p;
+  for (const auto& riga : dividi_righe(testo_note)) {
+    std::string r = senza_blank(riga);
+    // A run of blanks inside a line closes one paragraph and opens the next.
+    for (size_t k; (k = r.find("  ")) != std::string::npos;)
+      r.replace(k, r.find_first_not_of(' ', k) - k, "\n");
+    if (p.empty()) {
+    } else if (riga.rfind("    ", 0) == 0) {
+      p += '\n';
+    } else if (p.back() == '-') {
+      p.pop_back();  // a word split across two lines
+    } else {
+      p += ' ';
+    }
+    p += r;
+  }
+  return p;
+}
+
+// The sentence of `t` around position `k`: it ends at a full stop followed by
+// a blank and a capital letter, or at the end of the paragraph.
+std::string frase(const std::string& t, size_t k) {
+  const auto fine_frase = [&](size_t i) {
+    return t[i] == '\n' || (t[i] == '.' && i + 2 < t.size() && t[i + 1] == ' ' &&
+                            std::isupper(static_cast<unsigned char>(t[i + 2])));
+  };
+  size_t a = k, b = k;
+  while (a > 0 && !fine_frase(a - 1)) --a;
+  while (b < t.size() && !fine_frase(b)) ++b;
+  return t.substr(a, b - a);
+}
+
+// Readings written "km 52.300" in `t`, in metres, in order.
+std::vector<long> letture_in(const std::string& t) {
+  static const std::regex km(R"(km (\d+)\.(\d{3})\b)");
+  std::vector<long> v;
+  for (auto it = std::sregex_iterator(t.begin(), t.end(), km); it != std::sregex_iterator(); ++it)
+    v.push_back(std::stol((*it)[1]) * 1000 + std::stol((*it)[2]));
+  return v;
+}
+
+bool finisce_con(const std::string& t, const std::string& coda) {
+  return t.size() >= coda.size() && t.compare(t.size() - coda.size(), coda.size(), coda) == 0;
+}
+
+// A reading in brackets right after a name, "Caldone Nord (km 4.150)", is that
+// place's reading; after "di protezione di" or "di partenza di" and a name it is
+// the reading of one of the signals of the train source near that place.
+TEST(NoteESorgenti, ReadingsBesideANameAreThoseOfThePlace) {
+  const auto z = zone();
+  std::vector<std::pair<std::string, long>> luoghi;  // name and reading in metres
+  for (const auto& c : record("treno.txt", "stazione"))
+    luoghi.emplace_back(c.at(17), lettura(z, std::stol(c.at(1))));
+  for (const auto& g : righe_orario())
+    if (g.tipo() == bivio || g.tipo() == altra) luoghi.emplace_back(g.nome, g.metri());
+  std::set<long> segnali;
+  for (const auto& c : record("treno.txt", "segnale")) segnali.insert(lettura(z, std::stol(c.at(1))));
+
+  const std::string t = prosa_note();
+  int trovate = 0;
+  for (size_t k = 0; (k = t.find("(km ", k)) != std::string::npos; ++k) {
+    const auto letture = letture_in(t.substr(k + 1, 12));
+    ASSERT_EQ(letture.size(), 1u) << t.substr(k, 14);
+    const std::string prima = t.substr(0, k);
+    const std::pair<std::string, long>* luogo = nullptr;
+    for (const auto& l : luoghi)
+      if (finisce_con(prima, " " + l.first + " ") && (!luogo || l.first.size() > luogo->first.size()))
+        luogo = &l;
+    ASSERT_TRUE(luogo) << "a reading in brackets after no known place: ..."
+                       << prima.substr(prima.size() > 40 ? prima.size() - 40 : 0);
+    SCOPED_TRACE(luogo->first);
+    const std::string davanti = prima.substr(0, prima.size() - luogo->first.size() - 1);
+    bool di_segnale = false;
+    for (const char* s : {"di protezione di ", "di protezione del ", "di partenza di ", "di partenza del "})
+      di_segnale = di_segnale || finisce_con(davanti, s);
+    if (di_segnale) {
+      EXPECT_TRUE(segnali.count(letture[0])) << letture[0];
+      EXPECT_LE(std::labs(letture[0] - luogo->second), 2000);
+    } else {
+      EXPECT_EQ(letture[0], luogo->second);
+    }
+    ++trovate;
+  }
+  EXPECT_GE(trovate, 3);
+}
+
+TEST(NoteESorgenti, StopsSpeedsCodesAndHeaderAgreeWithTheTrainSource) {
+  const auto z = zone();
+  const std::string t = prosa_note();
+  const auto stazioni = record("treno.txt", "stazione");
+  ASSERT_GE(stazioni.size(), 2u);
+
+  // "27 fermate": every intermediate station where the train stops.
+  std::set<std::string> lunghe;
+  int fermate = 0;
+  for (size_t k = 1; k + 1 < stazioni.size(); ++k) {
+    const int sosta = std::stoi(stazioni[k].at(13));
+    fermate += sosta > 0;
+    if (sosta == 99) lunghe.insert(stazioni[k].at(17));  // a long stop
+  }
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(t, m, std::regex(R"((\d+) fermate)")));
+  EXPECT_EQ(std::stoi(m[1]), fermate);
+
+  // The sentence on the longest stops names the stations with a long stop.
+  const size_t pos_lunghe = t.find("pi\u00f9 lunghe");
+  ASSERT_NE(pos_lunghe, std::string::npos);
+  std::string resto = frase(t, pos_lunghe);
+  std::vector<std::string> nomi;
+  for (const auto& c : stazioni) nomi.push_back(c.at(17));
+  std::sort(nomi.begin(), nomi.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
+  std::set<std::string> nominate;
+  for (const auto& n : nomi)
+    for (size_t k; (k = resto.find(n)) != std::string::npos; resto.erase(k, n.size())) nominate.insert(n);
+  EXPECT_EQ(nominate, lunghe);
+
+  // "da 140 a 75 km/h al km 28.050": there the speed rows go from the one to the other.
+  const auto limiti = record("treno.txt", "velocita");
+  static const std::regex riduzione(R"(da (\d+) a (\d+) km/h al km (\d+)\.(\d{3}))");
+  int riduzioni = 0;
+  for (auto it = std::sregex_iterator(t.begin(), t.end(), riduzione); it != std::sregex_iterator();
+       ++it, ++riduzioni) {
+    const long dove = std::stol((*it)[3]) * 1000 + std::stol((*it)[4]);
+    bool trovata = false;
+    for (size_t k = 1; k < limiti.size(); ++k)
+      trovata = trovata || (lettura(z, std::stol(limiti[k].at(1))) == dove &&
+                            limiti[k - 1].at(2) == (*it)[1] && limiti[k].at(2) == (*it)[2]);
+    EXPECT_TRUE(trovata) << it->str();
+  }
+  EXPECT_GE(riduzioni, 1);
+
+  // Each code other than the usual one: the sentence that tells where it was
+  // put names the readings of exactly its code points.
+  const auto codici = record("treno.txt", "abbattimento");
+  std::map<std::string, std::set<long>> dove_codice;
+  for (const auto& c : codici) dove_codice[c.at(2)].insert(lettura(z, std::stol(c.at(1))));
+  const auto consueto =
+      std::max_element(dove_codice.begin(), dove_codice.end(),
+                       [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
+  for (const auto& [codice, letture] : dove_codice) {
+    if (codice == consueto->first) continue;
+    const size_t k = t.find("codici " + codice + " ");
+    ASSERT_NE(k, std::string::npos) << codice;
+    const std::string f = frase(t, k);
+    const auto nominate_qui = letture_in(f.substr(0, f.find("codici " + codice + " ")));
+    EXPECT_EQ(std::set<long>(nominate_qui.begin(), nominate_qui.end()), letture) << codice;
+  }
+
+  // Braked mass and the start from the origin.
+  ASSERT_TRUE(std::regex_search(t, m, std::regex(R"(massa frenata del (\d+)%)")));
+  EXPECT_EQ(m[1], record("treno.txt", "percentuale massa frenata").at(0).at(1));
+  ASSERT_TRUE(
+      std::regex_search(t, m, std::regex("da " + stazioni.front().at(17) + R"( alle (\d\d)\.(\d\d))")));
+  EXPECT_EQ(std::stoi(m[1]) * 60 + std::stoi(m[2]),
+            std::stoi(stazioni.front().at(14)) * 60 + std::stoi(stazioni.front().at(15)));
+}
+
+TEST(NoteESorgenti, LengthChainageChangesAndCabSignallingAgreeWithTheLineSource) {
+  const auto z = zone();
+  const std::string t = prosa_note();
+  std::smatch m;
+
+  // "poco più di 227 km": the route length in whole kilometres.
+  const std::regex lunghezza("poco pi\u00f9 di ([0-9]+) km di linea");
+  ASSERT_TRUE(std::regex_search(t, m, lunghezza));
+  EXPECT_EQ(std::stol(m[1]), std::stol(record("linea.txt", "lunghezza percorso").at(0).at(1)) / 1000);
+
+  // "al km 287.550 si passa a 0.000, al km 31.450 a 96.100": where the zones meet.
+  std::vector<std::pair<long, long>> scritti, attesi;
+  static const std::regex cambio(R"(al km (\d+)\.(\d{3}) (?:si passa )?a (\d+)\.(\d{3}))");
+  for (auto it = std::sregex_iterator(t.begin(), t.end(), cambio); it != std::sregex_iterator(); ++it)
+    scritti.emplace_back(std::stol((*it)[1]) * 1000 + std::stol((*it)[2]),
+                         std::stol((*it)[3]) * 1000 + std::stol((*it)[4]));
+  for (size_t n = 0; n + 1 < z.size(); ++n)
+    attesi.emplace_back(z[n].lettura(z[n + 1].inizio), z[n + 1].lettura(z[n + 1].inizio));
+  EXPECT_EQ(scritti, attesi);
+
+  // The cab-signalling sentence gives the system's codes and where it ends.
+  const auto ripetizione = record("linea.txt", "ripetizione segnali");
+  ASSERT_EQ(ripetizione.size(), 1u);
+  std::smatch codici;
+  ASSERT_TRUE(std::regex_search(ripetizione[0].at(0), codici, std::regex(R"((\d+) codici)")));
+  const size_t k = t.find("ripetizione segnali in macchina");
+  ASSERT_NE(k, std::string::npos);
+  const std::string f = frase(t, k);
+  EXPECT_NE(f.find(" " + codici[1].str() + " codici "), std::string::npos) << f;
+  const auto letture = letture_in(f);
+  EXPECT_NE(std::find(letture.begin(), letture.end(), lettura(z, std::stol(ripetizione[0].at(2)))),
+            letture.end())
+      << f;
 }
 
 }  // namespace
