@@ -8,8 +8,7 @@
 // reported time is the run's wall time; the counters give the plain
 // write's, both processor times and the two ratios (on a machine shared
 // with other work the processor time is the steadier), the run's peak heap
-// and how far this program's resident memory rose above its level before
-// the run, and the largest file written.
+// and the largest file written.
 //
 // BM_ProgrammaSpedito: the built program itself started in a scratch
 // folder (the shipped scenario), set against a plain write of the six
@@ -106,21 +105,6 @@ double secondi_da(orologio::time_point da) {
 
 // Processor time of this program so far, user and system, in seconds.
 double cpu() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
-
-// This program's resident memory now and its peak since the mark was last
-// reset, in bytes, resetting the mark; zeros where the system does not tell.
-std::pair<int64_t, int64_t> residente() {
-  int64_t ora = 0, picco = 0;
-#ifdef __linux__
-  std::ifstream stato("/proc/self/status");
-  for (std::string riga; std::getline(stato, riga);) {
-    if (riga.rfind("VmRSS:", 0) == 0) ora = std::atoll(riga.c_str() + 6) * 1024;
-    if (riga.rfind("VmHWM:", 0) == 0) picco = std::atoll(riga.c_str() + 6) * 1024;
-  }
-  std::ofstream("/proc/self/clear_refs") << "5";
-#endif
-  return {ora, picco};
-}
 
 // Times of the two sides of one comparison, summed over the iterations.
 struct confronto {
@@ -238,7 +222,7 @@ void BM_Percorso(benchmark::State& state) {
   }
 
   confronto tempi;
-  int64_t picco = 0, residente_in_piu = 0;
+  int64_t picco = 0;
   int64_t giro = 0;
   for (auto _ : state) {
     // Alternating which goes first, so neither always finds the disk busy.
@@ -251,20 +235,17 @@ void BM_Percorso(benchmark::State& state) {
       tempi.parete_scrittura += secondi_da(t);
     };
     if (!prima_il_percorso) scrivi();
-    const int64_t residente_prima = residente().first;
     const auto t = orologio::now();
     const double c0 = cpu();
     picco = std::max(picco, percorso(c, sorgenti));
     tempi.cpu_percorso += cpu() - c0;
     const double s = secondi_da(t);
-    residente_in_piu = std::max(residente_in_piu, residente().second - residente_prima);
     tempi.parete_percorso += s;
     state.SetIterationTime(s);
     if (prima_il_percorso) scrivi();
   }
   tempi.riporta(state);
   state.counters["picco_MiB"] = static_cast<double>(picco) / mib;
-  state.counters["residente_MiB"] = static_cast<double>(residente_in_piu) / mib;
   state.counters["file_max_MiB"] = static_cast<double>(file_massimo) / mib;
   state.counters["picco_su_file"] = static_cast<double>(picco) / static_cast<double>(file_massimo);
 }
