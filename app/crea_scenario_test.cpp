@@ -116,6 +116,7 @@ TEST_F(CreaScenarioFileImpacchettati, EndsWellLeavingDocumentsAndPackedFilesOnly
   for (const auto& voce : fs::directory_iterator(cartella)) presenti.insert(voce.path().filename().string());
   const std::set<std::string> attesi = {
       "crea_scenario",
+      "crea_scenario.lock",
       "Tarvena-Olmara-Caldone_Reg 40318_note.txt",
       "Tarvena-Olmara-Caldone_Reg 40318_rallentamenti.txt",
       "Tarvena-Olmara-Caldone_Reg 40318_scheda_treno.txt",

@@ -8,8 +8,12 @@
 #include "platform/console.h"
 #include "platform/disco.h"
 #include "platform/errore_file.h"
+#include "platform/finestra_attesa.h"
 
+// Shows the waiting window, then builds the scenario into the program's own
+// folder; returns the build's exit status.
 int main() {
+  const piattaforma::FinestraAttesa finestra;
   std::string cartella;
   try {
     cartella = piattaforma::cartella_programma();

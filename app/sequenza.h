@@ -2,6 +2,7 @@
 // The build run: writes the two sources and the three documents, then packs
 // the scenario, all into one folder, and says how it went.
 
+#include <chrono>
 #include <string>
 
 #include "platform/disco.h"
@@ -22,8 +23,17 @@ enum stato_uscita : int {
 inline constexpr const char* linea_scenario = "Tarvena-Olmara-Caldone";
 inline constexpr const char* treno_scenario = "Reg 40318";
 
-// Runs the whole build into `cartella` and returns the exit status. Prints
-// "Attendere" before the work starts and any failure on standard error.
+// The lock file that keeps a second run out of the folder while one builds,
+// and how long a second run waits for it.
+inline constexpr const char* nome_blocco = "crea_scenario.lock";
+inline constexpr std::chrono::seconds attesa_blocco{60};
+
+// Runs the whole build into `cartella` and returns the exit status. Reports
+// a failure through piattaforma::messaggio_errore; a file that could not be
+// handled is named with the system's reason and what to do. Before writing
+// anything it checks the length of every path it will use,
+// takes the folder's lock and removes the temporary files that an
+// interrupted run left; the lock is held to the end.
 int costruisci_scenario(piattaforma::Disco& disco, const std::string& cartella);
 
 }  // namespace scenario

@@ -4,9 +4,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "packer/codifica.h"
 #include "platform/cartella_programma.h"
 #include "platform/disco_memoria.h"
 #include "platform/errore_file.h"
@@ -14,6 +17,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace scenario {
@@ -89,6 +94,54 @@ TEST(CostruisciScenario, AHeaderSlotTakenEndsTheRunWithNothingPacked) {
     EXPECT_EQ(nome.find(".dat"), std::string::npos) << nome;
 }
 
+// A file that cannot be written ends the run with status 1 and a message
+// naming the file, the system's reason and what the person can do.
+TEST(CostruisciScenario, AFileFailureSaysWhichFileWhyAndWhatToDo) {
+  piattaforma::DiscoMemoria disco;
+  disco.guasto = [](std::string_view operazione, const std::string&) {
+    return operazione == "replace" ? std::string("Permission denied") : std::string();
+  };
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_errore_file);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "crea_scenario: cannot replace \"" +
+                piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_linea.txt") +
+                "\": Permission denied\ncrea_scenario writes its files into its own folder: start "
+                "it from a folder where you may write, or with the rights to write there.\n");
+}
+
+// This test process's id, to keep its folders apart from other runs'.
+unsigned long numero_processo() {
+#ifdef _WIN32
+  return GetCurrentProcessId();
+#else
+  return static_cast<unsigned long>(::getpid());
+#endif
+}
+
+// The built program, run with its standard streams redirected, from a folder
+// where its first file cannot be written (a folder of that name stands
+// there): the message goes to standard error, and the run ends by itself
+// with status 1 (on Windows no message box waits for a click).
+TEST(CreaScenario, AFailureGoesToRedirectedStandardError) {
+  const fs::path radice = fs::temp_directory_path() /
+                          ("sequenza_test_guasto_" + std::to_string(numero_processo()));
+  const fs::path cartella = radice / "cartella";
+  fs::remove_all(radice);
+  fs::create_directories(cartella / "Tarvena-Olmara-Caldone_linea.txt");
+  const fs::path programma = cartella / fs::path(PROGRAMMA_CREA_SCENARIO).filename();
+  fs::copy_file(PROGRAMMA_CREA_SCENARIO, programma);
+
+  const prova::esito_programma esito = prova::esegui_programma(programma, {}, radice);
+  EXPECT_EQ(esito.stato, uscita_errore_file);
+  EXPECT_EQ(esito.errori.rfind("crea_scenario: cannot ", 0), 0u) << esito.errori;
+  EXPECT_NE(esito.errori.find("Tarvena-Olmara-Caldone_linea.txt\": "), std::string::npos)
+      << esito.errori;
+  EXPECT_NE(esito.errori.find("start it from a folder where you may write"), std::string::npos)
+      << esito.errori;
+  fs::remove_all(radice);
+}
+
 #ifdef _WIN32
 // Checks that one run left the documents beside the program and nothing in
 // the working directory.
@@ -116,9 +169,25 @@ TEST(CreaScenario, WritesIntoTheProgramsFolderNotTheWorkingDirectory) {
 
   const prova::esito_programma esito = prova::esegui_programma(programma, {}, altrove);
   EXPECT_EQ(esito.stato, uscita_riuscita) << esito.errori;
+  EXPECT_EQ(esito.uscita, "Attendere\r\n") << "the GUI program still says it for scripts";
 
   verifica_cartelle(cartella, altrove);
   fs::remove_all(radice);
+}
+
+// The Windows program is a GUI program (subsystem 2 in its PE header), so a
+// double-click opens no console.
+TEST(CreaScenario, IsAWindowsGuiProgram) {
+  std::ifstream f(PROGRAMMA_CREA_SCENARIO, std::ios::binary);
+  const std::string b{std::istreambuf_iterator<char>(f), {}};
+  ASSERT_GE(b.size(), 0x40u);
+  ASSERT_EQ(b.substr(0, 2), "MZ");
+  const size_t pe = leggi_fisso32(b, 0x3c);
+  ASSERT_GE(b.size(), pe + 24 + 70);
+  ASSERT_EQ(b.substr(pe, 4), std::string("PE\0\0", 4));
+  // The optional header follows the 4-byte signature and the 20-byte file
+  // header; Subsystem is at offset 68 in it.
+  EXPECT_EQ(leggi_fisso16(b, pe + 24 + 68), 2) << "IMAGE_SUBSYSTEM_WINDOWS_GUI";
 }
 #endif
 

@@ -76,8 +76,8 @@ class Caricatore {
   // left are laid down empty, and the table is ready to be written.
   ~Caricatore() { m_.planimetria.chiudi(); }
 
-  // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura or
-  // piattaforma::ErroreFile on a failure.
+  // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura on
+  // a failure of the data, piattaforma::ErroreFile on a failed file operation.
   void esegui() {
     m_.voci[riga_linea].nome = nome_in_windows1252(m_.linea);
     m_.voci[riga_codici].nome = nome_in_windows1252(m_.treno);
@@ -382,6 +382,9 @@ class Caricatore {
   // profiles and checks the chainage references. Requires the line source read.
   void sorgente_treno() {
     corrente_ = treno_;
+    // A train source that is not there is a failure of the data (code 25);
+    // one that is there but cannot be read is a file failure.
+    if (!disco_.esiste(treno_)) throw ErroreLettura("the train source does not exist");
     f_.emplace(disco_.leggi(treno_));
     while (!fine_file()) {
       leggi_riga();
@@ -575,8 +578,8 @@ class Caricatore {
 
 }  // namespace
 
-// Reads both sources into the model; see the header. Any failure while
-// reading leaves code 25 and neither source behind.
+// Reads both sources into the model; see the header. A failure of the
+// data leaves code 25 and neither source behind.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& cartella) {
   const std::string linea = piattaforma::unisci_percorso(cartella, nome_sorgente_linea(m.linea));
   const std::string treno =
@@ -587,10 +590,10 @@ void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& ca
   } catch (const Rifiuto&) {
     return;
   } catch (const ErroreLettura&) {
-  } catch (const piattaforma::ErroreFile&) {
   }
-  // Failure handler. A file that cannot be deleted here ends the build
-  // with the platform's error (the ErroreFile propagates).
+  // Failure handler for the data (a read past the end, a value too wide, a
+  // missing train source). A failed file operation is not handled here: its
+  // ErroreFile ends the build, before anything is packed.
   for (const std::string* p : {&linea, &treno})
     if (disco.esiste(*p)) disco.elimina(*p);
   m.codice_errore = errore::lettura;

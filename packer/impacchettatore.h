@@ -48,7 +48,8 @@ void impacchetta(modello& m, piattaforma::Disco& disco, const std::string& carte
 // plan geometry and writes the packed line file too. Recorded data errors
 // are left in m.codice_errore / m.posizione_errore, with the packed files
 // written all the same. Throws ErroreFatale, ModelloSenzaCelle, or
-// piattaforma::ErroreFile when a file operation fails.
+// piattaforma::ErroreFile when a file operation fails (a source included,
+// in which case no packed file is written).
 void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string& cartella,
                         int32_t& j);
 

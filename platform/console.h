@@ -6,7 +6,19 @@
 
 namespace piattaforma {
 
+// Writes one line to standard output.
 void messaggio(std::string_view testo);
+
+// Writes one line to standard error. On Windows, when the program has no
+// standard error (started by a double-click) it writes to the console it was
+// started from, and with no console either it shows the text in a message
+// box with an error icon, which waits for the person to close it.
 void messaggio_errore(std::string_view testo);
+
+#ifdef _WIN32
+// True when `maniglia` (a HANDLE, as GetStdHandle gives it) leads somewhere
+// a message can be written: a console, a file, a pipe or NUL.
+bool maniglia_utilizzabile(void* maniglia);
+#endif
 
 }  // namespace piattaforma

@@ -1,17 +1,25 @@
 #include "platform/disco.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/errore_file.h"
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -19,8 +27,44 @@
 namespace piattaforma {
 namespace {
 
-// The C library's text for an errno value.
-std::string motivo_errno(int numero) { return std::strerror(numero); }
+// Tries with fresh random names before giving up on creating a temporary.
+constexpr int tentativi_temporaneo = 100;
+// Pause between two tries to take a lock that another process holds.
+constexpr std::chrono::milliseconds pausa_blocco{50};
+
+// 16 lower-case hexadecimal digits from the system's random source.
+std::string cifre_casuali() {
+  std::random_device sorgente;
+  const uint64_t valore = (uint64_t{sorgente()} << 32) ^ uint64_t{sorgente()};
+  char testo[cifre_temporaneo + 1];
+  std::snprintf(testo, sizeof testo, "%016llx", static_cast<unsigned long long>(valore));
+  return testo;
+}
+
+// The folder and the bare name of a path. A path without a separator is
+// in "."; a name straight under the root keeps the root as its folder.
+std::pair<std::string, std::string> dividi(const std::string& percorso) {
+#ifdef _WIN32
+  const size_t fine = percorso.find_last_of("\\/");
+#else
+  const size_t fine = percorso.find_last_of('/');
+#endif
+  if (fine == std::string::npos) return {".", percorso};
+  size_t inizio_cartella = fine;
+  // A doubled separator after a root ("C:\\f", "//f") belongs to the root.
+  while (inizio_cartella > 0 &&
+         (percorso[inizio_cartella - 1] == '/' || percorso[inizio_cartella - 1] == '\\'))
+    --inizio_cartella;
+  std::string cartella = percorso.substr(0, inizio_cartella);
+  if (cartella.empty() || cartella.back() == ':') cartella = percorso.substr(0, inizio_cartella + 1);
+  return {cartella, percorso.substr(fine + 1)};
+}
+
+// A message for a lock that stayed taken for the whole wait.
+std::string motivo_occupato(std::chrono::milliseconds attesa) {
+  return "another run of the program is building in this folder and did not end within " +
+         std::to_string(attesa.count() / 1000) + " seconds; start it again when that run has ended";
+}
 
 #ifdef _WIN32
 
@@ -34,6 +78,17 @@ std::wstring largo(const std::string& utf8) {
   return w;
 }
 
+// Converts UTF-16 from the system to UTF-8.
+std::string stretto(const std::wstring& utf16) {
+  if (utf16.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), utf8.data(), n,
+                      nullptr, nullptr);
+  return utf8;
+}
+
 // The system's text for a GetLastError code, as UTF-8.
 std::string motivo_windows(DWORD codice) {
   wchar_t* testo = nullptr;
@@ -42,9 +97,7 @@ std::string motivo_windows(DWORD codice) {
                  nullptr, codice, 0, reinterpret_cast<wchar_t*>(&testo), 0, nullptr);
   std::string risultato = "system error " + std::to_string(codice);
   if (testo != nullptr) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, testo, -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, testo, -1, utf8.data(), n, nullptr, nullptr);
+    std::string utf8 = stretto(testo);
     LocalFree(testo);
     while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' '))
       utf8.pop_back();
@@ -53,104 +106,404 @@ std::string motivo_windows(DWORD codice) {
   return risultato;
 }
 
+// The last error of the calling thread, as an ErroreFile naming `percorso`.
+ErroreFile errore_windows(const std::string& percorso, const char* operazione) {
+  return ErroreFile(percorso, operazione, motivo_windows(GetLastError()));
+}
+
+// Owns a handle and closes it when dropped; chiudi() closes it earlier and
+// reports a failure.
+class Maniglia {
+ public:
+  explicit Maniglia(HANDLE h) : h_(h) {}
+  Maniglia(const Maniglia&) = delete;
+  Maniglia& operator=(const Maniglia&) = delete;
+  ~Maniglia() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  HANDLE h() const { return h_; }
+  // Closes now; 0 when it went well, else the system's error code.
+  DWORD chiudi() {
+    if (h_ == INVALID_HANDLE_VALUE) return 0;
+    HANDLE h = std::exchange(h_, INVALID_HANDLE_VALUE);
+    return CloseHandle(h) ? 0 : GetLastError();
+  }
+  // Hands the handle over to the caller, who closes it.
+  HANDLE rilascia() { return std::exchange(h_, INVALID_HANDLE_VALUE); }
+
+ private:
+  HANDLE h_;
+};
+
+// Holds a LockFileEx lock until it is dropped; closing the handle releases it.
+class BloccoWindows : public Disco::Blocco {
+ public:
+  explicit BloccoWindows(HANDLE h) : h_(h) {}
+  ~BloccoWindows() override { CloseHandle(h_); }
+
+ private:
+  HANDLE h_;
+};
+
+#else
+
+// The C library's text for an errno value.
+std::string motivo_errno(int numero) { return std::strerror(numero); }
+
+// errno as an ErroreFile naming `percorso`.
+ErroreFile errore_errno(const std::string& percorso, const char* operazione) {
+  return ErroreFile(percorso, operazione, motivo_errno(errno));
+}
+
+// Owns a descriptor and closes it when dropped; chiudi() closes it earlier
+// and reports a failure.
+class Descrittore {
+ public:
+  explicit Descrittore(int fd) : fd_(fd) {}
+  Descrittore(const Descrittore&) = delete;
+  Descrittore& operator=(const Descrittore&) = delete;
+  ~Descrittore() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int fd() const { return fd_; }
+  // Closes now; 0 when it went well, else errno (the descriptor is gone either way).
+  int chiudi() {
+    if (fd_ < 0) return 0;
+    return ::close(std::exchange(fd_, -1)) == 0 ? 0 : errno;
+  }
+  // Hands the descriptor over to the caller, who closes it.
+  int rilascia() { return std::exchange(fd_, -1); }
+
+ private:
+  int fd_;
+};
+
+// Holds an flock lock until it is dropped; closing the descriptor releases it.
+class BloccoPosix : public Disco::Blocco {
+ public:
+  explicit BloccoPosix(int fd) : fd_(fd) {}
+  ~BloccoPosix() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
+// Permission bits for a new file when no old one gives them: what the
+// umask lets through of 0666.
+mode_t modo_predefinito() {
+  const mode_t maschera = ::umask(0);
+  ::umask(maschera);
+  return 0666 & ~maschera;
+}
+
+// Flushes the folder itself, so that a rename in it survives a power cut.
+// A file system that cannot flush folders (EINVAL) is let be.
+void scarica_cartella(const std::string& cartella) {
+  Descrittore d(::open(cartella.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (d.fd() < 0) throw errore_errno(cartella, "open");
+  if (::fsync(d.fd()) != 0 && errno != EINVAL) throw errore_errno(cartella, "flush");
+  if (int numero = d.chiudi(); numero != 0) throw ErroreFile(cartella, "close", motivo_errno(numero));
+}
+
 #endif
 
 }  // namespace
 
-// Asks the file system whether a regular file (not a folder) is there.
-bool DiscoReale::esiste(const std::string& percorso) {
-#ifdef _WIN32
-  DWORD attributi = GetFileAttributesW(largo(percorso).c_str());
-  return attributi != INVALID_FILE_ATTRIBUTES && !(attributi & FILE_ATTRIBUTE_DIRECTORY);
-#else
-  struct stat info;
-  return ::stat(percorso.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-#endif
+bool temporaneo_di(std::string_view nome, std::string_view finale) {
+  if (nome.size() != finale.size() + lunghezza_suffisso_temporaneo) return false;
+  if (nome.substr(0, finale.size()) != finale) return false;
+  if (nome.substr(finale.size(), segno_temporaneo.size()) != segno_temporaneo) return false;
+  for (char c : nome.substr(finale.size() + segno_temporaneo.size()))
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
 }
 
-// Reads the whole file in binary mode.
-std::string DiscoReale::leggi(const std::string& percorso) {
+// A disk of this process alone: an empty lock.
+std::unique_ptr<Disco::Blocco> Disco::blocca(const std::string&, std::chrono::milliseconds) {
+  return std::make_unique<Blocco>();
+}
+
+// A disk of this process alone: no interrupted replacement to clear.
+void Disco::rimuovi_temporanei(const std::string&) {}
+
 #ifdef _WIN32
-  std::FILE* f = _wfopen(largo(percorso).c_str(), L"rb");
-#else
-  std::FILE* f = std::fopen(percorso.c_str(), "rb");
-#endif
-  if (f == nullptr) throw ErroreFile(percorso, "read", motivo_errno(errno));
+
+// Asks the file system whether a regular file (not a folder) is there.
+bool DiscoReale::esiste(const std::string& percorso) {
+  const DWORD attributi = GetFileAttributesW(largo(percorso).c_str());
+  if (attributi != INVALID_FILE_ATTRIBUTES) return !(attributi & FILE_ATTRIBUTE_DIRECTORY);
+  const DWORD codice = GetLastError();
+  if (codice == ERROR_FILE_NOT_FOUND || codice == ERROR_PATH_NOT_FOUND) return false;
+  throw ErroreFile(percorso, "examine", motivo_windows(codice));
+}
+
+// Reads the whole file; anything but a disk file (a pipe, a device) is refused.
+std::string DiscoReale::leggi(const std::string& percorso) {
+  Maniglia f(CreateFileW(largo(percorso).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.h() == INVALID_HANDLE_VALUE) throw errore_windows(percorso, "open");
+  if (GetFileType(f.h()) != FILE_TYPE_DISK)
+    throw ErroreFile(percorso, "open", "it is not a regular file");
   std::string contenuto;
-  char blocco[65536];
-  size_t letti;
-  while ((letti = std::fread(blocco, 1, sizeof blocco, f)) > 0) contenuto.append(blocco, letti);
-  bool guasto = std::ferror(f) != 0;
-  int numero = errno;
-  std::fclose(f);
-  if (guasto) throw ErroreFile(percorso, "read", motivo_errno(numero));
+  std::vector<char> blocco(65536);
+  for (;;) {
+    DWORD letti = 0;
+    if (!ReadFile(f.h(), blocco.data(), static_cast<DWORD>(blocco.size()), &letti, nullptr))
+      throw errore_windows(percorso, "read");
+    if (letti == 0) break;
+    contenuto.append(blocco.data(), letti);
+  }
+  if (DWORD codice = f.chiudi(); codice != 0)
+    throw ErroreFile(percorso, "close", motivo_windows(codice));
   return contenuto;
 }
 
-// Writes "<path>.nuovo", flushes it to the device, then renames it over
-// the path; on failure the temporary is removed and the old file stays.
+// Creates "<path>.nuovo-<random>" with CREATE_NEW (which never opens what
+// already stands there, a link included), writes and flushes it, then
+// moves it over the path with write-through; on failure the temporary is
+// removed and the old file stays.
 void DiscoReale::sostituisci(const std::string& percorso, std::string_view contenuto) {
-  const std::string temporaneo = percorso + ".nuovo";
-#ifdef _WIN32
-  std::FILE* f = _wfopen(largo(temporaneo).c_str(), L"wb");
-  if (f == nullptr) throw ErroreFile(percorso, "create", motivo_errno(errno));
-  bool scritto = std::fwrite(contenuto.data(), 1, contenuto.size(), f) == contenuto.size() &&
-                 std::fflush(f) == 0 && _commit(_fileno(f)) == 0;
-  int numero = errno;
-  bool chiuso = std::fclose(f) == 0;
-  if (scritto && !chiuso) numero = errno;
-  if (!scritto || !chiuso) {
-    _wremove(largo(temporaneo).c_str());
-    throw ErroreFile(percorso, "write", motivo_errno(numero));
+  std::string temporaneo;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int tentativo = 0; tentativo < tentativi_temporaneo && h == INVALID_HANDLE_VALUE;
+       ++tentativo) {
+    temporaneo = percorso + std::string(segno_temporaneo) + cifre_casuali();
+    h = CreateFileW(largo(temporaneo).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      throw errore_windows(temporaneo, "create");
   }
-  if (!MoveFileExW(largo(temporaneo).c_str(), largo(percorso).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DWORD codice = GetLastError();
-    _wremove(largo(temporaneo).c_str());
-    throw ErroreFile(percorso, "replace", motivo_windows(codice));
-  }
-#else
-  int fd = ::open(temporaneo.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw ErroreFile(percorso, "create", motivo_errno(errno));
-  const char* dati = contenuto.data();
-  size_t restanti = contenuto.size();
-  while (restanti > 0) {
-    ssize_t n = ::write(fd, dati, restanti);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int numero = errno;
-      ::close(fd);
-      ::unlink(temporaneo.c_str());
-      throw ErroreFile(percorso, "write", motivo_errno(numero));
+  if (h == INVALID_HANDLE_VALUE)
+    throw ErroreFile(temporaneo, "create", "every fresh temporary name was taken");
+  Maniglia f(h);
+  const std::wstring temporaneo_largo = largo(temporaneo);
+  try {
+    size_t scritti = 0;
+    while (scritti < contenuto.size()) {
+      const DWORD parte = static_cast<DWORD>(std::min<size_t>(contenuto.size() - scritti, 1u << 30));
+      DWORD fatti = 0;
+      if (!WriteFile(f.h(), contenuto.data() + scritti, parte, &fatti, nullptr))
+        throw errore_windows(temporaneo, "write");
+      scritti += fatti;
     }
-    dati += n;
-    restanti -= static_cast<size_t>(n);
+    if (!FlushFileBuffers(f.h())) throw errore_windows(temporaneo, "flush");
+    if (DWORD codice = f.chiudi(); codice != 0)
+      throw ErroreFile(temporaneo, "close", motivo_windows(codice));
+    if (!MoveFileExW(temporaneo_largo.c_str(), largo(percorso).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      throw errore_windows(percorso, "replace");
+  } catch (...) {
+    f.chiudi();
+    DeleteFileW(temporaneo_largo.c_str());
+    throw;
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    int numero = errno;
-    ::unlink(temporaneo.c_str());
-    throw ErroreFile(percorso, "write", motivo_errno(numero));
-  }
-  if (::rename(temporaneo.c_str(), percorso.c_str()) != 0) {
-    int numero = errno;
-    ::unlink(temporaneo.c_str());
-    throw ErroreFile(percorso, "replace", motivo_errno(numero));
-  }
-#endif
 }
 
 // Deletes the file; one that is already missing is fine.
 void DiscoReale::elimina(const std::string& percorso) {
-#ifdef _WIN32
   if (!DeleteFileW(largo(percorso).c_str())) {
-    DWORD codice = GetLastError();
+    const DWORD codice = GetLastError();
     if (codice == ERROR_FILE_NOT_FOUND || codice == ERROR_PATH_NOT_FOUND) return;
     throw ErroreFile(percorso, "delete", motivo_windows(codice));
   }
-#else
-  if (::unlink(percorso.c_str()) != 0 && errno != ENOENT)
-    throw ErroreFile(percorso, "delete", motivo_errno(errno));
-#endif
 }
+
+// Opens (creating it when missing) the lock file for reading only, then
+// tries LockFileEx on its first byte until it is granted or the wait is over.
+std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
+                                                  std::chrono::milliseconds attesa) {
+  Maniglia f(CreateFileW(largo(percorso).c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.h() == INVALID_HANDLE_VALUE) throw errore_windows(percorso, "lock");
+  if (GetFileType(f.h()) != FILE_TYPE_DISK)
+    throw ErroreFile(percorso, "lock", "it is not a regular file");
+  const auto fine = std::chrono::steady_clock::now() + attesa;
+  for (;;) {
+    OVERLAPPED posizione{};
+    if (LockFileEx(f.h(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                   &posizione))
+      break;
+    const DWORD codice = GetLastError();
+    if (codice != ERROR_LOCK_VIOLATION && codice != ERROR_IO_PENDING)
+      throw ErroreFile(percorso, "lock", motivo_windows(codice));
+    if (std::chrono::steady_clock::now() >= fine)
+      throw ErroreFile(percorso, "lock", motivo_occupato(attesa));
+    std::this_thread::sleep_for(pausa_blocco);
+  }
+  return std::make_unique<BloccoWindows>(f.rilascia());
+}
+
+// Lists "<name>.nuovo-*" in the folder and deletes those that are
+// temporary names of the path (a link is removed, not followed).
+void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
+  const auto [cartella, nome] = dividi(percorso);
+  WIN32_FIND_DATAW voce;
+  HANDLE ricerca = FindFirstFileW(largo(percorso + std::string(segno_temporaneo) + "*").c_str(), &voce);
+  if (ricerca == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
+    throw errore_windows(cartella, "list");
+  }
+  std::vector<std::string> vecchi;
+  do {
+    const std::string trovato = stretto(voce.cFileName);
+    if (!(voce.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && temporaneo_di(trovato, nome))
+      vecchi.push_back(trovato);
+  } while (FindNextFileW(ricerca, &voce));
+  const DWORD codice = GetLastError();
+  FindClose(ricerca);
+  if (codice != ERROR_NO_MORE_FILES) throw ErroreFile(cartella, "list", motivo_windows(codice));
+  for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
+}
+
+// A path of MAX_PATH UTF-16 units or more is beyond the plain wide APIs.
+void verifica_lunghezza(const std::string& percorso) {
+  const size_t n = largo(percorso).size();
+  if (n >= MAX_PATH)
+    throw ErroreFile(percorso, "use",
+                     "the path is " + std::to_string(n) + " characters long; the system takes at most " +
+                         std::to_string(MAX_PATH - 1));
+}
+
+#else
+
+// Asks the file system whether a regular file (not a folder) is there.
+bool DiscoReale::esiste(const std::string& percorso) {
+  struct stat info;
+  if (::stat(percorso.c_str(), &info) == 0) return S_ISREG(info.st_mode);
+  if (errno == ENOENT || errno == ENOTDIR) return false;
+  throw errore_errno(percorso, "examine");
+}
+
+// Reads the whole file. It is opened without following a link and without
+// waiting on a pipe, and anything but a regular file is refused.
+std::string DiscoReale::leggi(const std::string& percorso) {
+  Descrittore d(::open(percorso.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (d.fd() < 0) throw errore_errno(percorso, "open");
+  struct stat info;
+  if (::fstat(d.fd(), &info) != 0) throw errore_errno(percorso, "examine");
+  if (!S_ISREG(info.st_mode)) throw ErroreFile(percorso, "open", "it is not a regular file");
+  std::string contenuto;
+  std::vector<char> blocco(65536);
+  for (;;) {
+    const ssize_t n = ::read(d.fd(), blocco.data(), blocco.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw errore_errno(percorso, "read");
+    }
+    if (n == 0) break;
+    contenuto.append(blocco.data(), static_cast<size_t>(n));
+  }
+  if (int numero = d.chiudi(); numero != 0) throw ErroreFile(percorso, "close", motivo_errno(numero));
+  return contenuto;
+}
+
+// Creates "<path>.nuovo-<random>" exclusively (O_EXCL, O_NOFOLLOW: whatever
+// already stands at that name, a link or a pipe included, is never
+// opened), mode 0600; writes it, gives it the old file's permission bits,
+// flushes and closes it, renames it over the path and flushes the folder.
+// On failure the temporary is removed and the old file stays.
+void DiscoReale::sostituisci(const std::string& percorso, std::string_view contenuto) {
+  // The old file's permission bits; a new file (or one replacing a link,
+  // pipe or the like, which the rename replaces, not writes through) gets
+  // the default ones.
+  mode_t modo;
+  struct stat vecchio;
+  if (::lstat(percorso.c_str(), &vecchio) == 0)
+    modo = S_ISREG(vecchio.st_mode) ? vecchio.st_mode & 0777 : modo_predefinito();
+  else if (errno == ENOENT || errno == ENOTDIR)
+    modo = modo_predefinito();
+  else
+    throw errore_errno(percorso, "examine");
+
+  std::string temporaneo;
+  int fd = -1;
+  for (int tentativo = 0; tentativo < tentativi_temporaneo && fd < 0; ++tentativo) {
+    temporaneo = percorso + std::string(segno_temporaneo) + cifre_casuali();
+    fd = ::open(temporaneo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) throw errore_errno(temporaneo, "create");
+  }
+  if (fd < 0) throw ErroreFile(temporaneo, "create", "every fresh temporary name was taken");
+  Descrittore d(fd);
+  try {
+    const char* dati = contenuto.data();
+    size_t restanti = contenuto.size();
+    while (restanti > 0) {
+      const ssize_t n = ::write(d.fd(), dati, restanti);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw errore_errno(temporaneo, "write");
+      }
+      dati += n;
+      restanti -= static_cast<size_t>(n);
+    }
+    if (::fchmod(d.fd(), modo) != 0) throw errore_errno(temporaneo, "set the permissions of");
+    if (::fsync(d.fd()) != 0) throw errore_errno(temporaneo, "flush");
+    if (int numero = d.chiudi(); numero != 0)
+      throw ErroreFile(temporaneo, "close", motivo_errno(numero));
+    if (::rename(temporaneo.c_str(), percorso.c_str()) != 0) throw errore_errno(percorso, "replace");
+  } catch (...) {
+    d.chiudi();
+    ::unlink(temporaneo.c_str());
+    throw;
+  }
+  scarica_cartella(dividi(percorso).first);
+}
+
+// Deletes the file; one that is already missing is fine.
+void DiscoReale::elimina(const std::string& percorso) {
+  if (::unlink(percorso.c_str()) != 0 && errno != ENOENT) throw errore_errno(percorso, "delete");
+}
+
+// Opens (creating it when missing) the lock file for reading only, without
+// following a link or waiting on a pipe, then tries flock until the lock
+// is granted or the wait is over.
+std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
+                                                  std::chrono::milliseconds attesa) {
+  Descrittore d(::open(percorso.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                       0644));
+  if (d.fd() < 0) throw errore_errno(percorso, "lock");
+  struct stat info;
+  if (::fstat(d.fd(), &info) != 0) throw errore_errno(percorso, "examine");
+  if (!S_ISREG(info.st_mode)) throw ErroreFile(percorso, "lock", "it is not a regular file");
+  const auto fine = std::chrono::steady_clock::now() + attesa;
+  while (::flock(d.fd(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) throw errore_errno(percorso, "lock");
+    if (std::chrono::steady_clock::now() >= fine)
+      throw ErroreFile(percorso, "lock", motivo_occupato(attesa));
+    std::this_thread::sleep_for(pausa_blocco);
+  }
+  return std::make_unique<BloccoPosix>(d.rilascia());
+}
+
+// Lists the folder and deletes the entries that are temporary names of the
+// path (a link is removed, not followed).
+void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
+  const auto [cartella, nome] = dividi(percorso);
+  DIR* elenco = ::opendir(cartella.c_str());
+  if (elenco == nullptr) throw errore_errno(cartella, "list");
+  std::vector<std::string> vecchi;
+  errno = 0;
+  while (const dirent* voce = ::readdir(elenco)) {
+    if (temporaneo_di(voce->d_name, nome)) vecchi.emplace_back(voce->d_name);
+    errno = 0;
+  }
+  const int numero = errno;
+  ::closedir(elenco);
+  if (numero != 0) throw ErroreFile(cartella, "list", motivo_errno(numero));
+  for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
+}
+
+// A path of PATH_MAX bytes or more is refused by every file call.
+void verifica_lunghezza(const std::string& percorso) {
+  if (percorso.size() >= PATH_MAX)
+    throw ErroreFile(percorso, "use",
+                     "the path is " + std::to_string(percorso.size()) +
+                         " bytes long; the system takes at most " + std::to_string(PATH_MAX - 1));
+}
+
+#endif
 
 }  // namespace piattaforma

@@ -2,16 +2,35 @@
 // The file system as the builder sees it: whole files, read, replaced or
 // removed by path. Paths are UTF-8. Tests substitute a fake disk.
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace piattaforma {
 
+// A replacement writes "<name>.nuovo-" followed by 16 random hexadecimal
+// digits, in the same folder, then renames it over the name.
+inline constexpr std::string_view segno_temporaneo = ".nuovo-";
+inline constexpr size_t cifre_temporaneo = 16;
+// Bytes that a temporary name adds to the name it replaces.
+inline constexpr size_t lunghezza_suffisso_temporaneo = segno_temporaneo.size() + cifre_temporaneo;
+
+// True when `nome` (a bare file name) is a temporary name of `finale`.
+bool temporaneo_di(std::string_view nome, std::string_view finale);
+
 class Disco {
  public:
+  // A held lock; releasing it (destroying the object) lets the next holder in.
+  class Blocco {
+   public:
+    virtual ~Blocco() = default;
+  };
+
   virtual ~Disco() = default;
 
-  // True when the path names an existing regular file.
+  // True when the path names an existing regular file, false when nothing
+  // is there. Throws ErroreFile when the system cannot tell.
   virtual bool esiste(const std::string& percorso) = 0;
 
   // Returns every byte of the file. Throws ErroreFile when it cannot be read.
@@ -25,15 +44,36 @@ class Disco {
 
   // Removes the file. A missing file is not an error. Throws ErroreFile.
   virtual void elimina(const std::string& percorso) = 0;
+
+  // Takes the lock on the lock file `percorso` for as long as the returned
+  // object lives, waiting up to `attesa` for another holder to let go.
+  // Throws ErroreFile when it cannot be taken. A disk that no other process
+  // sees needs no lock: this default returns an empty one.
+  virtual std::unique_ptr<Blocco> blocca(const std::string& percorso,
+                                         std::chrono::milliseconds attesa);
+
+  // Removes the temporary files of `percorso` that an interrupted
+  // replacement left; requires the folder's lock held. Throws ErroreFile.
+  // A disk that no other process sees has none: this default does nothing.
+  virtual void rimuovi_temporanei(const std::string& percorso);
 };
 
-// The real file system of the machine.
+// The real file system of the machine. It creates temporary files
+// exclusively under fresh random names, never following a link and never
+// writing into a pipe or device that stands at a name.
 class DiscoReale : public Disco {
  public:
   bool esiste(const std::string& percorso) override;
   std::string leggi(const std::string& percorso) override;
   void sostituisci(const std::string& percorso, std::string_view contenuto) override;
   void elimina(const std::string& percorso) override;
+  std::unique_ptr<Blocco> blocca(const std::string& percorso,
+                                 std::chrono::milliseconds attesa) override;
+  void rimuovi_temporanei(const std::string& percorso) override;
 };
+
+// Throws ErroreFile naming `percorso` when it is longer than the system's
+// limit for a path.
+void verifica_lunghezza(const std::string& percorso);
 
 }  // namespace piattaforma

@@ -4,10 +4,23 @@
 
 #include <filesystem>
 #include <fstream>
+#include <chrono>
+#include <functional>
 #include <iterator>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <limits.h>
+#include <sys/stat.h>
+#endif
 
 namespace piattaforma {
 namespace {
@@ -59,13 +72,15 @@ TEST_F(DiscoRealeTest, CreatesMissingFilesAndDeletesQuietly) {
 }
 
 TEST_F(DiscoRealeTest, FailuresNameTheFileAndLeaveNothingHalfWritten) {
-  // A folder that does not exist.
+  // A folder that does not exist: the temporary file is what cannot be created.
   const auto assente = unisci_percorso(percorso("manca"), "f.dat");
   try {
     disco.sostituisci(assente, "x");
     FAIL();
   } catch (const ErroreFile& e) {
-    EXPECT_EQ(e.percorso(), assente);
+    EXPECT_TRUE(temporaneo_di(fs::path(e.percorso()).filename().string(), "f.dat"))
+        << e.percorso();
+    EXPECT_EQ(e.percorso().rfind(assente, 0), 0u) << e.percorso();
     EXPECT_FALSE(e.motivo().empty());
   }
   EXPECT_THROW(disco.leggi(assente), ErroreFile);
@@ -78,6 +93,137 @@ TEST_F(DiscoRealeTest, FailuresNameTheFileAndLeaveNothingHalfWritten) {
   EXPECT_FALSE(disco.esiste(cartella_omonima));
   EXPECT_EQ(voci_in_cartella(), 1u);
 }
+
+// A second lock on the same file waits, then gives up with a message that
+// says why; once the first is released the lock can be taken again, and a
+// waiter that is still waiting gets it.
+TEST_F(DiscoRealeTest, TheLockKeepsASecondHolderOutUntilTheFirstLetsGo) {
+  using std::chrono::milliseconds;
+  const auto p = percorso("prova.lock");
+  auto primo = disco.blocca(p, milliseconds(0));
+  try {
+    disco.blocca(p, milliseconds(200));
+    FAIL() << "a second lock was granted";
+  } catch (const ErroreFile& e) {
+    EXPECT_EQ(e.percorso(), p);
+    EXPECT_NE(e.motivo().find("another run"), std::string::npos) << e.motivo();
+  }
+  std::thread rilascio([&] {
+    std::this_thread::sleep_for(milliseconds(300));
+    primo.reset();
+  });
+  EXPECT_NO_THROW(disco.blocca(p, milliseconds(30000)));
+  rilascio.join();
+  EXPECT_NO_THROW(disco.blocca(p, milliseconds(0)));
+  EXPECT_TRUE(fs::is_regular_file(p));
+}
+
+// Only entries named "<name>.nuovo-" and 16 lower-case hexadecimal digits
+// are an interrupted replacement's leftovers; near misses and other names stay.
+TEST_F(DiscoRealeTest, RemovesOnlyTheTemporaryFilesOfTheName) {
+  const auto p = percorso("f.dat");
+  const std::vector<std::string> avanzi = {"f.dat.nuovo-0123456789abcdef",
+                                           "f.dat.nuovo-ffffffffffffffff"};
+  const std::vector<std::string> altri = {"f.dat", "f.dat.nuovo", "f.dat.nuovo-0123456789abcde",
+                                          "f.dat.nuovo-0123456789abcdeg", "g.dat.nuovo-0123456789abcdef",
+                                          "f.dat.nuovo-0123456789abcdef0"};
+  for (const auto& n : avanzi) std::ofstream(percorso(n), std::ios::binary) << "parziale";
+  for (const auto& n : altri) std::ofstream(percorso(n), std::ios::binary) << "altro";
+  disco.rimuovi_temporanei(p);
+  for (const auto& n : avanzi) EXPECT_FALSE(fs::exists(percorso(n))) << n;
+  for (const auto& n : altri) EXPECT_TRUE(fs::exists(percorso(n))) << n;
+  EXPECT_NO_THROW(disco.rimuovi_temporanei(percorso("nessuno.txt")));
+}
+
+// A path at the system's limit is refused before any file call; one
+// character less passes.
+TEST(VerificaLunghezza, RefusesAPathAtTheSystemsLimit) {
+#ifdef _WIN32
+  const size_t limite = MAX_PATH;
+#else
+  const size_t limite = PATH_MAX;
+#endif
+  EXPECT_NO_THROW(verifica_lunghezza("c" + std::string(limite - 2, 'a')));
+  try {
+    verifica_lunghezza("c" + std::string(limite - 1, 'a'));
+    FAIL();
+  } catch (const ErroreFile& e) {
+    EXPECT_NE(e.motivo().find(std::to_string(limite - 1)), std::string::npos) << e.motivo();
+  }
+}
+
+#ifndef _WIN32
+// Permission bits of the file as the system reports them.
+fs::perms permessi(const std::string& p) { return fs::symlink_status(p).permissions(); }
+
+// The new file keeps the old one's permission bits; a new name gets what
+// the umask lets through of 0666.
+TEST_F(DiscoRealeTest, KeepsThePermissionBitsOfTheFileItReplaces) {
+  for (auto modo : {fs::perms(0600), fs::perms(0640), fs::perms(0755), fs::perms(0444)}) {
+    const auto p = percorso("f.txt");
+    { std::ofstream(p, std::ios::binary) << "vecchio"; }
+    fs::permissions(p, modo);
+    disco.sostituisci(p, "nuovo");
+    EXPECT_EQ(permessi(p), modo) << static_cast<int>(modo);
+    EXPECT_EQ(disco.leggi(p), "nuovo");
+    fs::remove(p);
+  }
+  const mode_t maschera = ::umask(022);
+  disco.sostituisci(percorso("g.txt"), "nuovo");
+  ::umask(maschera);
+  EXPECT_EQ(permessi(percorso("g.txt")), fs::perms(0644));
+}
+
+// Whatever stands at the output name — a link to a file elsewhere, a hard
+// link, a dangling link, a pipe — is replaced by a new regular file: the
+// file elsewhere keeps its content and the run never blocks on the pipe.
+TEST_F(DiscoRealeTest, ALinkOrPipeAtTheNameIsReplacedNeverWrittenThrough) {
+  const fs::path fuori = cartella / "fuori";
+  fs::create_directory(fuori);
+  const fs::path bersaglio = fuori / "segreto";
+  const auto p = percorso("note.txt");
+  const std::vector<std::pair<const char*, std::function<void()>>> casi = {
+      {"symbolic link", [&] { fs::create_symlink(bersaglio, p); }},
+      {"hard link", [&] { fs::create_hard_link(bersaglio, p); }},
+      {"dangling link", [&] { fs::create_symlink(fuori / "manca", p); }},
+      {"pipe", [&] { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+  };
+  for (const auto& [nome, pianta] : casi) {
+    SCOPED_TRACE(nome);
+    { std::ofstream(bersaglio, std::ios::binary) << "segreto"; }
+    fs::permissions(bersaglio, fs::perms(0600));
+    pianta();
+    disco.sostituisci(p, "note");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(p)));
+    EXPECT_EQ(disco.leggi(p), "note");
+    EXPECT_EQ(contenuto(bersaglio.string()), "segreto");
+    EXPECT_EQ(permessi(bersaglio.string()), fs::perms(0600));
+    EXPECT_FALSE(fs::exists(fuori / "manca"));
+    fs::remove(p);
+  }
+}
+
+// Reading, locking and clearing leftovers never follow a link or wait on a
+// pipe: a link or pipe at a source or at the lock file is refused, and a
+// link at a temporary name is removed while its target stays.
+TEST_F(DiscoRealeTest, ReadingLockingAndClearingNeverFollowALinkOrWaitOnAPipe) {
+  const auto bersaglio = percorso("bersaglio");
+  { std::ofstream(bersaglio, std::ios::binary) << "segreto"; }
+  const auto collegamento = percorso("collegamento");
+  fs::create_symlink(bersaglio, collegamento);
+  const auto tubo = percorso("tubo");
+  ASSERT_EQ(::mkfifo(tubo.c_str(), 0600), 0);
+  for (const auto& p : {collegamento, tubo}) {
+    EXPECT_THROW(disco.leggi(p), ErroreFile) << p;
+    EXPECT_THROW(disco.blocca(p, std::chrono::milliseconds(0)), ErroreFile) << p;
+  }
+  const auto avanzo = percorso("f.dat.nuovo-0123456789abcdef");
+  fs::create_symlink(bersaglio, avanzo);
+  disco.rimuovi_temporanei(percorso("f.dat"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(avanzo)));
+  EXPECT_EQ(contenuto(bersaglio), "segreto");
+}
+#endif
 
 // UTF-8 text of a path, as the program holds paths, and back.
 std::string in_utf8(const fs::path& p) {
