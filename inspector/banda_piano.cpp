@@ -21,12 +21,12 @@ constexpr double punti_piano = 4000;
 constexpr double coordinata_massima = 1e8;
 
 // The point of the plan at metre `metro`, when both columns hold one.
-std::optional<std::pair<double, double>> punto_piano(const scenario::modello& m, int64_t metro) {
+std::optional<std::pair<double, double>> punto_piano(const piano_letto& piano, int64_t metro) {
   if (metro < 0) return std::nullopt;
   const auto i = static_cast<size_t>(metro);
-  if (i >= m.planimetria[0].size() || i >= m.planimetria[1].size()) return std::nullopt;
-  const scenario::variante& x = m.planimetria[0][i];
-  const scenario::variante& y = m.planimetria[1][i];
+  if (i >= piano[0].size() || i >= piano[1].size()) return std::nullopt;
+  const scenario::variante& x = piano[0][i];
+  const scenario::variante& y = piano[1][i];
   if (x.tipo == scenario::variante::vuota || y.tipo == scenario::variante::vuota)
     return std::nullopt;
   if (!(std::fabs(x.valore) <= coordinata_massima) || !(std::fabs(y.valore) <= coordinata_massima))
@@ -36,8 +36,8 @@ std::optional<std::pair<double, double>> punto_piano(const scenario::modello& m,
 
 // The metres of the plan that are drawn: one every step, the step chosen
 // so that at most punti_piano are drawn, and the route's end `fine_linea`.
-std::vector<int64_t> metri_disegnati(const scenario::modello& m, int64_t fine_linea) {
-  const int64_t ultimo = static_cast<int64_t>(m.planimetria[0].size()) - 1;
+std::vector<int64_t> metri_disegnati(const piano_letto& piano, int64_t fine_linea) {
+  const int64_t ultimo = static_cast<int64_t>(piano[0].size()) - 1;
   const int64_t passo = std::max<int64_t>(
       1, static_cast<int64_t>(std::ceil(static_cast<double>(ultimo) / punti_piano)));
   std::vector<int64_t> metri;
@@ -61,12 +61,12 @@ struct inquadratura {
 
 // Fits the drawn metres into the box from y0 of height `altezza`, leaving
 // room for the title above and the scale bar below.
-inquadratura inquadra(const scenario::modello& m, const std::vector<int64_t>& metri, double y0,
+inquadratura inquadra(const piano_letto& piano, const std::vector<int64_t>& metri, double y0,
                       double altezza) {
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
   bool primo = true;
   for (int64_t k : metri)
-    if (auto p = punto_piano(m, k)) {
+    if (auto p = punto_piano(piano, k)) {
       if (primo) { xmin = xmax = p->first; ymin = ymax = p->second; primo = false; }
       xmin = std::min(xmin, p->first); xmax = std::max(xmax, p->first);
       ymin = std::min(ymin, p->second); ymax = std::max(ymax, p->second);
@@ -80,11 +80,11 @@ inquadratura inquadra(const scenario::modello& m, const std::vector<int64_t>& me
 }
 
 // The route solid up to `fine_linea`, the 7000 m beyond it dashed.
-void traccia_linea(Svg& s, const scenario::modello& m, const std::vector<int64_t>& metri,
+void traccia_linea(Svg& s, const piano_letto& piano, const std::vector<int64_t>& metri,
                    int64_t fine_linea, const inquadratura& q) {
   std::string tratto, oltre;
   for (int64_t k : metri)
-    if (auto p = punto_piano(m, k)) {
+    if (auto p = punto_piano(piano, k)) {
       const std::string punto = unisci({num(q.x(p->first)), " ", num(q.y(p->second))});
       std::string& d = k <= fine_linea ? tratto : oltre;
       d += d.empty() ? "M" : " L";
@@ -114,25 +114,25 @@ void barra_scala(Svg& s, const inquadratura& q, double y0, double altezza) {
 
 // Stations: every dot, and the labels that find room, away from the line
 // where they can be and never over another label or off the box.
-void stazioni_piano(Svg& s, const resoconto& r, const scenario::modello& m,
+void stazioni_piano(Svg& s, const resoconto& r, const piano_letto& piano,
                     const std::vector<int64_t>& metri, const inquadratura& q, double y0,
                     double altezza) {
   std::vector<riquadro> linea;
   for (int64_t k : metri)
-    if (auto p = punto_piano(m, k)) {
+    if (auto p = punto_piano(piano, k)) {
       const double x = q.x(p->first), y = q.y(p->second);
       linea.push_back({x - 2, y - 2, x + 2, y + 2});
     }
   std::vector<riquadro> presi;
   for (const stazione& st : r.stazioni)
-    if (auto p = punto_piano(m, st.v.posizione)) {
+    if (auto p = punto_piano(piano, st.v.posizione)) {
       const double x = q.x(p->first), y = q.y(p->second);
       presi.push_back({x - 5, y - 5, x + 5, y + 5});
     }
   const riquadro pagina{20, y0 + 28, larghezza - 20, y0 + altezza - 34};
   for (size_t i : stazioni_per_importanza(r)) {
     const stazione& st = r.stazioni[i];
-    auto p = punto_piano(m, st.v.posizione);
+    auto p = punto_piano(piano, st.v.posizione);
     if (!p) continue;
     const double x = q.x(p->first), y = q.y(p->second);
     const bool capo = importanza(r, i) == 0;
@@ -177,18 +177,18 @@ void stazioni_piano(Svg& s, const resoconto& r, const scenario::modello& m,
 
 }  // namespace
 
-void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, double y0,
+void disegna_piano(Svg& s, const resoconto& r, const piano_letto& piano, double y0,
                    double altezza) {
   const int64_t fine_linea = std::max<int64_t>(r.lunghezza, 0);
-  const std::vector<int64_t> metri = metri_disegnati(m, fine_linea);
-  const inquadratura q = inquadra(m, metri, y0, altezza);
+  const std::vector<int64_t> metri = metri_disegnati(piano, fine_linea);
+  const inquadratura q = inquadra(piano, metri, y0, altezza);
   s.rettangolo(20, y0, larghezza - 40, altezza, colore::riquadro,
                std::string(" stroke=\"") + colore::bordo_riquadro + "\"");
   s.testo(34, y0 + 22, "Plan view (north up)", 13, "start",
           std::string(" font-weight=\"bold\" fill=\"") + colore::tenue + "\"");
-  traccia_linea(s, m, metri, fine_linea, q);
+  traccia_linea(s, piano, metri, fine_linea, q);
   barra_scala(s, q, y0, altezza);
-  stazioni_piano(s, r, m, metri, q, y0, altezza);
+  stazioni_piano(s, r, piano, metri, q, y0, altezza);
 }
 
 void disegna_senza_piano(Svg& s, double y0, double altezza) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "inspector/elenco.h"
+#include "inspector/lettore.h"
 #include "inspector/svg.h"
 #include "model/modello.h"
 
@@ -71,9 +72,9 @@ void disegna_titolo(Svg& s, const resoconto& r);
 
 // The plan view, north up, in the box from y0 of height `altezza`:
 // the route solid, the 7000 m beyond it dashed, a scale bar, and every
-// station's dot with the labels that find room. Requires both plan columns
-// of m.
-void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, double y0,
+// station's dot with the labels that find room, from the plan decoded from
+// the packed line file.
+void disegna_piano(Svg& s, const resoconto& r, const piano_letto& piano, double y0,
                    double altezza);
 
 // The box that stands for the plan view when there is none.

@@ -20,9 +20,9 @@ double fine_disegno(const resoconto& r) {
 }  // namespace
 
 // The page layout: the bands stacked top to bottom, each at its height.
-std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con_piano) {
+std::string disegna_svg(const resoconto& r, const piano_letto* piano) {
   const asse a{fine_disegno(r)};
-  const double h_piano = con_piano ? altezza_piano : altezza_senza_piano;
+  const double h_piano = piano != nullptr ? altezza_piano : altezza_senza_piano;
   double y = altezza_titolo;
   const double y_piano = y;
   y += h_piano + 24;
@@ -49,8 +49,8 @@ std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con
   s.t() += "<title>" + testo_xml(r.linea + " \u2014 " + r.treno) + "</title>\n";
   s.rettangolo(0, 0, larghezza, altezza, colore::pagina);
   disegna_titolo(s, r);
-  if (con_piano)
-    disegna_piano(s, r, m, y_piano, h_piano);
+  if (piano != nullptr)
+    disegna_piano(s, r, *piano, y_piano, h_piano);
   else
     disegna_senza_piano(s, y_piano, h_piano);
   const std::vector<double> nominate = disegna_stazioni(s, r, a, y_stazioni, altezza_stazioni);

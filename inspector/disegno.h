@@ -8,14 +8,14 @@
 #include <string>
 
 #include "inspector/elenco.h"
-#include "model/modello.h"
+#include "inspector/lettore.h"
 
 namespace ispettore {
 
-// The SVG document, UTF-8. The plan view is drawn from m.planimetria when
-// `con_piano`; without it the drawing says there is no plan. Long lines are
+// The SVG document, UTF-8. The plan view is drawn from `piano` when it is
+// given; without it the drawing says there is no plan. Long lines are
 // decimated and crowded labels thinned, so the document stays small and
 // legible for any route up to 1000 km.
-std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con_piano);
+std::string disegna_svg(const resoconto& r, const piano_letto* piano);
 
 }  // namespace ispettore

@@ -189,7 +189,7 @@ int ispeziona(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
   bool disegno_fallito = false;
   if (o.svg && r) {
     try {
-      disco.sostituisci(*o.svg, disegna_svg(*r, s.m, s.con_piano));
+      disco.sostituisci(*o.svg, disegna_svg(*r, s.con_piano ? &s.piano : nullptr));
     } catch (const piattaforma::ErroreFile& e) {
       errori << programma << ": " << e.what() << "\n";
       disegno_fallito = true;

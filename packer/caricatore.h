@@ -2,10 +2,7 @@
 // The source loader: reads the line source and the train source back from
 // the program's folder into the model, deleting each after reading it.
 
-#include <array>
-#include <cstddef>
 #include <string>
-#include <vector>
 
 #include "model/modello.h"
 #include "platform/disco.h"
@@ -20,10 +17,11 @@ namespace scenario {
 // examining or deleting a source); the model is then not to be packed.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& cartella);
 
-// The plan recurrence: computes row j of the plan table `piano` (x, y)
-// from rows j - 1 and j - 2, the same step again when `curva` is false,
-// else the step turned by curvature k (positive to the right). Every row
-// becomes a double. Requires 2 <= j < the size of both columns.
-void riga_piano(std::array<std::vector<variante>, 2>& piano, size_t j, bool curva, double k);
+// The plan recurrence: assigns the next row j (p.righe()) of the plan
+// table from rows j - 1 and j - 2, the same step again when `curva` is
+// false, else the step turned by curvature k (positive to the right).
+// Every such row is a double. Requires rows 0 and 1 assigned and a row
+// left (throws std::logic_error otherwise, see piano::metti_doppio).
+void riga_piano(piano& p, bool curva, double k);
 
 }  // namespace scenario

@@ -51,7 +51,7 @@ void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string
   // The loader creates both arrays anew when it reads the route length; one
   // that stops before that must leave no array of an earlier call behind.
   m.celle.clear();
-  for (auto& colonna : m.planimetria) colonna.clear();
+  m.planimetria.svuota();
   memorizza_dati(m, disco, cartella);
   impacchetta(m, disco, cartella);
 }
