@@ -255,10 +255,17 @@ class CartellaConProgramma : public ::testing::Test {
 // Environment that preloads the fault library into the program (the
 // sanitizer's runtime then no longer comes first, which it must be told;
 // the leak check at exit is left to the other tests, to keep the loop short).
+// LD_PRELOAD splits its list at blanks and colons, so the library is
+// preloaded from a copy beside the program's folder (in the temporary
+// folder), never from the build folder, whose path may hold a blank.
 std::vector<std::string> con_iniettore(const fs::path& dove, std::vector<std::string> altre) {
   std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0";
   if (const char* v = std::getenv("ASAN_OPTIONS")) asan += std::string(":") + v;
-  altre.push_back(std::string("LD_PRELOAD=") + INIETTORE_GUASTI);
+  const fs::path libreria = dove.parent_path() / "iniettore_guasti.so";
+  if (!fs::exists(libreria)) fs::copy_file(INIETTORE_GUASTI, libreria);
+  EXPECT_EQ(libreria.string().find_first_of(" :"), std::string::npos)
+      << "the temporary folder's path must hold no blank or colon: " << libreria;
+  altre.push_back("LD_PRELOAD=" + libreria.string());
   altre.push_back(asan);
   altre.push_back("GUASTI_CARTELLA=" + dove.string());
   return altre;

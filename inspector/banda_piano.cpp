@@ -22,12 +22,12 @@ constexpr double punti_piano = 4000;
 constexpr double coordinata_massima = 1e8;
 
 // The point of the plan at metre `metro`, when both columns hold one.
-std::optional<std::pair<double, double>> punto_piano(const scenario::modello& m, int64_t metro) {
+std::optional<std::pair<double, double>> punto_piano(const piano_letto& letto, int64_t metro) {
   if (metro < 0) return std::nullopt;
   const auto i = static_cast<size_t>(metro);
-  if (i >= m.planimetria[0].size() || i >= m.planimetria[1].size()) return std::nullopt;
-  const scenario::variante& x = m.planimetria[0][i];
-  const scenario::variante& y = m.planimetria[1][i];
+  if (i >= letto[0].size() || i >= letto[1].size()) return std::nullopt;
+  const scenario::variante& x = letto[0][i];
+  const scenario::variante& y = letto[1][i];
   if (x.tipo == scenario::variante::vuota || y.tipo == scenario::variante::vuota) return std::nullopt;
   if (!(std::fabs(x.valore) <= coordinata_massima) || !(std::fabs(y.valore) <= coordinata_massima))
     return std::nullopt;
@@ -37,8 +37,8 @@ std::optional<std::pair<double, double>> punto_piano(const scenario::modello& m,
 // The metres of the plan that are drawn for the stretch of axis `a`: one
 // every step, the step chosen so that at most punti_piano are drawn, the
 // stretch's end and the route's end `fine_linea` when it lies inside.
-std::vector<int64_t> metri_disegnati(const scenario::modello& m, const asse& a, int64_t fine_linea) {
-  const int64_t ultimo = std::max<int64_t>(static_cast<int64_t>(m.planimetria[0].size()) - 1, 0);
+std::vector<int64_t> metri_disegnati(const piano_letto& letto, const asse& a, int64_t fine_linea) {
+  const int64_t ultimo = std::max<int64_t>(static_cast<int64_t>(letto[0].size()) - 1, 0);
   const auto da = std::clamp<int64_t>(static_cast<int64_t>(std::floor(a.da)), 0, ultimo);
   const auto fino = std::clamp<int64_t>(static_cast<int64_t>(std::ceil(a.a)), da, ultimo);
   const int64_t passo = std::max<int64_t>(
@@ -53,10 +53,10 @@ std::vector<int64_t> metri_disegnati(const scenario::modello& m, const asse& a, 
 }
 
 // The route solid up to its end, the 7000 m beyond it dashed.
-void traccia_linea(Svg& s, const scenario::modello& m, const piano& p, const asse& a, double y0) {
+void traccia_linea(Svg& s, const piano_letto& letto, const piano& p, const asse& a, double y0) {
   std::string tratto, oltre;
   for (int64_t k : p.metri)
-    if (auto q = punto_piano(m, k)) {
+    if (auto q = punto_piano(letto, k)) {
       const auto [x, y] = p.pagina(q->first, q->second, y0);
       const std::string punto = unisci({num(x), " ", num(y)});
       std::string& d = k <= p.fine_linea ? tratto : oltre;
@@ -110,19 +110,19 @@ void freccia_nord(Svg& s, const piano& p, double cx, double cy) {
 // Stations of the stretch: every dot, and the labels that find room, away
 // from the line where they can be and never over another label or off the
 // panel.
-void stazioni_piano(Svg& s, const resoconto& r, const scenario::modello& m, const piano& p,
+void stazioni_piano(Svg& s, const resoconto& r, const piano_letto& letto, const piano& p,
                     const asse& a, double y0) {
   auto pagina = [&](const std::pair<double, double>& q) { return p.pagina(q.first, q.second, y0); };
   std::vector<riquadro> linea;
   for (int64_t k : p.metri)
-    if (auto q = punto_piano(m, k)) {
+    if (auto q = punto_piano(letto, k)) {
       const auto [x, y] = pagina(*q);
       linea.push_back({x - 2, y - 2, x + 2, y + 2});
     }
   std::vector<riquadro> presi;
   for (const stazione& st : r.stazioni)
     if (a.dentro(st.v.posizione))
-      if (auto q = punto_piano(m, st.v.posizione)) {
+      if (auto q = punto_piano(letto, st.v.posizione)) {
         const auto [x, y] = pagina(*q);
         presi.push_back({x - 5, y - 5, x + 5, y + 5});
       }
@@ -130,7 +130,7 @@ void stazioni_piano(Svg& s, const resoconto& r, const scenario::modello& m, cons
   for (size_t i : stazioni_per_importanza(r)) {
     const stazione& st = r.stazioni[i];
     if (!a.dentro(st.v.posizione)) continue;
-    auto q = punto_piano(m, st.v.posizione);
+    auto q = punto_piano(letto, st.v.posizione);
     if (!q) continue;
     const auto [x, y] = pagina(*q);
     const bool capo = importanza(r, i) == 0;
@@ -186,13 +186,13 @@ std::pair<double, double> piano::pagina(double x, double y, double y0) const {
           y0 + bordo_alto + spazio_nomi + (ap - dv * scala) / 2 + (vmax - v) * scala};
 }
 
-piano prepara_piano(const resoconto& r, const scenario::modello& m, const asse& a) {
+piano prepara_piano(const resoconto& r, const piano_letto& letto, const asse& a) {
   piano p;
   p.fine_linea = std::max<int64_t>(r.lunghezza, 0);
-  p.metri = metri_disegnati(m, a, p.fine_linea);
+  p.metri = metri_disegnati(letto, a, p.fine_linea);
   std::vector<std::pair<double, double>> punti;
   for (int64_t k : p.metri)
-    if (auto q = punto_piano(m, k)) punti.push_back(*q);
+    if (auto q = punto_piano(letto, k)) punti.push_back(*q);
   p.o = orienta(punti);
   p.girato = std::fabs(p.o.seno) > 1e-3 || p.o.coseno < 0;
   double umin = 0, umax = 0, vmin = 0, vmax = 0;
@@ -212,7 +212,7 @@ piano prepara_piano(const resoconto& r, const scenario::modello& m, const asse& 
   return p;
 }
 
-void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, const piano& p,
+void disegna_piano(Svg& s, const resoconto& r, const piano_letto& letto, const piano& p,
                    const asse& a, double y0) {
   s.rettangolo(20, y0, larghezza - 40, p.altezza, colore::riquadro,
                std::string(" stroke=\"") + colore::bordo_riquadro + "\"");
@@ -220,10 +220,10 @@ void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, const
           p.girato ? "Plan view, turned so that the line runs across: north is where the arrow points"
                    : "Plan view (north up)",
           13, "start", std::string(" font-weight=\"bold\" fill=\"") + colore::tenue + "\"");
-  traccia_linea(s, m, p, a, y0);
+  traccia_linea(s, letto, p, a, y0);
   barra_scala(s, p, y0);
   freccia_nord(s, p, larghezza - 64, y0 + p.altezza - 30);
-  stazioni_piano(s, r, m, p, a, y0);
+  stazioni_piano(s, r, letto, p, a, y0);
 }
 
 void disegna_senza_piano(Svg& s, double y0, double altezza) {

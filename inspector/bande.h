@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "inspector/elenco.h"
+#include "inspector/lettore.h"
 #include "inspector/orientamento.h"
 #include "inspector/svg.h"
 #include "model/modello.h"
@@ -98,13 +99,13 @@ struct piano {
 // Lays out the plan of the stretch of axis `a`: turned so that it runs
 // across, start on the left, at one scale both ways fitted to the panel's
 // width (or its highest height), the panel only as high as the line and
-// its station names need. Requires both plan columns of m.
-piano prepara_piano(const resoconto& r, const scenario::modello& m, const asse& a);
+// its station names need, from the plan decoded from the packed line file.
+piano prepara_piano(const resoconto& r, const piano_letto& letto, const asse& a);
 
 // The plan view laid out as `p`, from y0: the route solid, the 7000 m
 // beyond it dashed, a north arrow, a scale bar, and every station of the
 // stretch with the labels that find room.
-void disegna_piano(Svg& s, const resoconto& r, const scenario::modello& m, const piano& p,
+void disegna_piano(Svg& s, const resoconto& r, const piano_letto& letto, const piano& p,
                    const asse& a, double y0);
 
 // The box that stands for the plan view when there is none.

@@ -23,12 +23,12 @@ std::pair<double, double> estensione_disegno(const resoconto& r, const tratto_ri
 }
 
 // The page layout: the bands stacked top to bottom, each at its height.
-std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con_piano,
+std::string disegna_svg(const resoconto& r, const piano_letto* letto,
                         const tratto_richiesto& t) {
   const auto [da, fino] = estensione_disegno(r, t);
   const asse a{da, std::max(fino, da + 1)};
   std::optional<piano> p;
-  if (con_piano) p = prepara_piano(r, m, a);
+  if (letto != nullptr) p = prepara_piano(r, *letto, a);
   const double h_piano = p ? p->altezza : altezza_senza_piano;
   double y = altezza_titolo;
   const double y_piano = y;
@@ -57,7 +57,7 @@ std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con
   s.rettangolo(0, 0, larghezza, altezza, colore::pagina);
   disegna_titolo(s, r, a, !t.da && !t.a);
   if (p)
-    disegna_piano(s, r, m, *p, a, y_piano);
+    disegna_piano(s, r, *letto, *p, a, y_piano);
   else
     disegna_senza_piano(s, y_piano, h_piano);
   const std::vector<double> nominate = disegna_stazioni(s, r, a, y_stazioni, altezza_stazioni);

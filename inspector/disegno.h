@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "inspector/elenco.h"
-#include "model/modello.h"
+#include "inspector/lettore.h"
 
 namespace ispettore {
 
@@ -28,13 +28,13 @@ struct tratto_richiesto {
 std::pair<double, double> estensione_disegno(const resoconto& r, const tratto_richiesto& t);
 
 // The SVG document, UTF-8, of the stretch `t` (default the whole line).
-// The plan view is drawn from m.planimetria when `con_piano`, turned so
-// that the stretch runs across its panel; without it the drawing says there
-// is no plan. Long lines are decimated and crowded labels thinned (what is
-// too close to tell apart names itself as a group), so the document stays
-// small and legible for any route up to 1000 km. Requires a stretch that
-// holds something.
-std::string disegna_svg(const resoconto& r, const scenario::modello& m, bool con_piano,
+// The plan view is drawn from `letto`, the plan decoded from the packed
+// line file, when it is given, turned so that the stretch runs across its
+// panel; without it the drawing says there is no plan. Long lines are
+// decimated and crowded labels thinned (what is too close to tell apart
+// names itself as a group), so the document stays small and legible for any
+// route up to 1000 km. Requires a stretch that holds something.
+std::string disegna_svg(const resoconto& r, const piano_letto* letto,
                         const tratto_richiesto& t = {});
 
 }  // namespace ispettore

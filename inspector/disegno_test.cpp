@@ -23,7 +23,7 @@ TEST(Disegno, IsWellFormedAndNamesEveryStationWithOrWithoutThePlan) {
   const resoconto r = componi(s.m);
   for (bool con_piano : {true, false}) {
     SCOPED_TRACE(con_piano ? "with the plan" : "without the plan");
-    const std::string svg = disegna_svg(r, s.m, con_piano);
+    const std::string svg = disegna_svg(r, con_piano ? &s.piano : nullptr);
     const prova::esito_xml x = prova::controlla_xml(svg);
     ASSERT_EQ(x.errore, "");
     for (const stazione& st : r.stazioni) EXPECT_TRUE(nominato(x, st.nome)) << st.nome;
@@ -50,17 +50,18 @@ TEST(Disegno, ALongCrowdedLineIsDecimatedAndThinned) {
     c.aderenza = 90;
   }
   const size_t metri = static_cast<size_t>(lunghezza + estensione) + 1;
-  for (auto& colonna : m.planimetria) colonna.resize(metri);
+  piano_letto piano;
+  for (auto& colonna : piano) colonna.resize(metri);
   for (size_t j = 0; j + 2 < metri; ++j) {
-    m.planimetria[0][j] = {variante::doppio, 1000 * std::sin(static_cast<double>(j) / 50000)};
-    m.planimetria[1][j] = {variante::doppio, static_cast<double>(j) / 3};
+    piano[0][j] = {variante::doppio, 1000 * std::sin(static_cast<double>(j) / 50000)};
+    piano[1][j] = {variante::doppio, static_cast<double>(j) / 3};
   }
   m.voci[riga_treno].fine = lunghezza;
   for (int k = 1; k < riga_primo_cartello; ++k)
     m.voci[static_cast<size_t>(k)] = {22, 0, 0, 12000 * k, 0, "Stazione " + std::to_string(k),
                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   const resoconto r = componi(m);
-  const std::string svg = disegna_svg(r, m, true);
+  const std::string svg = disegna_svg(r, &piano);
   EXPECT_LT(svg.size(), 500000u);
   const prova::esito_xml x = prova::controlla_xml(svg);
   ASSERT_EQ(x.errore, "");
@@ -77,7 +78,7 @@ TEST(Disegno, EveryFeatureNamesItselfAndAStretchHoldsOnlyItsOwn) {
   for (const caso& c : {caso{"whole", {}, 0, 1000}, caso{"stretch", {400.0, 900.0}, 400, 900}}) {
     SCOPED_TRACE(c.nome);
     EXPECT_EQ(estensione_disegno(r, c.t), std::make_pair(c.da, c.a));
-    const std::string svg = disegna_svg(r, s.m, true, c.t);
+    const std::string svg = disegna_svg(r, &s.piano, c.t);
     const prova::esito_xml x = prova::controlla_xml(svg);
     ASSERT_EQ(x.errore, "");
     for (const elemento& e : r.elementi) {

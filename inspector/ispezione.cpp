@@ -174,7 +174,7 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
       return e;
     }
     try {
-      disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.m, e.s.con_piano, t));
+      disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t));
     } catch (const piattaforma::ErroreFile& x) {
       errori << programma << ": " << x.what() << "\n";
       e.disegno_fallito = true;

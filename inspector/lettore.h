@@ -59,4 +59,8 @@ celle_lette leggi_celle(std::string_view byte);
 // other type code or on a value cut short.
 std::vector<scenario::variante> leggi_piano(std::string_view byte);
 
+// A plan decoded from a packed line file: column x, then column y, one
+// entry per metre, each of the type the file gave it.
+using piano_letto = std::array<std::vector<scenario::variante>, 2>;
+
 }  // namespace ispettore

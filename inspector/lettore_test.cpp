@@ -76,11 +76,11 @@ TEST(Lettore, ItemsAndCellsDecodeToTheFieldsTheyWereEncodedFrom) {
 TEST(Lettore, PlanEntriesKeepTheirTypeAndValue) {
   const scenario::modello m = prova::modello_piccolo();
   const std::vector<variante> piano = leggi_piano(scenario::pacchetto_linea(m));
-  const size_t righe = m.planimetria[0].size();
+  const auto righe = static_cast<size_t>(m.planimetria.ultima_riga()) + 1;
   ASSERT_EQ(piano.size(), 2 * righe);
   for (size_t c = 0; c < 2; ++c)
     for (size_t r = 0; r < righe; ++r) {
-      const variante& atteso = m.planimetria[c][r];
+      const variante atteso = m.planimetria.voce(static_cast<int>(c), static_cast<int32_t>(r));
       const variante& letto = piano[c * righe + r];
       ASSERT_EQ(letto.tipo, atteso.tipo) << "column " << c << " row " << r;
       ASSERT_EQ(letto.valore, atteso.valore) << "column " << c << " row " << r;

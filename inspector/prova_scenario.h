@@ -23,7 +23,7 @@ inline pacchetti pacchetti_di(const scenario::modello& m) {
   p.nome_linea = scenario::nome_pacchetto_linea(m.linea);
   p.nome_voci = scenario::nome_pacchetto_voci(m.linea, m.treno);
   p.nome_celle = scenario::nome_pacchetto_celle(m.linea, m.treno);
-  p.byte_linea = scenario::pacchetto_linea(m);
+  p.byte_linea = std::string(scenario::pacchetto_linea(m));
   p.byte_voci = scenario::pacchetto_voci(m);
   p.byte_celle = scenario::pacchetto_celle(m);
   return p;

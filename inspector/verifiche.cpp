@@ -283,7 +283,7 @@ uint16_t tipo_atteso(int64_t riga, int64_t ultima) {
   return variante::vuota;
 }
 
-// Checks the packed line file and decodes it into s.m.planimetria.
+// Checks the packed line file and decodes it into s.piano.
 void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t> lunghezza) {
   if (!p.byte_linea) {
     s.note.push_back("no packed line file " + p.nome_linea +
@@ -337,7 +337,7 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
     return;
   }
   for (size_t c = 0; c < 2; ++c)
-    s.m.planimetria[c].assign(voci.begin() + static_cast<std::ptrdiff_t>(c * per_colonna),
+    s.piano[c].assign(voci.begin() + static_cast<std::ptrdiff_t>(c * per_colonna),
                               voci.begin() + static_cast<std::ptrdiff_t>((c + 1) * per_colonna));
   s.m.con_planimetria = 1;
   s.m.lunghezza_estesa = static_cast<int32_t>(ultima);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "inspector/lettore.h"
 #include "model/modello.h"
 
 namespace ispettore {
@@ -42,13 +43,14 @@ struct pacchetti {
 // A scenario read back: the model as far as it could be decoded, and what
 // the checks found.
 struct scenario_letto {
-  // linea and treno from the names given; voci, celle and planimetria as
+  // linea and treno from the names given; voci and celle as
   // decoded from the files.
   scenario::modello m;
   bool con_voci = false;   // the 87 item records were decoded
   std::array<size_t, scenario::righe_voci> inizio_voci{};  // where each record begins
   bool con_celle = false;  // the track cells were decoded
   bool con_piano = false;  // both plan columns were decoded, one entry per metre
+  piano_letto piano;       // the plan entries, when con_piano
   std::vector<difetto> difetti;
   std::vector<std::string> note;  // remarks that are not faults
 };

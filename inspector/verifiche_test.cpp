@@ -6,6 +6,7 @@
 
 #include "inspector/lettore.h"
 #include "inspector/prova_scenario.h"
+#include "packer/formato.h"
 #include "packer/pacchetti.h"
 
 namespace ispettore {
@@ -18,6 +19,15 @@ void scrivi(std::string& byte, size_t offset, uint32_t v, size_t n) {
   for (size_t i = 0; i < n; ++i) byte[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
+// Puts `v` in place of the plan entry at `offset` of a packed line file.
+void sostituisci_voce(std::string& byte, size_t offset, variante v) {
+  std::string nuova;
+  scenario::metti_fisso16(nuova, v.tipo);
+  if (v.tipo == variante::intero) scenario::metti_fisso16(nuova, static_cast<uint16_t>(v.valore));
+  if (v.tipo == variante::doppio) scenario::metti_doppio(nuova, v.valore);
+  byte.replace(offset, scenario::formato::byte_variante(scenario::leggi_fisso16(byte, offset)), nuova);
+}
+
 TEST(Verifica, SoundFilesPassAndDecodeWhole) {
   const scenario::modello m = prova::modello_piccolo();
   const scenario_letto s = verifica(prova::pacchetti_di(m));
@@ -25,7 +35,7 @@ TEST(Verifica, SoundFilesPassAndDecodeWhole) {
   EXPECT_TRUE(s.note.empty());
   EXPECT_TRUE(s.con_voci && s.con_celle && s.con_piano);
   EXPECT_EQ(s.m.celle.size(), m.celle.size());
-  EXPECT_EQ(s.m.planimetria[1].size(), m.planimetria[1].size());
+  EXPECT_EQ(s.piano[1].size(), static_cast<size_t>(m.planimetria.ultima_riga()) + 1);
   EXPECT_EQ(s.m.voci[2].nome, m.voci[2].nome);
 }
 
@@ -138,9 +148,9 @@ TEST(Verifica, WrongVariantTypeCodesAreFoundRowByRow) {
                         caso{1, 2, {variante::intero, 2}, 10 * r - 18 + 8, "column y, row 2"},
                         caso{1, r - 1, {variante::doppio, 0}, 20 * r - 36 - 4, "column y, row 7999"},
                         caso{0, 500, {variante::vuota, 0}, 8 + 10 * 498, "column x, row 500"}}) {
-    scenario::modello danneggiato = m;
-    danneggiato.planimetria[k.colonna][k.riga] = k.valore;
-    const scenario_letto s = verifica(prova::pacchetti_di(danneggiato));
+    pacchetti p = prova::pacchetti_di(m);
+    sostituisci_voce(*p.byte_linea, k.offset, k.valore);
+    const scenario_letto s = verifica(p);
     bool trovato = false;
     for (const difetto& f : s.difetti)
       trovato |= f.offset == k.offset && f.dove == k.parole &&
@@ -170,9 +180,9 @@ TEST(Verifica, MissingItemOrTrackFilesLeaveTheRestChecked) {
 }
 
 TEST(Verifica, ManyWrongTypeCodesAreCountedAfterTheFirstTen) {
-  scenario::modello m = prova::modello_piccolo();
-  for (size_t i = 100; i < 150; ++i) m.planimetria[0][i].tipo = variante::vuota;
-  const scenario_letto s = verifica(prova::pacchetti_di(m));
+  pacchetti p = prova::pacchetti_di(prova::modello_piccolo());
+  for (size_t i = 149; i >= 100; --i) sostituisci_voce(*p.byte_linea, 8 + 10 * (i - 2), {});
+  const scenario_letto s = verifica(p);
   size_t elencati = 0;
   bool conteggio = false;
   for (const difetto& f : s.difetti) {

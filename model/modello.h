@@ -1,7 +1,9 @@
 #pragma once
 // The scenario model: the line cut into 50 m track cells, the 87-row item
 // table and the plan geometry, as the loader fills them and the packer
-// writes them. Plain data; the procedures that fill it take it explicitly.
+// writes them. Plain data, but for the plan table, which is kept in the
+// packed line file's own form (model/piano.h); the procedures that fill
+// the model take it explicitly.
 
 #include <array>
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "model/errori.h"
+#include "model/piano.h"
 
 namespace scenario {
 
@@ -118,14 +121,6 @@ inline constexpr int riga_codici = 86;  // cab-signalling stretch, train, sand, 
 inline constexpr int32_t zona_discendente = 1;
 inline constexpr int32_t aggiunta_discendente = 100;
 
-// One entry of the plan table: empty, a 16-bit integer or a double. The
-// packed line file records which, so the kind is kept.
-struct variante {
-  enum : uint16_t { vuota = 0, intero = 2, doppio = 5 };
-  uint16_t tipo = vuota;
-  double valore = 0;  // holds the integer exactly when tipo is intero
-};
-
 inline constexpr int32_t lunghezza_massima = 1000000;  // longest route, metres
 inline constexpr int32_t estensione = 7000;            // cells reach 7000 m beyond the end
 inline constexpr int capacita_montagne = 1000;         // mountain zones a line may hold
@@ -141,9 +136,9 @@ struct modello {
 
   std::array<voce, righe_voci> voci;
 
-  // Plan geometry: planimetria[0] holds x, planimetria[1] holds y, both
-  // indexed by metre 0 to lunghezza_estesa. Empty unless con_planimetria.
-  std::array<std::vector<variante>, 2> planimetria;
+  // Plan geometry, one point (x, y) per metre 0 to lunghezza_estesa, held
+  // as the packed line file carries it. Absent unless con_planimetria.
+  piano planimetria;
 
   // Mountain zones 1 to n_montagne (index 0 unused).
   std::vector<int32_t> inizio_montagna = std::vector<int32_t>(capacita_montagne + 1);

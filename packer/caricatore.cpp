@@ -1,6 +1,5 @@
 #include "packer/caricatore.h"
 
-#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,7 +30,9 @@ bool contiene(std::string_view riga, std::string_view s) { return riga.find(s) !
 // Substring test that ignores the case of ASCII letters.
 bool contiene_ci(std::string_view riga, std::string_view s) {
   if (s.size() > riga.size()) return false;
-  auto minuscola = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  // ASCII letters only, as std::tolower does in the "C" locale the program
+  // keeps, without a call per byte.
+  auto minuscola = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
   for (size_t i = 0; i + s.size() <= riga.size(); ++i) {
     size_t n = 0;
     while (n < s.size() && minuscola(riga[i + n]) == minuscola(s[n])) ++n;
@@ -75,6 +76,10 @@ class Caricatore {
   Caricatore(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s)
       : m_(m), disco_(disco), linea_(s.linea), treno_(s.treno), elimina_(s.elimina),
         d_(s.rapporto) {}
+
+  // However the reading ended, no plan row is assigned after it: the rows
+  // left are laid down empty, and the table is ready to be written.
+  ~Caricatore() { m_.planimetria.chiudi(); }
 
   // Runs the whole load. Throws Rifiuto after a rejection, ErroreLettura on
   // a failure of the data, piattaforma::ErroreFile on a failed file operation.
@@ -282,7 +287,7 @@ class Caricatore {
   // is rejected with 15 at its start.
   void riga_curva(bool curva, double k, int32_t inizio) {
     if (j_ > m_.lunghezza_estesa) rifiuta_a(errore::fuori_celle, inizio);
-    riga_piano(m_.planimetria, static_cast<size_t>(j_), curva, k);
+    riga_piano(m_.planimetria, curva, k);
     ++j_;
     if (j_ > ultimo_metro_curve) rifiuta(errore::curva);
   }
@@ -315,10 +320,8 @@ class Caricatore {
       rifiuta(errore::lettura);
     }
     if (m_.con_planimetria != 0) {
-      m_.planimetria[0][0] = {variante::intero, 0};
-      m_.planimetria[1][0] = {variante::intero, 0};
-      m_.planimetria[0][1] = {variante::intero, 0};
-      m_.planimetria[1][1] = {variante::intero, 1};
+      m_.planimetria.metti_intero(0, 0);
+      m_.planimetria.metti_intero(0, 1);
     }
 
     contesto_ = contesto::corpo_linea;
@@ -339,7 +342,7 @@ class Caricatore {
     riempi_fino_in_fondo(&cella::pendenza, cursore_pendenza_, basso8(int64_t{pendenza_prec_} + 100));
     if (m_.con_planimetria != 0)
       for (; j_ <= m_.lunghezza_estesa - 2; ++j_)
-        riga_piano(m_.planimetria, static_cast<size_t>(j_), false, 0);
+        riga_piano(m_.planimetria, false, 0);
   }
 
   // The header loop: the records of "[generale]" up to the next section
@@ -369,9 +372,7 @@ class Caricatore {
         lunghezza_letta_ = true;
         m_.lunghezza_estesa = lunghezza + estensione;
         m_.celle.assign(static_cast<size_t>(ultima_cella(lunghezza)) + 1, cella{});
-        if (m_.con_planimetria != 0)
-          for (auto& colonna : m_.planimetria)
-            colonna.assign(static_cast<size_t>(m_.lunghezza_estesa) + 1, variante{});
+        if (m_.con_planimetria != 0) m_.planimetria.crea(m_.lunghezza_estesa);
       }
       if (regola(r, "tre", "progressiva")) terna(riga_progressiva_tre);
       if (regola(r, "due", "progressiva")) terna(riga_progressiva_due);
@@ -712,18 +713,16 @@ class Caricatore {
 
 }  // namespace
 
-void riga_piano(std::array<std::vector<variante>, 2>& piano, size_t j, bool curva, double k) {
-  auto& x = piano[0];
-  auto& y = piano[1];
-  const double dx = x[j - 1].valore - x[j - 2].valore;
-  const double dy = y[j - 1].valore - y[j - 2].valore;
-  if (curva) {
-    x[j] = {variante::doppio, x[j - 1].valore + dx + k * dy};
-    y[j] = {variante::doppio, y[j - 1].valore + dy - k * dx};
-  } else {
-    x[j] = {variante::doppio, x[j - 1].valore + dx};
-    y[j] = {variante::doppio, y[j - 1].valore + dy};
-  }
+void riga_piano(piano& p, bool curva, double k) {
+  const int32_t j = p.righe();
+  const double x1 = p.valore(0, j - 1);
+  const double y1 = p.valore(1, j - 1);
+  const double dx = x1 - p.valore(0, j - 2);
+  const double dy = y1 - p.valore(1, j - 2);
+  if (curva)
+    p.metti_doppio(x1 + dx + k * dy, y1 + dy - k * dx);
+  else
+    p.metti_doppio(x1 + dx, y1 + dy);
 }
 
 // Reads both sources in `cartella` into the model, deleting them.

@@ -3,10 +3,7 @@
 // model. The one-shot build deletes each source after reading it; an
 // author's sources are read and left as they are.
 
-#include <array>
-#include <cstddef>
 #include <string>
-#include <vector>
 
 #include "model/modello.h"
 #include "packer/diagnosi.h"
@@ -36,10 +33,11 @@ void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& ca
 // The same for the two files named in `s`.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s);
 
-// The plan recurrence: computes row j of the plan table `piano` (x, y)
-// from rows j - 1 and j - 2, the same step again when `curva` is false,
-// else the step turned by curvature k (positive to the right). Every row
-// becomes a double. Requires 2 <= j < the size of both columns.
-void riga_piano(std::array<std::vector<variante>, 2>& piano, size_t j, bool curva, double k);
+// The plan recurrence: assigns the next row j (p.righe()) of the plan
+// table from rows j - 1 and j - 2, the same step again when `curva` is
+// false, else the step turned by curvature k (positive to the right).
+// Every such row is a double. Requires rows 0 and 1 assigned and a row
+// left (throws std::logic_error otherwise, see piano::metti_doppio).
+void riga_piano(piano& p, bool curva, double k);
 
 }  // namespace scenario

@@ -95,8 +95,7 @@ TEST_F(Caricamento, HeaderBlockAndTrainHeader) {
   EXPECT_EQ(m.voci[83].fine, 187550);
   EXPECT_EQ(m.celle.size(), 4692u);
   EXPECT_EQ(m.lunghezza_estesa, 234550);
-  EXPECT_EQ(m.planimetria[0].size(), 234551u);
-  EXPECT_EQ(m.planimetria[1].size(), 234551u);
+  EXPECT_EQ(m.planimetria.ultima_riga(), 234550);
   EXPECT_FALSE(resta_linea());
   EXPECT_FALSE(resta_treno());
 }
@@ -193,15 +192,16 @@ TEST_F(Caricamento, RouteLengthLimits) {
   carica(linea("", 1000000), treno_minimo);
   EXPECT_EQ(m.codice_errore, 0);
   EXPECT_EQ(m.celle.size(), 20141u);
-  EXPECT_EQ(m.planimetria[0].size(), 1007001u);
-  EXPECT_EQ(m.planimetria[0][1006998].tipo, variante::doppio);
-  EXPECT_EQ(m.planimetria[0][1006999].tipo, variante::vuota);  // last two rows stay empty
+  EXPECT_EQ(m.planimetria.ultima_riga(), 1007000);
+  EXPECT_EQ(m.planimetria.voce(0, 1006998).tipo, variante::doppio);
+  EXPECT_EQ(m.planimetria.voce(1, 1006999).tipo, variante::vuota);  // last two rows stay empty
+  EXPECT_EQ(m.planimetria.byte().size(), 20u * 1007000 - 36);
 
   modello zero = nuovo();
   sorgenti(linea("", 0), treno_minimo);
   memorizza_dati(zero, disco, "cartella");
   EXPECT_EQ(zero.celle.size(), 141u);
-  EXPECT_TRUE(zero.planimetria[0].empty());  // no plan without con_planimetria
+  EXPECT_FALSE(zero.planimetria.presente());  // no plan without con_planimetria
 
   modello mezzo = nuovo();
   sorgenti(linea("", 25), treno_minimo);
@@ -224,7 +224,7 @@ TEST_F(Caricamento, RouteLengthLimits) {
     EXPECT_EQ(n.codice_errore, c.codice);
     EXPECT_EQ(n.voci[84].fine, c.lunghezza);
     EXPECT_EQ(n.celle.size(), c.celle);
-    EXPECT_EQ(n.planimetria[0].size(), c.righe_piano);
+    EXPECT_EQ(n.planimetria.ultima_riga() + 1, static_cast<int32_t>(c.righe_piano));
   }
 }
 
@@ -378,12 +378,12 @@ TEST_F(Caricamento, RangeFailureEndsOnlyTheCurrentFile) {
 TEST_F(Caricamento, PlanGeometryFromTheStart) {
   carica(linea("curvad4, 3, 2\n"), treno_minimo);
   ASSERT_EQ(m.codice_errore, 0);
-  const auto& x = m.planimetria[0];
-  const auto& y = m.planimetria[1];
-  EXPECT_EQ(x[0].tipo, variante::intero);
-  EXPECT_EQ(y[1].tipo, variante::intero);
-  EXPECT_EQ(y[1].valore, 1);
-  for (size_t j = 2; j <= 6; ++j) EXPECT_EQ(x[j].tipo, variante::doppio) << j;
+  auto x = [&](size_t j) { return m.planimetria.voce(0, static_cast<int32_t>(j)); };
+  auto y = [&](size_t j) { return m.planimetria.voce(1, static_cast<int32_t>(j)); };
+  EXPECT_EQ(x(0).tipo, variante::intero);
+  EXPECT_EQ(y(1).tipo, variante::intero);
+  EXPECT_EQ(y(1).valore, 1);
+  for (size_t j = 2; j <= 6; ++j) EXPECT_EQ(x(j).tipo, variante::doppio) << j;
 
   // The same formulas, same order of operations.
   double ex[7] = {0, 0}, ey[7] = {0, 1};
@@ -395,20 +395,53 @@ TEST_F(Caricamento, PlanGeometryFromTheStart) {
     ey[j] = curva ? ey[j - 1] + dy - k * dx : ey[j - 1] + dy;
   }
   for (size_t j = 2; j <= 6; ++j) {
-    EXPECT_EQ(x[j].valore, ex[j]) << j;
-    EXPECT_EQ(y[j].valore, ey[j]) << j;
+    EXPECT_EQ(x(j).valore, ex[j]) << j;
+    EXPECT_EQ(y(j).valore, ey[j]) << j;
   }
   const double dec_x[] = {0, 0, 0, 0, 0.001, 0.003, 0.005};
   const double dec_y[] = {0, 1, 2, 3, 4, 4.999999, 5.999998};
   for (size_t j = 2; j <= 6; ++j) {
-    EXPECT_NEAR(x[j].valore, dec_x[j], 1e-12) << j;
-    EXPECT_NEAR(y[j].valore, dec_y[j], 1e-12) << j;
+    EXPECT_NEAR(x(j).valore, dec_x[j], 1e-12) << j;
+    EXPECT_NEAR(y(j).valore, dec_y[j], 1e-12) << j;
   }
   // Straight to two rows before the end of the table.
   const size_t ultima = static_cast<size_t>(m.lunghezza_estesa);
-  EXPECT_EQ(x[ultima - 2].tipo, variante::doppio);
-  EXPECT_EQ(x[ultima - 1].tipo, variante::vuota);
-  EXPECT_EQ(y[ultima].tipo, variante::vuota);
+  EXPECT_EQ(x(ultima - 2).tipo, variante::doppio);
+  EXPECT_EQ(x(ultima - 1).tipo, variante::vuota);
+  EXPECT_EQ(y(ultima).tipo, variante::vuota);
+}
+
+// A rejection in the middle of the plan leaves the rows assigned so far
+// and the rest empty; a curve may fill the table to its last row R.
+TEST_F(Caricamento, PlanLeftByARejectionIsClosedWhereItStopped) {
+  struct {
+    const char* nome;
+    std::string linea;
+    int32_t codice, righe;
+  } casi[] = {
+      {"curve past metre 1000000", linea("curvad1, 999000, 2000\n", 1000000), 103, 1000001},
+      {"curve past the plan table", linea("curvad1, 6000, 2000\n", 0), 15, 7001},
+      {"curve to row R", linea("curvad1, 6000, 1000\n", 0), 0, 7001},
+      {"cab system digit", linea("curvad1, 6000, 1000\n", 0, "ripetizione segnali codici, 0, 100\n"),
+       5, 0},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    modello n;
+    n.linea = m.linea;
+    n.treno = m.treno;
+    n.con_planimetria = 1;
+    sorgenti(c.linea, treno_minimo);
+    memorizza_dati(n, disco, "cartella");
+    EXPECT_EQ(n.codice_errore, c.codice);
+    const piano& p = n.planimetria;
+    ASSERT_TRUE(p.chiuso());
+    EXPECT_EQ(p.righe(), c.righe);
+    EXPECT_EQ(p.byte().size(), 2 * byte_colonna(p.ultima_riga(), c.righe));
+    if (c.righe > 2) {
+      EXPECT_EQ(p.voce(1, c.righe - 1).tipo, variante::doppio);
+    }
+  }
 }
 
 TEST_F(Caricamento, CurveClassesSidesAndOverlaps) {
@@ -417,17 +450,17 @@ TEST_F(Caricamento, CurveClassesSidesAndOverlaps) {
   // curved rows run from row 4 to row 6; row 7 is straight again.
   carica(linea("curvas12, 2, 1\ncurvad6, 3, 3\n"), treno_minimo);
   ASSERT_EQ(m.codice_errore, 0);
-  const auto& x = m.planimetria[0];
-  const auto& y = m.planimetria[1];
-  EXPECT_EQ(x[2].valore, 0);
-  EXPECT_EQ(y[2].valore, 2);
-  EXPECT_EQ(x[3].valore, -0.0001);
-  EXPECT_EQ(y[3].valore, 3);
+  auto x = [&](size_t j) { return m.planimetria.voce(0, static_cast<int32_t>(j)); };
+  auto y = [&](size_t j) { return m.planimetria.voce(1, static_cast<int32_t>(j)); };
+  EXPECT_EQ(x(2).valore, 0);
+  EXPECT_EQ(y(2).valore, 2);
+  EXPECT_EQ(x(3).valore, -0.0001);
+  EXPECT_EQ(y(3).valore, 3);
   for (size_t j = 4; j <= 7; ++j) {
-    const double dx = x[j - 1].valore - x[j - 2].valore, dy = y[j - 1].valore - y[j - 2].valore;
+    const double dx = x(j - 1).valore - x(j - 2).valore, dy = y(j - 1).valore - y(j - 2).valore;
     const double k = j <= 6 ? 0.003 : 0;
-    EXPECT_EQ(x[j].valore, j <= 6 ? x[j - 1].valore + dx + k * dy : x[j - 1].valore + dx) << j;
-    EXPECT_EQ(y[j].valore, j <= 6 ? y[j - 1].valore + dy - k * dx : y[j - 1].valore + dy) << j;
+    EXPECT_EQ(x(j).valore, j <= 6 ? x(j - 1).valore + dx + k * dy : x(j - 1).valore + dx) << j;
+    EXPECT_EQ(y(j).valore, j <= 6 ? y(j - 1).valore + dy - k * dx : y(j - 1).valore + dy) << j;
   }
 
   // With con_planimetria 0 curves are not read as curves at all.
@@ -435,7 +468,7 @@ TEST_F(Caricamento, CurveClassesSidesAndOverlaps) {
   sorgenti(linea("curvad, 100, 100\n"), treno_minimo);
   memorizza_dati(n, disco, "cartella");
   EXPECT_EQ(n.codice_errore, 0);
-  EXPECT_TRUE(n.planimetria[0].empty());
+  EXPECT_FALSE(n.planimetria.presente());
 }
 
 TEST_F(Caricamento, GradientProfile) {

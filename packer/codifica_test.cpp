@@ -21,6 +21,17 @@ TEST(Codifica, FieldsAreLittleEndianAndReadBack) {
   EXPECT_EQ(leggi_doppio(b, 7), 4.999999);
   EXPECT_EQ(leggi_fisso16(b, 15), 9);
   EXPECT_EQ(b.substr(17), "Reg 40318");
+
+  // The same fields written into a buffer sized beforehand: the same bytes.
+  std::string buffer(b.size(), '\0');
+  scrittore_byte s(buffer.data());
+  s.fisso8(0xAB);
+  s.fisso16(5121);
+  s.fisso32(static_cast<uint32_t>(-2));
+  s.doppio(4.999999);
+  s.testo("Reg 40318");
+  EXPECT_EQ(s.posizione(), buffer.data() + buffer.size());
+  EXPECT_EQ(buffer, b);
 }
 
 TEST(Codifica, RefusesFieldsPastTheEnd) {

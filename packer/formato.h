@@ -54,21 +54,15 @@ inline constexpr size_t aderenza = 14;
 
 // ---- Packed line file: column x of planimetria, then column y. ----
 
-// Bytes one plan entry of type `tipo` takes: its 16-bit type code (the
-// variante kinds: 0 empty, 2 integer, 5 double), then 0, 2 or 8 value
-// bytes. 0 for any other type code, which no packed file may hold.
-constexpr size_t byte_variante(uint16_t tipo) {
-  switch (tipo) {
-    case variante::vuota: return 2;
-    case variante::intero: return 4;
-    case variante::doppio: return 10;
-    default: return 0;
-  }
-}
+// The model holds the plan table in this file's own form, so its layout is
+// stated with the table, in model/piano.h: byte_variante (the bytes one
+// entry takes: 2 empty, 4 integer, 10 double) and byte_colonna.
+using scenario::byte_variante;
 
 // Bytes of the packed line file of a plan with rows 0 to `r` (r = route
 // length + 7000): per column rows 0 and 1 integers, 2 to r - 2 doubles,
-// r - 1 and r empty, so 10 r - 18 bytes a column.
+// r - 1 and r empty, so 10 r - 18 bytes a column (byte_colonna(r, r - 1)
+// for r >= 3).
 constexpr int64_t byte_pacchetto_linea(int64_t r) { return 20 * r - 36; }
 
 // ---- Header slots, stamped by the packer after the cab-code pass. ----

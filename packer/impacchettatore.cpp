@@ -52,7 +52,7 @@ void prepara(modello& m, int32_t j) {
   // The loader creates both arrays anew when it reads the route length; one
   // that stops before that must leave no array of an earlier call behind.
   m.celle.clear();
-  for (auto& colonna : m.planimetria) colonna.clear();
+  m.planimetria.svuota();
 }
 
 void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string& cartella,

@@ -57,14 +57,11 @@ modello caricato(int32_t con_planimetria = 1) {
   m.lunghezza_estesa = 2950 + estensione;
   m.celle.resize(static_cast<size_t>(ultima_cella(2950)) + 1);
   if (con_planimetria != 0) {
-    for (int col = 0; col < 2; ++col) {
-      auto& colonna = m.planimetria[static_cast<size_t>(col)];
-      colonna.resize(static_cast<size_t>(m.lunghezza_estesa) + 1);
-      colonna[0] = {variante::intero, 0};
-      colonna[1] = {variante::intero, static_cast<double>(col)};
-      for (int32_t j = 2; j <= m.lunghezza_estesa - 2; ++j)
-        colonna[static_cast<size_t>(j)] = {variante::doppio, col == 0 ? 0.0 : j};
-    }
+    m.planimetria.crea(m.lunghezza_estesa);
+    m.planimetria.metti_intero(0, 0);
+    m.planimetria.metti_intero(0, 1);
+    for (int32_t j = 2; j <= m.lunghezza_estesa - 2; ++j) m.planimetria.metti_doppio(0.0, j);
+    m.planimetria.chiudi();
   }
   // A warning board at 50 covering a signal at 45.
   m.celle[50].tipo = tipo_cella::avviso_rallentamento;

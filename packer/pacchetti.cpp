@@ -15,25 +15,6 @@ constexpr size_t lunghezza_gara = 25;
 using formato::byte_cella;
 using formato::byte_voce;
 
-// Bytes that entry v of planimetria takes in the packed line file; throws
-// std::invalid_argument for a type the file cannot hold.
-size_t byte_variante(const variante& v) {
-  const size_t n = formato::byte_variante(v.tipo);
-  if (n == 0) throw std::invalid_argument("plan entry of unknown type " + std::to_string(v.tipo));
-  return n;
-}
-
-// Appends entry v of planimetria: its type code, then its value in the
-// type's width (an integer keeps its low 16 bits). Requires a type that
-// byte_variante accepts and an integer entry within the 32-bit range.
-void metti_variante(std::string& uscita, const variante& v) {
-  metti_fisso16(uscita, v.tipo);
-  if (v.tipo == variante::intero)
-    metti_fisso16(uscita, static_cast<uint16_t>(arrotonda(v.valore)));
-  else if (v.tipo == variante::doppio)
-    metti_doppio(uscita, v.valore);
-}
-
 }  // namespace
 
 unsigned char minuscola_1252(unsigned char c) {
@@ -70,58 +51,52 @@ int32_t codice_gara_og(const modello& m) {
   return somma;
 }
 
-std::string pacchetto_linea(const modello& m) {
-  size_t totale = 0;
-  for (const auto& colonna : m.planimetria)
-    for (const variante& v : colonna) totale += byte_variante(v);
-  std::string uscita;
-  uscita.reserve(totale);
-  for (const auto& colonna : m.planimetria)
-    for (const variante& v : colonna) metti_variante(uscita, v);
-  return uscita;
-}
+std::string_view pacchetto_linea(const modello& m) { return m.planimetria.byte(); }
 
 std::string pacchetto_voci(const modello& m) {
   size_t totale = 0;
-  for (const voce& v : m.voci) totale += byte_voce + v.nome.size();
-  std::string uscita;
-  uscita.reserve(totale);
   for (const voce& v : m.voci) {
-    metti_fisso8(uscita, v.tipo);
-    metti_fisso32(uscita, static_cast<uint32_t>(v.inizio));
-    metti_fisso32(uscita, static_cast<uint32_t>(v.fine));
-    metti_fisso32(uscita, static_cast<uint32_t>(v.posizione));
-    metti_fisso8(uscita, v.opzione1);
-    metti_testo(uscita, v.nome);
-    metti_fisso16(uscita, static_cast<uint16_t>(v.dato1));
-    metti_fisso16(uscita, static_cast<uint16_t>(v.dato2));
-    metti_fisso16(uscita, static_cast<uint16_t>(v.dato3));
-    metti_fisso16(uscita, static_cast<uint16_t>(v.dato4));
-    metti_fisso16(uscita, static_cast<uint16_t>(v.dato5));
-    metti_fisso8(uscita, v.opzione2);
-    metti_fisso8(uscita, v.opzione3);
-    metti_fisso8(uscita, v.opzione4);
-    metti_fisso8(uscita, v.opzione5);
-    metti_fisso32(uscita, static_cast<uint32_t>(v.orario));
+    if (v.nome.size() > 0xFFFF) throw std::length_error("text field longer than 65535 bytes");
+    totale += byte_voce + v.nome.size();
+  }
+  std::string uscita(totale, '\0');
+  scrittore_byte s(uscita.data());
+  for (const voce& v : m.voci) {
+    s.fisso8(v.tipo);
+    s.fisso32(static_cast<uint32_t>(v.inizio));
+    s.fisso32(static_cast<uint32_t>(v.fine));
+    s.fisso32(static_cast<uint32_t>(v.posizione));
+    s.fisso8(v.opzione1);
+    s.testo(v.nome);
+    s.fisso16(static_cast<uint16_t>(v.dato1));
+    s.fisso16(static_cast<uint16_t>(v.dato2));
+    s.fisso16(static_cast<uint16_t>(v.dato3));
+    s.fisso16(static_cast<uint16_t>(v.dato4));
+    s.fisso16(static_cast<uint16_t>(v.dato5));
+    s.fisso8(v.opzione2);
+    s.fisso8(v.opzione3);
+    s.fisso8(v.opzione4);
+    s.fisso8(v.opzione5);
+    s.fisso32(static_cast<uint32_t>(v.orario));
   }
   return uscita;
 }
 
 std::string pacchetto_celle(const modello& m) {
-  std::string uscita;
-  uscita.reserve(byte_cella * m.celle.size());
+  std::string uscita(byte_cella * m.celle.size(), '\0');
+  scrittore_byte s(uscita.data());
   for (const cella& c : m.celle) {
-    metti_fisso8(uscita, c.tipo);
-    metti_fisso16(uscita, static_cast<uint16_t>(c.valore1));
-    metti_fisso16(uscita, static_cast<uint16_t>(c.valore2));
-    metti_fisso16(uscita, static_cast<uint16_t>(c.valore3));
-    metti_fisso16(uscita, static_cast<uint16_t>(c.valore4));
-    metti_fisso8(uscita, c.tempo);
-    metti_fisso8(uscita, c.preavviso);
-    metti_fisso8(uscita, c.montagna);
-    metti_fisso8(uscita, c.velocita);
-    metti_fisso8(uscita, c.pendenza);
-    metti_fisso8(uscita, c.aderenza);
+    s.fisso8(c.tipo);
+    s.fisso16(static_cast<uint16_t>(c.valore1));
+    s.fisso16(static_cast<uint16_t>(c.valore2));
+    s.fisso16(static_cast<uint16_t>(c.valore3));
+    s.fisso16(static_cast<uint16_t>(c.valore4));
+    s.fisso8(c.tempo);
+    s.fisso8(c.preavviso);
+    s.fisso8(c.montagna);
+    s.fisso8(c.velocita);
+    s.fisso8(c.pendenza);
+    s.fisso8(c.aderenza);
   }
   return uscita;
 }

@@ -31,9 +31,9 @@ int32_t codice_gara_og(const modello& m);
 
 // Bytes of the packed line file: column 0 (x) of planimetria, then column 1
 // (y), each entry a 16-bit type code (0 empty, 2 integer, 5 double) and its
-// value. Requires the two columns to exist; throws std::invalid_argument on
-// an entry of any other type.
-std::string pacchetto_linea(const modello& m);
+// value. They are the plan table's own bytes, valid while m lives. Requires
+// a closed plan table (throws std::logic_error otherwise).
+std::string_view pacchetto_linea(const modello& m);
 
 // Bytes of the packed item file: the 87 rows of voci, 34 bytes each plus
 // the length of its name. Throws std::length_error for a name over 65535 bytes.

@@ -152,20 +152,18 @@ TEST(PacchettoVoci, RejectsANameTooLongForItsLengthField) {
 // integers, 2 to R - 2 doubles, R - 1 and R empty.
 modello con_planimetria(int32_t r) {
   modello m;
-  for (int col = 0; col < 2; ++col) {
-    auto& colonna = m.planimetria[static_cast<size_t>(col)];
-    colonna.resize(static_cast<size_t>(r) + 1);
-    colonna[0] = {variante::intero, 0};
-    colonna[1] = {variante::intero, static_cast<double>(col)};
-    for (int32_t j = 2; j <= r - 2; ++j)
-      colonna[static_cast<size_t>(j)] = {variante::doppio, col == 0 ? -0.001 * j : j + 0.5};
-  }
+  m.planimetria.crea(r);
+  m.planimetria.metti_intero(0, 0);
+  m.planimetria.metti_intero(0, 1);
+  for (int32_t j = 2; j <= r - 2; ++j) m.planimetria.metti_doppio(-0.001 * j, j + 0.5);
+  m.planimetria.chiudi();
   return m;
 }
 
 TEST(PacchettoLinea, ColumnByColumnWithTypeCodes) {
   const int32_t r = 10;
-  const std::string b = pacchetto_linea(con_planimetria(r));
+  const modello m = con_planimetria(r);
+  const std::string_view b = pacchetto_linea(m);
   ASSERT_EQ(b.size(), static_cast<size_t>(20 * r - 36));
   const size_t colonna1 = static_cast<size_t>(10 * r - 18);
   EXPECT_EQ(b.substr(0, 8), std::string("\x02\x00\x00\x00\x02\x00\x00\x00", 8));
@@ -185,10 +183,11 @@ TEST(PacchettoLinea, ColumnByColumnWithTypeCodes) {
   EXPECT_EQ(uno, std::string("\x00\x00\x00\x00\x00\x00\xF0\x3F", 8));
 }
 
-TEST(PacchettoLinea, RejectsAnEntryOfUnknownType) {
-  modello m = con_planimetria(10);
-  m.planimetria[1][4].tipo = 3;
-  EXPECT_THROW(pacchetto_linea(m), std::invalid_argument);
+TEST(PacchettoLinea, AnOpenPlanTableIsNotWritten) {
+  modello m;
+  m.planimetria.crea(10);
+  m.planimetria.metti_intero(0, 0);
+  EXPECT_THROW(pacchetto_linea(m), std::logic_error);
 }
 
 // The writers and the layouts the inspector reads by (formato.h) agree:

@@ -14,14 +14,13 @@ scenario::modello modello_piccolo() {
   m.celle.resize(static_cast<size_t>(ultima_cella(lunghezza)) + 1);
   m.lunghezza_estesa = lunghezza + estensione;
   m.con_planimetria = 1;
-  for (auto& colonna : m.planimetria) colonna.resize(static_cast<size_t>(m.lunghezza_estesa) + 1);
-  m.planimetria[0][0] = {variante::intero, 0};
-  m.planimetria[1][0] = {variante::intero, 0};
-  m.planimetria[0][1] = {variante::intero, 0};
-  m.planimetria[1][1] = {variante::intero, 1};
+  piano& p = m.planimetria;
+  p.crea(m.lunghezza_estesa);
+  p.metti_intero(0, 0);
+  p.metti_intero(0, 1);
   // Straight, with a right-hand curve from metre 301 to 700.
-  for (int32_t j = 2; j <= m.lunghezza_estesa - 2; ++j)
-    riga_piano(m.planimetria, static_cast<size_t>(j), j > 300 && j <= 700, 0.002);
+  for (int32_t j = 2; j <= m.lunghezza_estesa - 2; ++j) riga_piano(p, j > 300 && j <= 700, 0.002);
+  p.chiudi();
 
   voce& a = m.voci[1];
   a = {8, -200, 200, 0, 1, "Citt\xE0 Alta", 4, 1, 2, 1, 1, 0, 1, 0, 0, 50120};
