@@ -480,8 +480,13 @@ std::string prosa_note() {
   for (const auto& riga : dividi_righe(testo_note)) {
     std::string r = senza_blank(riga);
     // A run of blanks inside a line closes one paragraph and opens the next.
-    for (size_t k; (k = r.find("  ")) != std::string::npos;)
-      r.replace(k, r.find_first_not_of(' ', k) - k, "\n");
+    for (size_t k; (k = r.find("  ")) != std::string::npos;) {
+      const size_t dopo = r.find_first_not_of(' ', k);
+      std::string unita = r.substr(0, k);
+      unita += '\n';
+      if (dopo != std::string::npos) unita.append(r, dopo, std::string::npos);
+      r = std::move(unita);
+    }
     if (p.empty()) {
     } else if (riga.rfind("    ", 0) == 0) {
       p += '\n';
