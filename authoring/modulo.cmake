@@ -10,6 +10,7 @@ target_link_libraries(autore PUBLIC nlohmann_json::nlohmann_json)
 add_executable(impacchetta_scenario ${CMAKE_SOURCE_DIR}/authoring/main.cpp)
 target_link_libraries(impacchetta_scenario PRIVATE autore)
 usa_vista(impacchetta_scenario autore)
+collega_statico(impacchetta_scenario)
 set_target_properties(impacchetta_scenario PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 if(TARGET autore_test)

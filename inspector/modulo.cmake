@@ -10,6 +10,7 @@ target_link_libraries(ispettore PUBLIC nlohmann_json::nlohmann_json)
 add_executable(ispeziona_scenario ${CMAKE_SOURCE_DIR}/inspector/main.cpp)
 target_link_libraries(ispeziona_scenario PRIVATE ispettore)
 usa_vista(ispeziona_scenario ispettore)
+collega_statico(ispeziona_scenario)
 set_target_properties(ispeziona_scenario PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 if(TARGET ispettore_test)

@@ -23,16 +23,17 @@ void piano::crea(int32_t ultima_riga) {
   chiuso_ = false;
   // Nothing is laid out yet: a table that gets no row (a header read
   // again, or refused) costs no buffer of the full size.
-  byte_.clear();
+  byte_.libera();
 }
 
 // Lays the table out for the rows the loader assigns in the end, 0 to
 // R - 2 (at least rows 0 and 1), so that in the usual case no byte moves
-// later. Every entry is empty (00 00) until assigned.
+// later. Every entry is empty (00 00) until assigned: the area starts zero.
 void piano::disponi() {
   capienza_ = std::max(2, ultima_ - 1);
   inizio_y_ = byte_colonna(ultima_, capienza_);
-  byte_.assign(2 * inizio_y_, '\0');
+  byte_.libera();
+  byte_.ridimensiona(2 * inizio_y_);
 }
 
 void piano::svuota() {
@@ -41,8 +42,7 @@ void piano::svuota() {
   capienza_ = 0;
   inizio_y_ = 0;
   chiuso_ = false;
-  byte_.clear();
-  byte_.shrink_to_fit();
+  byte_.libera();
 }
 
 // Gives column x room for every row up to R: column y moves up.
@@ -50,7 +50,7 @@ void piano::allarga() {
   const int32_t tutte = ultima_ + 1;
   const size_t nuovo_y = byte_colonna(ultima_, tutte);
   const size_t vecchio_y = inizio_y_;
-  byte_.resize(2 * nuovo_y, '\0');
+  byte_.ridimensiona(2 * nuovo_y);
   std::memmove(byte_.data() + nuovo_y, byte_.data() + vecchio_y, vecchio_y);
   std::memset(byte_.data() + vecchio_y, 0, nuovo_y - vecchio_y);
   capienza_ = tutte;
@@ -86,10 +86,10 @@ void piano::chiudi() {
   // assigned are not those the layout was made for.
   const size_t colonna = byte_colonna(ultima_, righe_);
   if (righe_ == 0)
-    byte_.assign(2 * colonna, '\0');
+    byte_.libera();
   else if (colonna != inizio_y_)
     std::memmove(byte_.data() + colonna, byte_.data() + inizio_y_, colonna);
-  byte_.resize(2 * colonna);
+  byte_.ridimensiona(2 * colonna);
   inizio_y_ = colonna;
   capienza_ = righe_;
   chiuso_ = true;
@@ -97,7 +97,7 @@ void piano::chiudi() {
 
 std::string_view piano::byte() const {
   if (!chiuso_) throw std::logic_error("the plan table is still being assigned");
-  return byte_;
+  return {byte_.data(), byte_.size()};
 }
 
 }  // namespace scenario

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "model/ordine_byte.h"
+#include "platform/area_zeri.h"
 
 namespace scenario {
 
@@ -55,15 +56,32 @@ class piano {
   // std::logic_error otherwise).
   void metti_intero(int16_t x, int16_t y);
   void metti_doppio(double x, double y) {
-    if (!presente() || chiuso_ || righe_ < 2 || righe_ > ultima_) rifiuta_doppio();
-    if (righe_ >= capienza_) allarga();
+    metti_doppi(1, [&](double& a, double& b) {
+      a = x;
+      b = y;
+    });
+  }
+
+  // Assigns the next n rows as doubles, one after the other, each with the
+  // values riga(x, y) sets: metti_doppio n times over, its requirements
+  // checked once for all n rows. n <= 0 assigns nothing.
+  template <class Riga>
+  void metti_doppi(int64_t n, Riga&& riga) {
+    if (n <= 0) return;
+    if (!presente() || chiuso_ || righe_ < 2 || n > int64_t{ultima_} - righe_ + 1) rifiuta_doppio();
+    if (righe_ + n > capienza_) allarga();
+    constexpr size_t passo = byte_variante(variante::doppio);
     char* px = byte_.data() + inizio_riga(0, righe_);
     char* py = byte_.data() + inizio_riga(1, righe_);
-    scrivi_le<uint16_t>(px, variante::doppio);
-    scrivi_le(px + 2, x);
-    scrivi_le<uint16_t>(py, variante::doppio);
-    scrivi_le(py + 2, y);
-    ++righe_;
+    for (int64_t i = 0; i < n; ++i, px += passo, py += passo) {
+      double x = 0, y = 0;
+      riga(x, y);
+      scrivi_le<uint16_t>(px, variante::doppio);
+      scrivi_le(px + 2, x);
+      scrivi_le<uint16_t>(py, variante::doppio);
+      scrivi_le(py + 2, y);
+    }
+    righe_ += static_cast<int32_t>(n);
   }
 
   // The value of row r in `colonna` (0: x, 1: y). Requires r < righe().
@@ -105,7 +123,8 @@ class piano {
   int32_t capienza_ = 0;
   size_t inizio_y_ = 0;  // where column y begins in byte_
   bool chiuso_ = false;
-  std::string byte_;
+  // Zero until assigned: an empty entry is 00 00.
+  piattaforma::AreaZeri byte_;
 };
 
 // Bytes of one packed column of rows 0 to R when rows 0 to n - 1 hold a

@@ -90,5 +90,31 @@ TEST(Piano, RowsComeInOrderAndOnlyWhileTheTableIsOpen) {
   EXPECT_THROW(p.byte(), std::logic_error);
 }
 
+// Rows assigned in runs give the same bytes as one at a time, runs that
+// cross the layout's room included; a run longer than the rows left is
+// refused whole.
+TEST(Piano, RunsOfRowsAreRowsOneAtATime) {
+  for (const int32_t righe : {3, 9, 10, 11}) {
+    SCOPED_TRACE("rows " + std::to_string(righe));
+    piano p;
+    p.crea(10);
+    p.metti_intero(0, 0);
+    p.metti_intero(-1, 7);
+    int32_t r = 2;
+    auto prossima = [&](double& x, double& y) {
+      x = x_di(r);
+      y = y_di(r);
+      ++r;
+    };
+    p.metti_doppi(0, prossima);
+    p.metti_doppi(1, prossima);
+    EXPECT_THROW(p.metti_doppi(10, prossima), std::logic_error);  // 9 rows left
+    EXPECT_EQ(p.righe(), 3);
+    p.metti_doppi(righe - 3, prossima);
+    p.chiudi();
+    EXPECT_EQ(p.byte(), atteso(10, righe));
+  }
+}
+
 }  // namespace
 }  // namespace scenario

@@ -1,7 +1,9 @@
 #include "packer/caricatore.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -282,14 +284,21 @@ class Caricatore {
 
   // ---- plan geometry ----
 
-  // One row of a curve line (straight lead-in or curved), with the checks
-  // made after every such row. A curve that would run past the plan table
-  // is rejected with 15 at its start.
-  void riga_curva(bool curva, double k, int32_t inizio) {
-    if (j_ > m_.lunghezza_estesa) rifiuta_a(errore::fuori_celle, inizio);
-    riga_piano(m_.planimetria, curva, k);
-    ++j_;
-    if (j_ > ultimo_metro_curve) rifiuta(errore::curva);
+  // The rows of a curve line from row j_ up to row `fine` (the straight
+  // lead-in, or the curve itself), with the checks each row gets: a row
+  // past the plan table rejects the curve with 15 at its start, before it
+  // is assigned; once the row of the last metre of curves is assigned, a
+  // further row is refused. The rows between two checks that can stop are
+  // assigned in one run.
+  void righe_curva(int64_t fine, bool curva, double k, int32_t inizio) {
+    while (j_ <= fine) {
+      if (j_ > m_.lunghezza_estesa) rifiuta_a(errore::fuori_celle, inizio);
+      const int64_t ultima = std::max<int64_t>(
+          j_, std::min<int64_t>({fine, m_.lunghezza_estesa, ultimo_metro_curve}));
+      righe_piano(m_.planimetria, ultima - j_ + 1, curva, k);
+      j_ = static_cast<int32_t>(ultima + 1);
+      if (j_ > ultimo_metro_curve) rifiuta(errore::curva);
+    }
   }
 
   // ---- line source ----
@@ -340,9 +349,10 @@ class Caricatore {
     if (elimina_) disco_.elimina(linea_);
 
     riempi_fino_in_fondo(&cella::pendenza, cursore_pendenza_, basso8(int64_t{pendenza_prec_} + 100));
-    if (m_.con_planimetria != 0)
-      for (; j_ <= m_.lunghezza_estesa - 2; ++j_)
-        riga_piano(m_.planimetria, false, 0);
+    if (m_.con_planimetria != 0 && j_ <= m_.lunghezza_estesa - 2) {
+      righe_piano(m_.planimetria, m_.lunghezza_estesa - 2 - j_ + 1, false, 0);
+      j_ = m_.lunghezza_estesa - 1;
+    }
   }
 
   // The header loop: the records of "[generale]" up to the next section
@@ -442,8 +452,8 @@ class Caricatore {
       else if (contiene(r, "6")) k = 0.003;
       else rifiuta(errore::curva);
       if (contiene_ci(r, "s")) k = -k;
-      while (j_ <= s) riga_curva(false, 0, s);
-      while (j_ <= int64_t{s} + l) riga_curva(true, k, s);
+      righe_curva(s, false, 0, s);
+      righe_curva(int64_t{s} + l, true, k, s);
     }
 
     if (regola_ci(r, "montagna")) {
@@ -713,16 +723,33 @@ class Caricatore {
 
 }  // namespace
 
-void riga_piano(piano& p, bool curva, double k) {
+void righe_piano(piano& p, int64_t n, bool curva, double k) {
+  if (n <= 0) return;
   const int32_t j = p.righe();
-  const double x1 = p.valore(0, j - 1);
-  const double y1 = p.valore(1, j - 1);
-  const double dx = x1 - p.valore(0, j - 2);
-  const double dy = y1 - p.valore(1, j - 2);
+  if (j < 2) throw std::logic_error("the plan recurrence needs rows 0 and 1 assigned");
+  // The two rows before the next one, carried along instead of read back.
+  double x0 = p.valore(0, j - 2), y0 = p.valore(1, j - 2);
+  double x1 = p.valore(0, j - 1), y1 = p.valore(1, j - 1);
+  auto avanza = [&](double x2, double y2) {
+    x0 = x1;
+    y0 = y1;
+    x1 = x2;
+    y1 = y2;
+  };
   if (curva)
-    p.metti_doppio(x1 + dx + k * dy, y1 + dy - k * dx);
+    p.metti_doppi(n, [&](double& x2, double& y2) {
+      const double dx = x1 - x0;
+      const double dy = y1 - y0;
+      x2 = x1 + dx + k * dy;
+      y2 = y1 + dy - k * dx;
+      avanza(x2, y2);
+    });
   else
-    p.metti_doppio(x1 + dx, y1 + dy);
+    p.metti_doppi(n, [&](double& x2, double& y2) {
+      x2 = x1 + (x1 - x0);
+      y2 = y1 + (y1 - y0);
+      avanza(x2, y2);
+    });
 }
 
 // Reads both sources in `cartella` into the model, deleting them.

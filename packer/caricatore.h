@@ -33,11 +33,12 @@ void memorizza_dati(modello& m, piattaforma::Disco& disco, const std::string& ca
 // The same for the two files named in `s`.
 void memorizza_dati(modello& m, piattaforma::Disco& disco, const sorgenti_caricamento& s);
 
-// The plan recurrence: assigns the next row j (p.righe()) of the plan
-// table from rows j - 1 and j - 2, the same step again when `curva` is
-// false, else the step turned by curvature k (positive to the right).
-// Every such row is a double. Requires rows 0 and 1 assigned and a row
-// left (throws std::logic_error otherwise, see piano::metti_doppio).
-void riga_piano(piano& p, bool curva, double k);
+// The plan recurrence, n times over: assigns the next n rows of the plan
+// table, each row j from rows j - 1 and j - 2: the same step again when
+// `curva` is false, else the step turned by curvature k (positive to the
+// right). Every such row is a double. Requires rows 0 and 1 assigned and n
+// rows left (throws std::logic_error otherwise, see piano::metti_doppio);
+// n <= 0 assigns nothing.
+void righe_piano(piano& p, int64_t n, bool curva, double k);
 
 }  // namespace scenario

@@ -1,30 +1,43 @@
-// The cost of a build run set against a plain write of the same bytes.
+// The cost of a build run set against writing the same bytes plainly.
 //
-// BM_Percorso/L: a line of L metres with a curve every 1000 m all along it.
-// Each iteration times, one right after the other, the run (the two
-// sources written to disk, then memorizza_percorso: load, pack, write the
-// three packed files) and a plain write of the same five files (each to a
-// temporary file, flushed, renamed, as the disk replaces every file). The
-// reported time is the run's wall time; the counters give the plain
-// write's, both processor times and the two ratios (on a machine shared
-// with other work the processor time is the steadier), the run's peak heap
-// and the largest file written.
+// Every benchmark times, in each iteration, the run and one or two plain
+// ways of writing the very bytes the run leaves, one right after the
+// other, starting from a different one each time so that none always finds
+// the disk busy:
+//   scrittura  each file written whole through the same disk as the run:
+//              a fresh temporary file, flushed, renamed over the old one,
+//              the folder flushed;
+//   cp         the system's cp copying the same files into a folder (no
+//              flush: the cheapest way a user has to put those bytes down).
+// The time column is the run's wall time; the counters give each plain
+// way's wall time (`scrittura_ms`, `cp_ms`), the ratios (`rapporto`,
+// `rapporto_cp`), the processor times (`cpu_ms`, `cpu_scrittura_ms`,
+// `cpu_cp_ms`; the steadier figure on a machine shared with other work)
+// and the memory: `picco_MiB` the run's peak resident memory, next to
+// `file_max_MiB` the largest file it writes.
 //
-// BM_ProgrammaSpedito: the built program itself started in a scratch
-// folder (the shipped scenario), set against a plain write of the six
-// files it leaves there.
+// BM_Percorso/L          a line of L metres with a curve every 1000 m, in
+//                        this process: the two sources written, then the
+//                        whole packer (load, plan, pack, three files
+//                        written); its peak is what the run adds to the
+//                        process, measured in a forked copy.
+// BM_ProgrammaSpedito    crea_scenario itself, started as a user starts it,
+//                        against the eight files it writes (the two sources
+//                        included, which it reads back and removes); its
+//                        peak is the whole program's.
+// BM_ProgrammaAutori/L   impacchetta_scenario started on the same line of
+//                        L metres, against the three packed files it writes.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <ctime>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,10 +47,12 @@
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
 #include "prova/cartella_temporanea.h"
+#include "prova/scenario_spedito.h"
 #include "prova/sorgenti_prova.h"
 
-#ifndef _WIN32
+#ifdef __linux__
 #include <fcntl.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -45,92 +60,194 @@
 extern char** environ;
 #endif
 
-// ---- heap accounting: every operator new of this program is counted ----
-
-namespace {
-
-std::atomic<int64_t> heap_vivo{0};
-std::atomic<int64_t> heap_picco{0};
-
-// Room before each block for its size, keeping the block's alignment.
-constexpr size_t testa = alignof(std::max_align_t);
-
-// Allocates n bytes and records them; nullptr when the system has none.
-void* prendi(size_t n) noexcept {
-  auto* p = static_cast<char*>(std::malloc(n + testa));
-  if (p == nullptr) return nullptr;
-  *reinterpret_cast<size_t*>(p) = n;
-  const int64_t vivo = heap_vivo += static_cast<int64_t>(n);
-  int64_t picco = heap_picco.load();
-  while (vivo > picco && !heap_picco.compare_exchange_weak(picco, vivo)) {
-  }
-  return p + testa;
-}
-
-// Frees a block from prendi.
-void rendi(void* q) noexcept {
-  if (q == nullptr) return;
-  char* p = static_cast<char*>(q) - testa;
-  heap_vivo -= static_cast<int64_t>(*reinterpret_cast<size_t*>(p));
-  std::free(p);
-}
-
-}  // namespace
-
-void* operator new(size_t n) {
-  if (void* p = prendi(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t n) {
-  if (void* p = prendi(n)) return p;
-  throw std::bad_alloc();
-}
-void* operator new(size_t n, const std::nothrow_t&) noexcept { return prendi(n); }
-void* operator new[](size_t n, const std::nothrow_t&) noexcept { return prendi(n); }
-void operator delete(void* p) noexcept { rendi(p); }
-void operator delete[](void* p) noexcept { rendi(p); }
-void operator delete(void* p, size_t) noexcept { rendi(p); }
-void operator delete[](void* p, size_t) noexcept { rendi(p); }
-
 namespace scenario {
 namespace {
 
 namespace fs = std::filesystem;
 using orologio = std::chrono::steady_clock;
+using Cartella = prova::CartellaTemporanea;
 
 constexpr double mib = 1024.0 * 1024.0;
 
-// Seconds since `da`.
-double secondi_da(orologio::time_point da) {
-  return std::chrono::duration<double>(orologio::now() - da).count();
-}
-
 // Processor time of this program so far, user and system, in seconds.
 double cpu() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
-
-// Times of the two sides of one comparison, summed over the iterations.
-struct confronto {
-  double parete_percorso = 0, parete_scrittura = 0;  // wall clock
-  double cpu_percorso = 0, cpu_scrittura = 0;        // processor time
-
-  // The counters beside the run's own time: the plain write's times per
-  // iteration and the two ratios.
-  void riporta(benchmark::State& state) const {
-    const auto n = static_cast<double>(state.iterations());
-    state.counters["scrittura_ms"] = 1000 * parete_scrittura / n;
-    state.counters["rapporto"] = parete_percorso / parete_scrittura;
-    state.counters["cpu_ms"] = 1000 * cpu_percorso / n;
-    state.counters["cpu_scrittura_ms"] = 1000 * cpu_scrittura / n;
-    state.counters["rapporto_cpu"] = cpu_percorso / cpu_scrittura;
-  }
-};
-
-using Cartella = prova::CartellaTemporanea;
 
 // Every byte of the file at `p`.
 std::string leggi_file(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+// Files at their paths, in the order they are written.
+using file_scritti = std::vector<std::pair<std::string, std::string>>;
+
+// The files named `nomi` in `da`, read whole, to be written into `a`.
+file_scritti copie(const fs::path& da, const std::vector<std::string>& nomi, const fs::path& a) {
+  file_scritti file;
+  for (const std::string& nome : nomi) file.emplace_back((a / nome).string(), leggi_file(da / nome));
+  return file;
+}
+
+size_t file_massimo(const file_scritti& file) {
+  size_t massimo = 0;
+  for (const auto& f : file) massimo = std::max(massimo, f.second.size());
+  return massimo;
+}
+
+// Writes each file whole, as the disk replaces a file.
+void scrittura_semplice(const file_scritti& file) {
+  piattaforma::DiscoReale disco;
+  for (const auto& [percorso_file, byte] : file) disco.sostituisci(percorso_file, byte);
+}
+
+// What a started program used: processor time (user and system) in
+// seconds, and its peak resident memory in bytes.
+struct risorse {
+  bool riuscito = false;
+  double cpu = 0;
+  double picco = 0;
+};
+
+// A measured way of doing one side of a comparison: it does the work once
+// and returns the processor time it used, in seconds (negative when the
+// work failed).
+using lato = std::function<double()>;
+
+// A side done in this process.
+lato qui(std::function<void()> lavoro) {
+  return [lavoro = std::move(lavoro)] {
+    const double c0 = cpu();
+    lavoro();
+    return cpu() - c0;
+  };
+}
+
+#ifdef __linux__
+
+// Starts argv[0] with the arguments argv in `cartella`, output discarded,
+// and waits for it. Fails unless it ends with status 0.
+risorse avvia(const std::vector<std::string>& argv, const fs::path& cartella) {
+  std::vector<std::string> parole = argv;
+  std::vector<char*> puntatori;
+  for (std::string& p : parole) puntatori.push_back(p.data());
+  puntatori.push_back(nullptr);
+  posix_spawn_file_actions_t azioni;
+  posix_spawn_file_actions_init(&azioni);
+  posix_spawn_file_actions_addopen(&azioni, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&azioni, cartella.c_str());
+  pid_t pid = 0;
+  const int errore = posix_spawnp(&pid, puntatori[0], &azioni, nullptr, puntatori.data(), environ);
+  posix_spawn_file_actions_destroy(&azioni);
+  risorse r;
+  if (errore != 0) return r;
+  int stato = 0;
+  struct rusage uso {};
+  if (::wait4(pid, &stato, 0, &uso) != pid || !WIFEXITED(stato) || WEXITSTATUS(stato) != 0) return r;
+  auto secondi = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  r.riuscito = true;
+  r.cpu = secondi(uso.ru_utime) + secondi(uso.ru_stime);
+  r.picco = static_cast<double>(uso.ru_maxrss) * 1024.0;  // KiB on Linux
+  return r;
+}
+
+// A side that starts a program; `picco` keeps the largest peak seen.
+lato avviato(std::vector<std::string> argv, fs::path cartella, double* picco = nullptr) {
+  return [argv = std::move(argv), cartella = std::move(cartella), picco] {
+    const risorse r = avvia(argv, cartella);
+    if (!r.riuscito) return -1.0;
+    if (picco != nullptr) *picco = std::max(*picco, r.picco);
+    return r.cpu;
+  };
+}
+
+// The side that copies the files `nomi` of folder `da` into folder `a`
+// with the system's cp.
+lato con_cp(const fs::path& da, const std::vector<std::string>& nomi, const fs::path& a) {
+  std::vector<std::string> argv = {"cp"};
+  for (const std::string& nome : nomi) argv.push_back((da / nome).string());
+  argv.push_back(a.string());
+  return avviato(std::move(argv), a);
+}
+
+// One field of /proc/self/status in bytes ("VmRSS:", "VmHWM:"), or -1.
+int64_t campo_stato(const std::string& campo) {
+  std::ifstream f("/proc/self/status");
+  std::string parola;
+  while (f >> parola)
+    if (parola == campo) {
+      int64_t kib = -1;
+      f >> kib;
+      return kib * 1024;
+    }
+  return -1;
+}
+
+// The resident memory one call of `lavoro` adds at its peak, in bytes:
+// measured in a forked copy of this process, its free heap given back and
+// its peak reset just before the call. -1 when it cannot be measured.
+double memoria_aggiunta(const std::function<void()>& lavoro) {
+  int tubo[2];
+  if (::pipe(tubo) != 0) return -1;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::malloc_trim(0);
+    const int64_t prima = campo_stato("VmRSS:");
+    bool azzerato = false;
+    {
+      std::ofstream azzera("/proc/self/clear_refs");
+      azzera << "5";
+      azzerato = static_cast<bool>(azzera.flush());
+    }
+    lavoro();
+    const int64_t picco = campo_stato("VmHWM:");
+    const double aggiunta = azzerato && prima >= 0 && picco >= 0 ? static_cast<double>(picco - prima) : -1;
+    const ssize_t scritti = ::write(tubo[1], &aggiunta, sizeof aggiunta);
+    ::_exit(scritti == sizeof aggiunta ? 0 : 1);
+  }
+  ::close(tubo[1]);
+  double aggiunta = -1;
+  if (pid < 0 || ::read(tubo[0], &aggiunta, sizeof aggiunta) != sizeof aggiunta) aggiunta = -1;
+  ::close(tubo[0]);
+  if (pid > 0) ::waitpid(pid, nullptr, 0);
+  return aggiunta;
+}
+
+#endif
+
+// Times the sides in turn in every iteration (the first is the run) and
+// reports the counters described at the top; `nomi` names the other sides.
+void confronta(benchmark::State& state, const std::vector<lato>& lati,
+               const std::vector<std::string>& nomi) {
+  std::vector<double> parete(lati.size(), 0), processore(lati.size(), 0);
+  size_t giro = 0;
+  for (auto _ : state) {
+    for (size_t i = 0; i < lati.size(); ++i) {
+      const size_t l = (giro + i) % lati.size();
+      const auto t = orologio::now();
+      const double c = lati[l]();
+      const double s = std::chrono::duration<double>(orologio::now() - t).count();
+      if (c < 0) {
+        state.SkipWithError(l == 0 ? "the run failed" : "a plain write failed");
+        return;
+      }
+      parete[l] += s;
+      processore[l] += c;
+      if (l == 0) state.SetIterationTime(s);
+    }
+    ++giro;
+  }
+  const auto n = static_cast<double>(state.iterations());
+  state.counters["cpu_ms"] = 1000 * processore[0] / n;
+  for (size_t l = 1; l < lati.size(); ++l) {
+    const std::string& nome = nomi[l - 1];
+    const std::string suffisso = nome == "scrittura" ? "" : "_" + nome;
+    state.counters[nome + "_ms"] = 1000 * parete[l] / n;
+    state.counters["rapporto" + suffisso] = parete[0] / parete[l];
+    state.counters["cpu_" + nome + "_ms"] = 1000 * processore[l] / n;
+    state.counters["rapporto_cpu" + suffisso] = processore[0] / processore[l];
+  }
 }
 
 // Line source of `lunghezza` metres with a curve of 500 m starting every
@@ -153,27 +270,32 @@ const char* const sorgente_treno =
     "[vel_limite]\r\nvelocita,       0,   140\r\n"
     "[fine]\r\n";
 
-// The files of one run at their paths, in the order the run writes them.
-using file_scritti = std::vector<std::pair<std::string, std::string>>;
+// The names of the two sources and of the three packed files.
+std::vector<std::string> nomi_sorgenti() {
+  const modello m = prova::modello_spedito();
+  return {nome_sorgente_linea(m.linea), nome_sorgente_treno(m.linea, m.treno)};
+}
+std::vector<std::string> nomi_pacchetti() {
+  const modello m = prova::modello_spedito();
+  return {nome_pacchetto_linea(m.linea), nome_pacchetto_voci(m.linea, m.treno),
+          nome_pacchetto_celle(m.linea, m.treno)};
+}
 
-// One build run on a line of `lunghezza` metres in `cartella`: the two
-// sources written, then the whole packer. Returns the run's peak heap in
-// bytes, above what was in use when it started.
-int64_t percorso(const std::string& cartella, const file_scritti& sorgenti) {
-  const int64_t prima = heap_vivo.load();
-  heap_picco = prima;
+// The two sources of a line of `lunghezza` metres, at their paths in `cartella`.
+file_scritti sorgenti_di(int32_t lunghezza, const fs::path& cartella) {
+  const std::vector<std::string> nomi = nomi_sorgenti();
+  return {{(cartella / nomi[0]).string(), sorgente_linea(lunghezza)},
+          {(cartella / nomi[1]).string(), sorgente_treno}};
+}
+
+// One build run in `cartella` on the sources: they are written, then the
+// whole packer runs, as the program does after the documents.
+void percorso(const std::string& cartella, const file_scritti& sorgenti) {
   piattaforma::DiscoReale disco;
   modello m = prova::modello_spedito();
   for (const auto& [percorso_file, byte] : sorgenti) disco.sostituisci(percorso_file, byte);
   int32_t j = 1;
   memorizza_percorso(m, disco, cartella, j);
-  return heap_picco.load() - prima;
-}
-
-// Writes each file whole, as the disk replaces a file.
-void scrittura_semplice(const file_scritti& file) {
-  piattaforma::DiscoReale disco;
-  for (const auto& [percorso_file, byte] : file) disco.sostituisci(percorso_file, byte);
 }
 
 void BM_Percorso(benchmark::State& state) {
@@ -181,53 +303,21 @@ void BM_Percorso(benchmark::State& state) {
   Cartella cartella("impacchettatore_bench_percorso_" + std::to_string(lunghezza));
   Cartella copia("impacchettatore_bench_copia_" + std::to_string(lunghezza));
   const std::string c = cartella.str();
-  const modello spedito = prova::modello_spedito();
-  const std::string &linea = spedito.linea, &treno = spedito.treno;
-  const file_scritti sorgenti = {
-      {piattaforma::unisci_percorso(c, nome_sorgente_linea(linea)), sorgente_linea(lunghezza)},
-      {piattaforma::unisci_percorso(c, nome_sorgente_treno(linea, treno)), sorgente_treno}};
+  const file_scritti sorgenti = sorgenti_di(lunghezza, cartella.percorso());
 
-  // The same bytes for the plain write: the sources, then the packed
-  // files of one run, under other names in another folder.
+  // The same bytes for the plain write: the sources, then the packed files
+  // of one run, under the same names in another folder.
   percorso(c, sorgenti);
-  file_scritti stessi_byte;
-  size_t file_massimo = 0;
-  for (const auto& [p, byte] : sorgenti)
-    stessi_byte.emplace_back((copia.percorso() / fs::path(p).filename()).string(), byte);
-  for (const std::string& nome : {nome_pacchetto_linea(linea), nome_pacchetto_voci(linea, treno),
-                                  nome_pacchetto_celle(linea, treno)}) {
-    std::string byte = leggi_file(cartella.percorso() / nome);
-    file_massimo = std::max(file_massimo, byte.size());
-    stessi_byte.emplace_back((copia.percorso() / nome).string(), std::move(byte));
-  }
+  file_scritti stessi_byte = sorgenti_di(lunghezza, copia.percorso());
+  for (auto& f : copie(cartella.percorso(), nomi_pacchetti(), copia.percorso()))
+    stessi_byte.push_back(std::move(f));
 
-  confronto tempi;
-  int64_t picco = 0;
-  int64_t giro = 0;
-  for (auto _ : state) {
-    // Alternating which goes first, so neither always finds the disk busy.
-    const bool prima_il_percorso = giro++ % 2 == 0;
-    auto scrivi = [&] {
-      const auto t = orologio::now();
-      const double c0 = cpu();
-      scrittura_semplice(stessi_byte);
-      tempi.cpu_scrittura += cpu() - c0;
-      tempi.parete_scrittura += secondi_da(t);
-    };
-    if (!prima_il_percorso) scrivi();
-    const auto t = orologio::now();
-    const double c0 = cpu();
-    picco = std::max(picco, percorso(c, sorgenti));
-    tempi.cpu_percorso += cpu() - c0;
-    const double s = secondi_da(t);
-    tempi.parete_percorso += s;
-    state.SetIterationTime(s);
-    if (prima_il_percorso) scrivi();
-  }
-  tempi.riporta(state);
-  state.counters["picco_MiB"] = static_cast<double>(picco) / mib;
-  state.counters["file_max_MiB"] = static_cast<double>(file_massimo) / mib;
-  state.counters["picco_su_file"] = static_cast<double>(picco) / static_cast<double>(file_massimo);
+  confronta(state, {qui([&] { percorso(c, sorgenti); }), qui([&] { scrittura_semplice(stessi_byte); })},
+            {"scrittura"});
+  state.counters["file_max_MiB"] = static_cast<double>(file_massimo(stessi_byte)) / mib;
+#ifdef __linux__
+  state.counters["picco_MiB"] = memoria_aggiunta([&] { percorso(c, sorgenti); }) / mib;
+#endif
 }
 BENCHMARK(BM_Percorso)
     ->Arg(227550)
@@ -239,75 +329,69 @@ BENCHMARK(BM_Percorso)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-#if !defined(_WIN32) && defined(PROGRAMMA_CREA_SCENARIO)
-
-// Starts `programma` with no argument, in its own folder as a user would,
-// and waits for it. Returns its processor time (user and system) in
-// seconds, or -1 when it could not be started or did not end with status 0.
-double avvia(const std::string& programma) {
-  char* argv[] = {const_cast<char*>(programma.c_str()), nullptr};
-  posix_spawn_file_actions_t azioni;
-  posix_spawn_file_actions_init(&azioni);
-  posix_spawn_file_actions_addopen(&azioni, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid;
-  const int errore = posix_spawn(&pid, programma.c_str(), &azioni, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&azioni);
-  if (errore != 0) return -1;
-  int stato = 0;
-  struct rusage uso {};
-  if (::wait4(pid, &stato, 0, &uso) != pid || !WIFEXITED(stato) || WEXITSTATUS(stato) != 0)
-    return -1;
-  auto secondi = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-  };
-  return secondi(uso.ru_utime) + secondi(uso.ru_stime);
-}
+#if defined(__linux__) && defined(PROGRAMMA_CREA_SCENARIO) && defined(PROGRAMMA_IMPACCHETTA_SCENARIO)
 
 void BM_ProgrammaSpedito(benchmark::State& state) {
   Cartella cartella("impacchettatore_bench_programma");
   Cartella copia("impacchettatore_bench_programma_copia");
-  const fs::path programma = cartella.percorso() / "crea_scenario";
+  Cartella originali("impacchettatore_bench_programma_originali");
+  const fs::path programma = cartella / "crea_scenario";
   fs::copy_file(PROGRAMMA_CREA_SCENARIO, programma);
-  if (avvia(programma.string()) < 0) {
+  if (!avvia({programma.string()}, cartella.percorso()).riuscito) {
     state.SkipWithError("the program did not run");
     return;
   }
-  file_scritti stessi_byte;
-  size_t file_massimo = 0;
+  // The eight files: the six it leaves and the two sources it removes.
+  piattaforma::DiscoReale disco;
+  prova::scrivi_sorgenti_spedite(prova::modello_spedito(), disco, originali.str());
+  std::vector<std::string> nomi = nomi_sorgenti();
   for (const auto& voce : fs::directory_iterator(cartella.percorso())) {
-    if (voce.path() == programma) continue;
-    std::string byte = leggi_file(voce.path());
-    file_massimo = std::max(file_massimo, byte.size());
-    stessi_byte.emplace_back((copia.percorso() / voce.path().filename()).string(), std::move(byte));
+    const std::string nome = voce.path().filename().string();
+    if (voce.path() != programma && nome != "crea_scenario.lock") nomi.push_back(nome);
   }
+  for (size_t i = 2; i < nomi.size(); ++i) fs::copy_file(cartella / nomi[i], originali / nomi[i]);
+  const file_scritti stessi_byte = copie(originali.percorso(), nomi, copia.percorso());
 
-  confronto tempi;
-  int64_t giro = 0;
-  for (auto _ : state) {
-    const bool prima_il_programma = giro++ % 2 == 0;
-    auto scrivi = [&] {
-      const auto t = orologio::now();
-      const double c0 = cpu();
-      scrittura_semplice(stessi_byte);
-      tempi.cpu_scrittura += cpu() - c0;
-      tempi.parete_scrittura += secondi_da(t);
-    };
-    if (!prima_il_programma) scrivi();
-    const auto t = orologio::now();
-    const double cpu_programma = avvia(programma.string());
-    const double s = secondi_da(t);
-    if (cpu_programma < 0) {
-      state.SkipWithError("the program did not run");
-      break;
-    }
-    tempi.cpu_percorso += cpu_programma;
-    tempi.parete_percorso += s;
-    state.SetIterationTime(s);
-    if (prima_il_programma) scrivi();
-  }
-  tempi.riporta(state);
-  state.counters["file_max_MiB"] = static_cast<double>(file_massimo) / mib;
+  double picco = 0;
+  confronta(state,
+            {avviato({programma.string()}, cartella.percorso(), &picco),
+             qui([&] { scrittura_semplice(stessi_byte); }),
+             con_cp(originali.percorso(), nomi, copia.percorso())},
+            {"scrittura", "cp"});
+  state.counters["file_max_MiB"] = static_cast<double>(file_massimo(stessi_byte)) / mib;
+  state.counters["picco_MiB"] = picco / mib;
 }
 BENCHMARK(BM_ProgrammaSpedito)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+void BM_ProgrammaAutori(benchmark::State& state) {
+  const auto lunghezza = static_cast<int32_t>(state.range(0));
+  Cartella cartella("impacchettatore_bench_autori_" + std::to_string(lunghezza));
+  Cartella copia("impacchettatore_bench_autori_copia_" + std::to_string(lunghezza));
+  scrittura_semplice(sorgenti_di(lunghezza, cartella.percorso()));
+  const std::vector<std::string> sorgenti = nomi_sorgenti();
+  const std::vector<std::string> argv = {PROGRAMMA_IMPACCHETTA_SCENARIO, sorgenti[0], sorgenti[1]};
+  if (!avvia(argv, cartella.percorso()).riuscito) {
+    state.SkipWithError("the program did not run");
+    return;
+  }
+  const std::vector<std::string> pacchetti = nomi_pacchetti();
+  const file_scritti stessi_byte = copie(cartella.percorso(), pacchetti, copia.percorso());
+
+  double picco = 0;
+  confronta(state,
+            {avviato(argv, cartella.percorso(), &picco), qui([&] { scrittura_semplice(stessi_byte); }),
+             con_cp(cartella.percorso(), pacchetti, copia.percorso())},
+            {"scrittura", "cp"});
+  state.counters["file_max_MiB"] = static_cast<double>(file_massimo(stessi_byte)) / mib;
+  state.counters["picco_MiB"] = picco / mib;
+}
+BENCHMARK(BM_ProgrammaAutori)
+    ->Arg(227550)
+    ->Arg(1000000)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Repetitions(5)

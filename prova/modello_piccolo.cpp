@@ -18,8 +18,11 @@ scenario::modello modello_piccolo() {
   p.crea(m.lunghezza_estesa);
   p.metti_intero(0, 0);
   p.metti_intero(0, 1);
-  // Straight, with a right-hand curve from metre 301 to 700.
-  for (int32_t j = 2; j <= m.lunghezza_estesa - 2; ++j) riga_piano(p, j > 300 && j <= 700, 0.002);
+  // Straight, with a right-hand curve from metre 301 to 700: rows 2 to 300
+  // straight, 301 to 700 curved, then straight to R - 2.
+  righe_piano(p, 299, false, 0);
+  righe_piano(p, 400, true, 0.002);
+  righe_piano(p, m.lunghezza_estesa - 2 - 700, false, 0);
   p.chiudi();
 
   voce& a = m.voci[1];
