@@ -41,9 +41,10 @@ char* mappa(size_t n) {
 }
 
 // Asks for huge pages under the whole huge pages that bytes [p, p + n)
-// cover. Those not yet touched get them on their first touch; the bytes
-// outside stay in small pages, so no more memory is touched than the
-// area's. A system without huge pages refuses, and nothing changes.
+// cover; those not yet touched get them on their first touch. Bytes
+// outside them stay in small pages: memory that calloc gave may share its
+// first and last pages with other blocks. A system without huge pages
+// refuses, and nothing changes.
 void chiedi_pagine_grandi(char* p, size_t n) {
 #ifdef MADV_HUGEPAGE
   const auto base = reinterpret_cast<uintptr_t>(p);
@@ -81,6 +82,9 @@ char* prendi(AreaZeri::Origine origine, size_t n, size_t& capienza) {
     if (p == nullptr) throw std::bad_alloc();
     return p;
   }
+  // Whole huge pages: the last one, partly used, costs at most 2 MiB more
+  // memory and spares up to 511 faults of small pages.
+  capienza = arrotonda(capienza, pagina_grande);
   // One huge page more than needed, so that a part starting on a boundary
   // fits; the rest is given back at once.
   const size_t mappati = capienza + pagina_grande;

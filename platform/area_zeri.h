@@ -5,9 +5,10 @@
 //
 // The bytes come from the system as whole pages, which it hands over
 // already zero, so the area is never cleared by hand. On Linux an area of
-// 2 MiB or more is laid on 2 MiB boundaries and asks for huge pages: the
-// first touch of 19 MB then costs ten faults instead of nearly five
-// thousand, which were the largest cost of a run. Under AddressSanitizer
+// 2 MiB or more takes whole 2 MiB pages (huge pages, where the system has
+// them), at most 2 MiB more than it needs: the first touch of 19 MB then
+// costs ten faults instead of nearly five thousand, which were the largest
+// cost of a run. Under AddressSanitizer
 // the bytes come from calloc instead, so that the sanitizer watches the
 // area's bounds; the whole huge pages inside it are still asked for.
 

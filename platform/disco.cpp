@@ -244,15 +244,23 @@ std::string DiscoReale::leggi(const std::string& percorso) {
   if (f.h() == INVALID_HANDLE_VALUE) throw errore_windows(percorso, "open");
   if (GetFileType(f.h()) != FILE_TYPE_DISK)
     throw ErroreFile(percorso, "open", "it is not a regular file");
-  std::string contenuto;
-  std::vector<char> blocco(65536);
+  // Read straight into the string, sized for the file as it stands plus a
+  // byte, so that the end shows in the same read; a file that grows
+  // meanwhile is still read to its end.
+  LARGE_INTEGER dimensione{};
+  if (!GetFileSizeEx(f.h(), &dimensione)) throw errore_windows(percorso, "examine");
+  std::string contenuto(static_cast<size_t>(dimensione.QuadPart) + 1, '\0');
+  size_t letti = 0;
   for (;;) {
-    DWORD letti = 0;
-    if (!ReadFile(f.h(), blocco.data(), static_cast<DWORD>(blocco.size()), &letti, nullptr))
+    if (letti == contenuto.size()) contenuto.resize(2 * contenuto.size());
+    const DWORD parte = static_cast<DWORD>(std::min<size_t>(contenuto.size() - letti, 1u << 30));
+    DWORD fatti = 0;
+    if (!ReadFile(f.h(), contenuto.data() + letti, parte, &fatti, nullptr))
       throw errore_windows(percorso, "read");
-    if (letti == 0) break;
-    contenuto.append(blocco.data(), letti);
+    if (fatti == 0) break;
+    letti += fatti;
   }
+  contenuto.resize(letti);
   if (DWORD codice = f.chiudi(); codice != 0)
     throw ErroreFile(percorso, "close", motivo_windows(codice));
   return contenuto;
@@ -384,17 +392,22 @@ std::string DiscoReale::leggi(const std::string& percorso) {
   struct stat info;
   if (::fstat(d.fd(), &info) != 0) throw errore_errno(percorso, "examine");
   if (!S_ISREG(info.st_mode)) throw ErroreFile(percorso, "open", "it is not a regular file");
-  std::string contenuto;
-  std::vector<char> blocco(65536);
+  // Read straight into the string, sized for the file as it stands plus a
+  // byte, so that the end shows in the same read; a file that grows
+  // meanwhile is still read to its end.
+  std::string contenuto(static_cast<size_t>(info.st_size) + 1, '\0');
+  size_t letti = 0;
   for (;;) {
-    const ssize_t n = ::read(d.fd(), blocco.data(), blocco.size());
+    if (letti == contenuto.size()) contenuto.resize(2 * contenuto.size());
+    const ssize_t n = ::read(d.fd(), contenuto.data() + letti, contenuto.size() - letti);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw errore_errno(percorso, "read");
     }
     if (n == 0) break;
-    contenuto.append(blocco.data(), static_cast<size_t>(n));
+    letti += static_cast<size_t>(n);
   }
+  contenuto.resize(letti);
   if (int numero = d.chiudi(); numero != 0) throw ErroreFile(percorso, "close", motivo_errno(numero));
   return contenuto;
 }

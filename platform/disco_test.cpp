@@ -53,6 +53,18 @@ TEST_F(DiscoRealeTest, ReplacesAnOlderLongerFileWhole) {
   EXPECT_EQ(voci_in_cartella(), 1u);  // no temporary file left behind
 }
 
+// Files of every size come back whole: empty, a single byte, larger than
+// one read of the system, and with bytes of every value.
+TEST_F(DiscoRealeTest, ReadsFilesOfEverySizeWhole) {
+  for (const size_t n : {size_t{0}, size_t{1}, size_t{65537}, size_t{3} << 20}) {
+    std::string byte(n, '\0');
+    for (size_t i = 0; i < n; ++i) byte[i] = static_cast<char>(i * 7 % 256);
+    const auto p = percorso("dimensione " + std::to_string(n));
+    { std::ofstream(p, std::ios::binary) << byte; }
+    EXPECT_EQ(disco.leggi(p), byte) << n;
+  }
+}
+
 TEST_F(DiscoRealeTest, CreatesMissingFilesAndDeletesQuietly) {
   const auto p = percorso("nome con spazio-.txt");
   EXPECT_FALSE(disco.esiste(p));
