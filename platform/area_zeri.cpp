@@ -16,18 +16,6 @@
 namespace piattaforma {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool con_asan = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool con_asan = true;
-#else
-constexpr bool con_asan = false;
-#endif
-#else
-constexpr bool con_asan = false;
-#endif
-
 #ifndef _WIN32
 // Huge pages on x86-64 and most other Linux systems.
 constexpr size_t pagina_grande = size_t{2} << 20;
@@ -117,9 +105,6 @@ void rendi(AreaZeri::Origine origine, char* p, size_t capienza) {
 }
 
 }  // namespace
-
-const AreaZeri::Origine AreaZeri::predefinita =
-    con_asan ? AreaZeri::Origine::calloc : AreaZeri::Origine::pagine;
 
 AreaZeri::AreaZeri(const AreaZeri& altra) : origine_(altra.origine_) {
   ridimensiona(altra.dimensione_);

@@ -21,7 +21,18 @@ class AreaZeri {
   // Where the bytes come from: whole pages of the system, or calloc.
   enum class Origine { pagine, calloc };
   // calloc under AddressSanitizer, pages otherwise.
-  static const Origine predefinita;
+  static constexpr Origine predefinita =
+#if defined(__SANITIZE_ADDRESS__)
+      Origine::calloc;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+      Origine::calloc;
+#else
+      Origine::pagine;
+#endif
+#else
+      Origine::pagine;
+#endif
 
   explicit AreaZeri(Origine origine = predefinita) : origine_(origine) {}
   AreaZeri(const AreaZeri& altra);
