@@ -16,14 +16,10 @@ size_t byte_colonna(int64_t ultima_riga, int64_t n) {
 
 void piano::crea(int32_t ultima_riga) {
   if (ultima_riga < 1) throw std::logic_error("a plan table needs rows 0 and 1");
-  ultima_ = ultima_riga;
-  righe_ = 0;
-  capienza_ = 0;
-  inizio_y_ = 0;
-  chiuso_ = false;
   // Nothing is laid out yet: a table that gets no row (a header read
   // again, or refused) costs no buffer of the full size.
-  byte_.libera();
+  svuota();
+  ultima_ = ultima_riga;
 }
 
 // Lays the table out for the rows the loader assigns in the end, 0 to

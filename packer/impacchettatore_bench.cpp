@@ -125,13 +125,20 @@ lato qui(std::function<void()> lavoro) {
 
 #ifdef __linux__
 
+// The argument vector of `parole` as a program receives it, ended by a null
+// pointer; valid while `parole` lives unchanged.
+std::vector<char*> vettore_c(std::vector<std::string>& parole) {
+  std::vector<char*> puntatori;
+  for (std::string& p : parole) puntatori.push_back(p.data());
+  puntatori.push_back(nullptr);
+  return puntatori;
+}
+
 // Starts argv[0] with the arguments argv in `cartella`, output discarded,
 // and waits for it. Fails unless it ends with status 0.
 risorse avvia(const std::vector<std::string>& argv, const fs::path& cartella) {
   std::vector<std::string> parole = argv;
-  std::vector<char*> puntatori;
-  for (std::string& p : parole) puntatori.push_back(p.data());
-  puntatori.push_back(nullptr);
+  const std::vector<char*> puntatori = vettore_c(parole);
   posix_spawn_file_actions_t azioni;
   posix_spawn_file_actions_init(&azioni);
   posix_spawn_file_actions_addopen(&azioni, 1, "/dev/null", O_WRONLY, 0);
@@ -179,9 +186,7 @@ int64_t campo_stato(const std::string& processo, const std::string& campo) {
 // process that was started from a larger one would be the larger one's.
 double picco_programma(const std::vector<std::string>& argv, const fs::path& cartella) {
   std::vector<std::string> parole = argv;
-  std::vector<char*> puntatori;
-  for (std::string& p : parole) puntatori.push_back(p.data());
-  puntatori.push_back(nullptr);
+  const std::vector<char*> puntatori = vettore_c(parole);
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int nulla = ::open("/dev/null", O_WRONLY);
