@@ -298,7 +298,7 @@ void disegna_titolo(Svg& s, const resoconto& r, const asse& a, bool intera) {
     segnali += e.tipo == tipo_cella::segnale;
     codici += e.tipo == tipo_cella::codice;
   }
-  std::string sotto = "train " + r.treno + "  \u00b7  route " + formato_km(r.lunghezza) + " km  \u00b7  ";
+  std::string sotto = "train " + r.treno + "  \u00b7  route " + formato_km(int64_t{r.lunghezza}) + " km  \u00b7  ";
   if (intera) {
     sotto += std::to_string(r.stazioni.size()) + " stations  \u00b7  " + std::to_string(segnali) +
              " signals  \u00b7  " + std::to_string(codici) + " cab-code cells";
@@ -378,9 +378,9 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
   std::map<chiave, std::vector<const elemento*>> gruppi;
   for (const elemento& e : r.elementi) {
     const int riga = riga_segno(e.tipo);
-    if (riga < 0 || !a.dentro(e.progressiva)) continue;
+    if (riga < 0 || !a.dentro(static_cast<double>(e.progressiva))) continue;
     const int32_t codice = e.tipo == tipo_cella::codice ? valore_di(e, "code") : 0;
-    gruppi[{riga, e.tipo, codice, std::lround(a.x(e.progressiva) / 3)}].push_back(&e);
+    gruppi[{riga, e.tipo, codice, std::lround(a.x(static_cast<double>(e.progressiva)) / 3)}].push_back(&e);
   }
   // The groups by row, then along the line; and the x of every mark of
   // each row, to keep labels off the next mark.
@@ -389,7 +389,7 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
   std::array<std::vector<double>, 3> segni;
   for (const gruppo& g : gruppi) {
     ordine.push_back(&g);
-    segni[static_cast<size_t>(std::get<0>(g.first))].push_back(a.x(g.second.front()->progressiva));
+    segni[static_cast<size_t>(std::get<0>(g.first))].push_back(a.x(static_cast<double>(g.second.front()->progressiva)));
   }
   auto posto = [](const gruppo* g) {
     return std::make_pair(std::get<0>(g->first), g->second.front()->progressiva);
@@ -419,7 +419,7 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
     const auto& [k, g] = *voce;
     const int riga = std::get<0>(k);
     const elemento& e = *g.front();
-    const double x = a.x(e.progressiva), y = centro(riga);
+    const double x = a.x(static_cast<double>(e.progressiva)), y = centro(riga);
     std::string id, stile, scritta, tinta;
     switch (e.tipo) {
       case tipo_cella::segnale: {
@@ -470,7 +470,7 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
     const double da = std::clamp<double>(r.codici_da, a.da, a.a);
     const double fino = std::clamp<double>(r.codici_a, a.da, a.a);
     const std::string testo = std::to_string(r.sistema_codici) + "-code cab signalling, chainage " +
-                              formato_km(r.codici_da) + " to " + formato_km(r.codici_a) + " km";
+                              formato_km(int64_t{r.codici_da}) + " to " + formato_km(int64_t{r.codici_a}) + " km";
     s.rettangolo_con_titolo(a.x(da), centro(3) - 5, a.x(fino) - a.x(da), 10, colore::tratta_codici,
                             testo);
     if (fino > da) s.testo(a.x(da) + 6, centro(3) + 4, testo, 11);
@@ -570,9 +570,9 @@ void disegna_velocita(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
     const elemento* fine = nullptr;
     for (size_t k = i + 1; k < r.elementi.size() && fine == nullptr; ++k)
       if (r.elementi[k].tipo == tipo_cella::fine_rallentamento) fine = &r.elementi[k];
-    const double inizio = std::max<double>(e.progressiva, a.da);
-    const double termine = std::min<double>(fine ? fine->progressiva : e.progressiva + 50, a.a);
-    if (inizio > termine || e.progressiva > a.a) continue;
+    const double inizio = std::max(static_cast<double>(e.progressiva), a.da);
+    const double termine = std::min(static_cast<double>(fine ? fine->progressiva : e.progressiva + 50), a.a);
+    if (inizio > termine || static_cast<double>(e.progressiva) > a.a) continue;
     const int32_t kmh = valore_di(e, "speed");
     const double v = std::clamp<double>(kmh, bv.basso, bv.alto);
     const double x0 = a.x(inizio);

@@ -1,6 +1,7 @@
 #include "inspector/elenco.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -50,7 +51,7 @@ std::optional<elemento> elemento_di(const scenario::modello& m, int32_t i) {
   elemento e;
   e.cella = i;
   e.tipo = c.tipo;
-  e.progressiva = 50 * (spostato_di_una(c.tipo) ? i - 1 : i);
+  e.progressiva = 50 * int64_t{spostato_di_una(c.tipo) ? i - 1 : i};
   switch (c.tipo) {
     case tipo_cella::segnale: {
       // valore1..3 = s * 10 + d, valore4 = rapp * 10 + sx * 3 + dx.
@@ -233,10 +234,21 @@ std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x) {
 }
 
 std::string formato_km(int64_t metri) {
-  const int64_t assoluto = std::llabs(metri);
+  // In unsigned arithmetic, where the least int64_t has its magnitude.
+  const uint64_t assoluto = metri < 0 ? 0 - static_cast<uint64_t>(metri) : static_cast<uint64_t>(metri);
   char t[32];
-  std::snprintf(t, sizeof t, "%s%lld.%03lld", metri < 0 ? "-" : "",
-                static_cast<long long>(assoluto / 1000), static_cast<long long>(assoluto % 1000));
+  std::snprintf(t, sizeof t, "%s%llu.%03llu", metri < 0 ? "-" : "",
+                static_cast<unsigned long long>(assoluto / 1000),
+                static_cast<unsigned long long>(assoluto % 1000));
+  return t;
+}
+
+std::string formato_chilometri(double km) {
+  const double metri = km * 1000;
+  // Below 2^62: whole metres well inside int64_t.
+  if (std::isfinite(metri) && std::fabs(metri) < 4.6e18) return formato_km(std::llround(metri));
+  char t[32];
+  std::snprintf(t, sizeof t, "%g", km);
   return t;
 }
 
@@ -292,7 +304,7 @@ resoconto componi(const scenario::modello& m) {
 
 std::string in_testo(const resoconto& r) {
   std::string t;
-  t += "Route \"" + r.linea + "\", train \"" + r.treno + "\"\n";
+  t += "Route \"" + testo_visibile(r.linea) + "\", train \"" + testo_visibile(r.treno) + "\"\n";
   t += "\nHeader\n";
   t += "  route length      " + std::to_string(r.lunghezza) + " m; cells 0 to " +
        std::to_string(r.ultima_cella) + " (50 m each, reaching 7000 m beyond the end)\n";
@@ -346,7 +358,7 @@ std::string in_testo(const resoconto& r) {
                         std::to_string(v.dato3) + " " + std::to_string(v.dato4) + " " +
                         std::to_string(v.dato5),
                     13) +
-         "  " + s.nome + "\n";
+         "  " + testo_visibile(s.nome) + "\n";
   }
 
   t += "\nFeature cells (" + std::to_string(r.elementi.size()) + ")\n";
@@ -354,7 +366,7 @@ std::string in_testo(const resoconto& r) {
   for (const elemento& e : r.elementi) {
     t += "  " + numero(e.cella, 6) + "  " + numero(e.progressiva, 8) + "  " + colonna_km(e.lettura) +
          "  " + a_sinistra(e.genere, 22) + "  " + coppie(e.valori);
-    if (!e.testo.empty()) t += (e.valori.empty() ? "\"" : "  \"") + e.testo + "\"";
+    if (!e.testo.empty()) t += (e.valori.empty() ? "\"" : "  \"") + testo_visibile(e.testo) + "\"";
     t += "\n";
   }
 

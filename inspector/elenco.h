@@ -37,8 +37,14 @@ T lettura_zona(const zona_km& z, T x) {
 // zone starts beyond x.
 std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x);
 
-// A reading in metres as kilometres with three decimals: "187.550", "-0.100".
+// A reading in metres as kilometres with three decimals: "187.550", "-0.100";
+// any int64_t value, the least included.
 std::string formato_km(int64_t metri);
+
+// Kilometres as a user gives them (any double): three decimals while they
+// are a whole number of metres that an int64_t holds, else in scientific
+// form ("1e+308"), "inf" or "nan".
+std::string formato_chilometri(double km);
 
 // Seconds since midnight as "hh:mm:ss" (a minus sign before a negative time).
 std::string formato_ora(int64_t secondi);
@@ -58,7 +64,7 @@ struct elemento {
   // The chainage the author wrote in the source: the cell's start, less
   // 50 m for the kinds placed one cell on (signals, slowdowns, indicator
   // and direction boards).
-  int32_t progressiva = 0;
+  int64_t progressiva = 0;
   std::optional<int64_t> lettura;
   uint8_t tipo = 0;
   std::string genere;  // kind, in words

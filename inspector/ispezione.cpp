@@ -34,17 +34,22 @@ struct esame {
   bool tratto_vuoto = false;     // the stretch asked for lies beyond the cells
 };
 
-// Reads a file into `byte`. When it is missing or cannot be read, says so
-// on `errori`, records it as a fault of the whole file and returns false.
-// A missing file that is `facoltativo` is left absent without a word.
+// Reads at most `massimo` bytes of a file into `byte`, and its whole size
+// into `dimensione` when it is larger. When it is missing or cannot be
+// read, says so on `errori`, records it as a fault of the whole file and
+// returns false. A missing file that is `facoltativo` is left absent
+// without a word.
 bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const std::string& nome,
-                bool facoltativo, std::optional<std::string>& byte, std::vector<difetto>& difetti,
+                bool facoltativo, size_t massimo, std::optional<std::string>& byte,
+                std::optional<uint64_t>& dimensione, std::vector<difetto>& difetti,
                 std::ostream& errori) {
   const std::string percorso = piattaforma::unisci_percorso(cartella, nome);
   std::string motivo;
   try {
     if (disco.esiste(percorso)) {
-      byte = disco.leggi(percorso);
+      piattaforma::Disco::inizio_file letto = disco.leggi_inizio(percorso, massimo);
+      if (letto.dimensione > letto.byte.size()) dimensione = letto.dimensione;
+      byte = std::move(letto.byte);
       return true;
     }
     if (facoltativo) return true;
@@ -61,16 +66,19 @@ bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const st
 // The files section of the text listing.
 std::string testo_file(const pacchetti& p, const std::string& cartella) {
   std::string t = "Folder " + cartella + "\n";
-  auto riga = [&](const std::string& nome, const std::optional<std::string>& byte, const char* cosa) {
-    const size_t larghezza = std::max({p.nome_linea.size(), p.nome_voci.size(), p.nome_celle.size()});
-    const std::string dimensione = byte ? std::to_string(byte->size()) + " bytes" : "missing";
+  const std::string linea = testo_visibile(p.nome_linea), voci = testo_visibile(p.nome_voci),
+                    celle = testo_visibile(p.nome_celle);
+  auto riga = [&](const std::string& nome, const std::optional<std::string>& byte,
+                  const std::optional<uint64_t>& intera, const char* cosa) {
+    const size_t larghezza = std::max({linea.size(), voci.size(), celle.size()});
+    const std::string dimensione = byte ? std::to_string(dimensione_file(*byte, intera)) + " bytes" : "missing";
     t += "  " + nome + std::string(larghezza - nome.size(), ' ') + "  " +
          std::string(dimensione.size() < 14 ? 14 - dimensione.size() : 0, ' ') + dimensione + "  " +
          cosa + "\n";
   };
-  riga(p.nome_linea, p.byte_linea, "packed line file: plan geometry");
-  riga(p.nome_voci, p.byte_voci, "packed item file: stations, board texts, header");
-  riga(p.nome_celle, p.byte_celle, "packed track file: one record per 50 m cell");
+  riga(linea, p.byte_linea, p.dimensione_linea, "packed line file: plan geometry");
+  riga(voci, p.byte_voci, p.dimensione_voci, "packed item file: stations, board texts, header");
+  riga(celle, p.byte_celle, p.dimensione_celle, "packed track file: one record per 50 m cell");
   return t;
 }
 
@@ -89,10 +97,11 @@ std::string testo_verifiche(const scenario_letto& s) {
 
 // The files and checks as JSON.
 json json_verifiche(const pacchetti& p, const scenario_letto& s, const std::string& cartella) {
-  auto file = [](const std::string& nome, const std::optional<std::string>& byte) {
+  auto file = [](const std::string& nome, const std::optional<std::string>& byte,
+                 const std::optional<uint64_t>& intera) {
     return json{{"name", nome},
                 {"present", byte.has_value()},
-                {"bytes", byte ? json(byte->size()) : json()}};
+                {"bytes", byte ? json(dimensione_file(*byte, intera)) : json()}};
   };
   json difetti = json::array();
   for (const difetto& d : s.difetti)
@@ -103,9 +112,9 @@ json json_verifiche(const pacchetti& p, const scenario_letto& s, const std::stri
                        {"message", descrivi(d)}});
   return {{"folder", cartella},
           {"files",
-           {{"line", file(p.nome_linea, p.byte_linea)},
-            {"items", file(p.nome_voci, p.byte_voci)},
-            {"track", file(p.nome_celle, p.byte_celle)}}},
+           {{"line", file(p.nome_linea, p.byte_linea, p.dimensione_linea)},
+            {"items", file(p.nome_voci, p.byte_voci, p.dimensione_voci)},
+            {"track", file(p.nome_celle, p.byte_celle, p.dimensione_celle)}}},
           {"checks", {{"passed", s.difetti.empty()}, {"faults", difetti}, {"notes", s.note}}}};
 }
 
@@ -149,10 +158,16 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
   p.nome_voci = scenario::nome_pacchetto_voci(linea, treno);
   p.nome_celle = scenario::nome_pacchetto_celle(linea, treno);
 
+  // The item file first: the route length it declares bounds how much of
+  // the other two is read (lettore.h).
   std::vector<difetto> illeggibili;
-  const bool linea_letta = leggi_file(disco, cartella, p.nome_linea, true, p.byte_linea, illeggibili, errori);
-  const bool voci_lette = leggi_file(disco, cartella, p.nome_voci, false, p.byte_voci, illeggibili, errori);
-  const bool celle_lette = leggi_file(disco, cartella, p.nome_celle, false, p.byte_celle, illeggibili, errori);
+  const bool voci_lette = leggi_file(disco, cartella, p.nome_voci, false, da_leggere_voci, p.byte_voci,
+                                     p.dimensione_voci, illeggibili, errori);
+  const std::optional<int32_t> lunghezza = p.byte_voci ? lunghezza_dichiarata(*p.byte_voci) : std::nullopt;
+  const bool celle_lette = leggi_file(disco, cartella, p.nome_celle, false, da_leggere_celle(lunghezza),
+                                      p.byte_celle, p.dimensione_celle, illeggibili, errori);
+  const bool linea_letta = leggi_file(disco, cartella, p.nome_linea, true, da_leggere_linea(lunghezza),
+                                      p.byte_linea, p.dimensione_linea, illeggibili, errori);
   e.file_mancante = !linea_letta || !voci_lette || !celle_lette;
 
   e.s = verifica(p);
@@ -166,10 +181,21 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
     if (o.da_km) t.da = *o.da_km * 1000;
     if (o.a_km) t.a = *o.a_km * 1000;
     const auto [da, fino] = estensione_disegno(*e.r, t);
+    // --from as given: its metres may pass what a double holds.
+    const double t_km = o.da_km ? *o.da_km : da / 1000;
     if (da >= fino) {
-      errori << programma << ": no drawing: the stretch from chainage " << formato_km(std::llround(da))
+      errori << programma << ": no drawing: the stretch from chainage " << formato_chilometri(t_km)
              << " km holds nothing; the cells end at " << formato_km(50 * (int64_t{e.r->ultima_cella} + 1))
              << " km\n";
+      e.tratto_vuoto = true;
+      return e;
+    }
+    // --from alone past the route's end would draw a sliver of the cells
+    // beyond it: refused, since the stretch meant is not there.
+    if (t.da && !t.a && e.r->lunghezza > 0 && da >= e.r->lunghezza) {
+      errori << programma << ": no drawing: --from " << formato_chilometri(t_km) << " km lies at or past the route's end at "
+             << formato_km(int64_t{e.r->lunghezza})
+             << " km; give a --from below it, or --to as well to draw the cells beyond the end\n";
       e.tratto_vuoto = true;
       return e;
     }
@@ -234,8 +260,9 @@ int elenca_scenari(const std::vector<std::string>& nomi, const opzioni& o,
     uscita << "Folder " << cartella << ": " << scenari.size() << " scenario"
            << (scenari.size() == 1 ? "" : "s") << "\n";
     for (const scenario_trovato& s : scenari)
-      uscita << "  route \"" << s.linea << "\", train \"" << s.treno << "\": " << file_presenti(s) << "\n";
-    for (const std::string& l : sole) uscita << "  line file of route \"" << l << "\", no train\n";
+      uscita << "  route \"" << testo_visibile(s.linea) << "\", train \"" << testo_visibile(s.treno)
+             << "\": " << file_presenti(s) << "\n";
+    for (const std::string& l : sole) uscita << "  line file of route \"" << testo_visibile(l) << "\", no train\n";
   }
   if (scenari.empty()) {
     errori << programma << ": no packed scenario in " << cartella
@@ -424,7 +451,8 @@ int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const op
     for (size_t i = 0; i < esami.size(); ++i) {
       if (esami.size() > 1)
         uscita << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << esami.size()
-               << ": route \"" << esami[i].p.linea << "\", train \"" << esami[i].p.treno << "\"\n\n";
+               << ": route \"" << testo_visibile(esami[i].p.linea) << "\", train \""
+               << testo_visibile(esami[i].p.treno) << "\"\n\n";
       uscita << testo_esame(esami[i], o, cartella);
     }
   }
