@@ -486,7 +486,7 @@ void disegna_assi(Svg& s, const resoconto& r, const asse& a, double y0, double c
   s.riga(margine_sx, ya, margine_sx + larghezza_profili, ya, colore::testo, 1);
   for (double x = std::ceil(a.da / passo - 1e-9) * passo; x <= a.a + 1e-6; x += passo) {
     s.riga(a.x(x), ya, a.x(x), ya + 5, colore::testo, 1);
-    s.testo(a.x(x), ya + 18, etichetta(x / 1000), 11, "middle");
+    s.testo(a.x(x), ya + 18, etichetta(x / 1000, passo / 1000), 11, "middle");
   }
   s.testo(16, ya + 18, "chainage, km", 12, "start", " font-weight=\"bold\"");
 
@@ -513,7 +513,7 @@ void disegna_assi(Svg& s, const resoconto& r, const asse& a, double y0, double c
       const double x = progressiva_zona(*t.z, l);
       // A zone holds up to the next one's start; the last one to the end.
       if (x < t.da || x > t.a || (x == t.a && t.a < a.a)) continue;
-      const std::string testo = etichetta(l / 1000);
+      const std::string testo = etichetta(l / 1000, passo / 1000);
       const double lt = larghezza_testo(testo, 11);
       const riquadro q{a.x(x) - lt / 2 - 3, yk + 4, a.x(x) + lt / 2 + 3, yk + 22};
       s.riga(a.x(x), yk, a.x(x), yk + 5, colore::testo, 1);

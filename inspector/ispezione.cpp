@@ -16,6 +16,7 @@
 #include "model/identita.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
+#include "platform/windows1252.h"
 
 namespace ispettore {
 namespace {
@@ -61,6 +62,24 @@ bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const st
   }
   difetti.push_back({nome, std::nullopt, "", motivo});
   return false;
+}
+
+// Reads the route title from an item file of the folder, for names that
+// hold more than one "_" (scoperta.h). Whatever goes wrong leaves the name
+// to be split at its first "_": the inspection then reports it.
+titolo_voci titolo_da_voci(piattaforma::Disco& disco, const std::string& cartella) {
+  return [&disco, cartella](const std::string& nome) -> std::optional<std::string> {
+    try {
+      const std::string percorso = piattaforma::unisci_percorso(cartella, nome);
+      if (!disco.esiste(percorso)) return std::nullopt;
+      const voci_lette v = leggi_voci(disco.leggi_inizio(percorso, da_leggere_voci).byte);
+      return piattaforma::da_windows1252(v.voci[scenario::riga_linea].nome);
+    } catch (const piattaforma::ErroreFile&) {
+      return std::nullopt;
+    } catch (const ErroreFormato&) {
+      return std::nullopt;
+    }
+  };
 }
 
 // The files section of the text listing.
@@ -239,9 +258,9 @@ std::string file_presenti(const scenario_trovato& s) {
 }
 
 // The --scenarios output: the scenarios of the folder, text or JSON.
-int elenca_scenari(const std::vector<std::string>& nomi, const opzioni& o,
+int elenca_scenari(piattaforma::Disco& disco, const std::vector<std::string>& nomi, const opzioni& o,
                    const std::string& cartella, std::ostream& uscita, std::ostream& errori) {
-  const auto scenari = trova_scenari(nomi);
+  const auto scenari = trova_scenari(nomi, titolo_da_voci(disco, cartella));
   const auto sole = linee_senza_treno(nomi);
   if (o.json) {
     json elenco = json::array();
@@ -415,8 +434,8 @@ int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const op
         stampa_json(uscita, {{"folder", cartella}, {"scenarios", json::array()}, {"error", e.what()}});
       return ispezione_errore_file;
     }
-    if (o.scenari) return elenca_scenari(nomi, o, cartella, uscita, errori);
-    for (const scenario_trovato& s : trova_scenari(nomi))
+    if (o.scenari) return elenca_scenari(disco, nomi, o, cartella, uscita, errori);
+    for (const scenario_trovato& s : trova_scenari(nomi, titolo_da_voci(disco, cartella)))
       if (!o.linea || s.linea == *o.linea) scelti.push_back({s.linea, s.treno});
     if (scelti.empty()) {
       const std::string motivo =

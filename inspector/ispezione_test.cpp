@@ -259,6 +259,23 @@ TEST_F(Ispeziona, ADrawingThatCannotBeWrittenIsAFileErrorAfterTheListing) {
   EXPECT_NE(uscita.str().find("Stations (2)"), std::string::npos);
 }
 
+// A route title holding "_", packed without the plan: the names are split
+// by the title the item file holds, so no fault is found.
+TEST_F(Ispeziona, ARouteTitleWithAnUnderscoreAndNoLineFileIsSplitByItsItemFile) {
+  scenario::modello altro = prova::modello_piccolo();
+  altro.linea = "Val_Rossa";
+  altro.voci[85].nome = altro.linea;
+  altro.voci[85].orario = scenario::codice_gara_st(altro);
+  altro.celle[1].valore2 = static_cast<int16_t>(scenario::codice_gara_og(altro));
+  const pacchetti p = prova::pacchetti_di(altro);
+  disco.file.clear();
+  disco.file[percorso(p.nome_voci)] = *p.byte_voci;
+  disco.file[percorso(p.nome_celle)] = *p.byte_celle;
+  o = opzioni{};
+  EXPECT_EQ(esegui(), ispezione_riuscita) << uscita.str() << errori.str();
+  EXPECT_NE(uscita.str().find("Route \"Val_Rossa\", train \"R 7\""), std::string::npos) << uscita.str();
+}
+
 // Files longer than the route in the item file declares: no more than a
 // sound file's bytes (and one more) are asked of the disk, the excess is
 // reported with the file's whole size, and only the declared cells listed.
