@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -50,7 +49,6 @@ TEST(SemiPacchetti, EverySeedEndsWithItsStatusWithinTheBound) {
     const esito_pacchetti e = esegui_pacchetti_fuzz(byte);
     EXPECT_EQ(e.stato, nome[1] - '0') << nome;
     EXPECT_LE(e.picco, e.limite) << nome;
-    std::printf("%s: peak %zu of %zu\n", nome.c_str(), e.picco, e.limite);
   }
 }
 
@@ -85,7 +83,6 @@ TEST(SemiPacchetti, TheDensestTrackFileStaysWithinTheBound) {
     const esito_pacchetti e = esegui_pacchetti_fuzz(ingresso_pacchetti(flag, voci, celle, std::nullopt));
     EXPECT_EQ(e.stato, ispezione_difetti);
     EXPECT_LE(e.picco, e.limite) << int{flag};
-    std::printf("dense %d: peak %zu of %zu, track %zu\n", flag, e.picco, e.limite, celle.size());
   }
 }
 

@@ -563,13 +563,15 @@ void disegna_velocita(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
                  std::string(" fill=\"none\" stroke=\"") + colore::velocita +
                      "\" stroke-width=\"2\"");
   valori_velocita(sopra, g, a, bv);
-  // Slowdowns: from each start to the next end, at the start's speed.
+  // Slowdowns: from each start to the next end, at the start's speed. The
+  // next end after each feature, found in one pass from the last.
+  std::vector<const elemento*> fine_dopo(r.elementi.size(), nullptr);
+  for (size_t i = r.elementi.size(); i-- > 1;)
+    fine_dopo[i - 1] = r.elementi[i].tipo == tipo_cella::fine_rallentamento ? &r.elementi[i] : fine_dopo[i];
   for (size_t i = 0; i < r.elementi.size(); ++i) {
     const elemento& e = r.elementi[i];
     if (e.tipo != tipo_cella::inizio_rallentamento) continue;
-    const elemento* fine = nullptr;
-    for (size_t k = i + 1; k < r.elementi.size() && fine == nullptr; ++k)
-      if (r.elementi[k].tipo == tipo_cella::fine_rallentamento) fine = &r.elementi[k];
+    const elemento* fine = fine_dopo[i];
     const double inizio = std::max(static_cast<double>(e.progressiva), a.da);
     const double termine = std::min(static_cast<double>(fine ? fine->progressiva : e.progressiva + 50), a.a);
     if (inizio > termine || static_cast<double>(e.progressiva) > a.a) continue;

@@ -6,12 +6,14 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "inspector/flusso_json.h"
 #include "model/modello.h"
 
 namespace ispettore {
@@ -117,10 +119,17 @@ struct resoconto {
 // m.celle may be empty.
 resoconto componi(const scenario::modello& m);
 
-// The listing as plain text, UTF-8, one item per line.
-std::string in_testo(const resoconto& r);
+// Writes the listing as plain text, UTF-8, one item per line, to `uscita`
+// as it is produced; names and texts with control characters escaped.
+void scrivi_testo(std::ostream& uscita, const resoconto& r);
 
-// The listing as a JSON object with the same content.
+// Adds the listing's members (route, train, header, stations, features,
+// mountain_zones, profiles) to an open JSON object, each written as it is
+// produced, with the same content as the text.
+void scrivi_json(ContenitoreJson& documento, const resoconto& r);
+
+// The same two as a string and as one JSON object, for small listings.
+std::string in_testo(const resoconto& r);
 nlohmann::ordered_json in_json(const resoconto& r);
 
 }  // namespace ispettore

@@ -11,6 +11,7 @@
 
 #include "inspector/disegno.h"
 #include "inspector/elenco.h"
+#include "inspector/flusso_json.h"
 #include "inspector/scoperta.h"
 #include "inspector/verifiche.h"
 #include "model/identita.h"
@@ -33,7 +34,20 @@ struct esame {
   bool file_mancante = false;    // the item or track file could not be read
   bool disegno_fallito = false;  // the drawing could not be written
   bool tratto_vuoto = false;     // the stretch asked for lies beyond the cells
+  bool con_elenco = false;       // the listing could be composed (r, until alleggerisci)
 };
+
+// Lets go of what one scenario's output needed (the files' bytes, the
+// model, the plan, the listing), keeping what the summary and the exit
+// status need: a folder of many scenarios holds one at a time.
+void alleggerisci(esame& e) {
+  e.p.byte_linea.reset();
+  e.p.byte_voci.reset();
+  e.p.byte_celle.reset();
+  e.s.m = scenario::modello{};
+  e.s.piano = {};
+  e.r.reset();
+}
 
 // Reads at most `massimo` bytes of a file into `byte`, and its whole size
 // into `dimensione` when it is larger. When it is missing or cannot be
@@ -137,15 +151,14 @@ json json_verifiche(const pacchetti& p, const scenario_letto& s, const std::stri
           {"checks", {{"passed", s.difetti.empty()}, {"faults", difetti}, {"notes", s.note}}}};
 }
 
-// The whole JSON document of one scenario: files, checks and, when the
-// item file could be decoded, the listing.
-json json_esame(const esame& e, const std::string& cartella) {
-  json documento = json_verifiche(e.p, e.s, cartella);
-  if (e.r) {
-    const json elenco = in_json(*e.r);
-    for (const auto& [chiave, valore] : elenco.items()) documento[chiave] = valore;
-  }
-  return documento;
+// Writes the JSON document of one scenario as it is produced, at nesting
+// depth `livello`: files, checks and, when the item file could be decoded,
+// the listing.
+void scrivi_json_esame(std::ostream& uscita, const esame& e, const std::string& cartella, int livello) {
+  ContenitoreJson documento(uscita, true, livello);
+  const json verifiche = json_verifiche(e.p, e.s, cartella);
+  for (const auto& [chiave, valore] : verifiche.items()) documento.membro(chiave, valore);
+  if (e.r) scrivi_json(documento, *e.r);
 }
 
 // Prints a JSON document. Folder and file names come from the command line
@@ -192,6 +205,7 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
   e.s = verifica(p);
   e.s.difetti.insert(e.s.difetti.begin(), illeggibili.begin(), illeggibili.end());
   if (e.s.con_voci) e.r = componi(e.s.m);
+  e.con_elenco = e.r.has_value();
 
   // The drawing first, so that it is written even when the listing's
   // reader goes away early.
@@ -236,17 +250,19 @@ void riassumi(const esame& e, const opzioni& o, std::ostream& errori) {
     errori << programma << ": " << e.s.difetti.size() << " fault"
            << (e.s.difetti.size() == 1 ? "" : "s") << " in the packed files; the first: "
            << descrivi(e.s.difetti.front()) << "\n";
-  if (o.svg && !e.r) errori << programma << ": no drawing: the item file could not be decoded\n";
+  if (o.svg && !e.con_elenco) errori << programma << ": no drawing: the item file could not be decoded\n";
 }
 
-// The text of one scenario: the files and checks, then the listing unless
-// only the summary is asked for.
-std::string testo_esame(const esame& e, const opzioni& o, const std::string& cartella) {
-  std::string t = testo_file(e.p, cartella) + testo_verifiche(e.s);
+// Writes the text of one scenario: the files and checks, then the listing
+// unless only the summary is asked for.
+void scrivi_testo_esame(std::ostream& uscita, const esame& e, const opzioni& o, const std::string& cartella) {
+  uscita << testo_file(e.p, cartella) << testo_verifiche(e.s);
   const bool intero = !o.svg || o.elenco;
-  if (e.r && intero) t += "\n" + in_testo(*e.r);
-  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto) t += "\nDrawing written to " + *o.svg + "\n";
-  return t;
+  if (e.r && intero) {
+    uscita << "\n";
+    scrivi_testo(uscita, *e.r);
+  }
+  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto) uscita << "\nDrawing written to " << *o.svg << "\n";
 }
 
 // The files of a found scenario in words: "line file, item file, no track file".
@@ -455,26 +471,33 @@ int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const op
     return ispezione_uso;
   }
 
+  // One scenario at a time: read, checked, written out as it is produced,
+  // then let go of.
   std::vector<esame> esami;
-  for (const auto& [linea, treno] : scelti) esami.push_back(esamina(disco, o, cartella, linea, treno, errori));
-
-  if (o.json) {
-    if (esami.size() == 1) {
-      stampa_json(uscita, json_esame(esami.front(), cartella));
-    } else {
-      json documenti = json::array();
-      for (const esame& e : esami) documenti.push_back(json_esame(e, cartella));
-      stampa_json(uscita, {{"folder", cartella}, {"scenarios", documenti}});
-    }
-  } else {
-    for (size_t i = 0; i < esami.size(); ++i) {
-      if (esami.size() > 1)
-        uscita << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << esami.size()
-               << ": route \"" << testo_visibile(esami[i].p.linea) << "\", train \""
-               << testo_visibile(esami[i].p.treno) << "\"\n\n";
-      uscita << testo_esame(esami[i], o, cartella);
-    }
+  std::optional<ContenitoreJson> cartella_json, scenari_json;
+  if (o.json && scelti.size() > 1) {
+    cartella_json.emplace(uscita, true);
+    cartella_json->membro("folder", cartella);
+    cartella_json->membro_aperto("scenarios");
+    scenari_json.emplace(uscita, false, cartella_json->livello_interno());
   }
+  for (size_t i = 0; i < scelti.size(); ++i) {
+    esami.push_back(esamina(disco, o, cartella, scelti[i].first, scelti[i].second, errori));
+    esame& e = esami.back();
+    if (o.json) {
+      if (scenari_json) scenari_json->elemento_aperto();
+      scrivi_json_esame(uscita, e, cartella, scenari_json ? scenari_json->livello_interno() : 0);
+    } else {
+      if (scelti.size() > 1)
+        uscita << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << scelti.size() << ": route \""
+               << testo_visibile(e.p.linea) << "\", train \"" << testo_visibile(e.p.treno) << "\"\n\n";
+      scrivi_testo_esame(uscita, e, o, cartella);
+    }
+    alleggerisci(e);
+  }
+  scenari_json.reset();
+  cartella_json.reset();
+  if (o.json) uscita << "\n";
   uscita.flush();
   for (const esame& e : esami) riassumi(e, o, errori);
   return stato_di(esami);

@@ -379,9 +379,10 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
              " for x, then for y); the plan is not drawn");
     return;
   }
-  for (size_t c = 0; c < 2; ++c)
-    s.piano[c].assign(voci.begin() + static_cast<std::ptrdiff_t>(c * per_colonna),
-                              voci.begin() + static_cast<std::ptrdiff_t>((c + 1) * per_colonna));
+  // Column y copied out, column x kept in place: one copy of half the plan.
+  s.piano[1].assign(voci.begin() + static_cast<std::ptrdiff_t>(per_colonna), voci.end());
+  voci.resize(per_colonna);
+  s.piano[0] = std::move(voci);
   s.m.con_planimetria = 1;
   s.m.lunghezza_estesa = static_cast<int32_t>(ultima);
   s.con_piano = true;
