@@ -75,7 +75,7 @@ size_t memoria_ammessa(std::string_view voci, std::string_view celle,
   const std::optional<int32_t> lunghezza = lunghezza_dichiarata(voci.substr(0, da_leggere_voci));
   size_t letti = std::min(voci.size(), da_leggere_voci) + std::min(celle.size(), da_leggere_celle(lunghezza));
   if (linea) letti += std::min(linea->size(), da_leggere_linea(lunghezza));
-  return 256 * letti + (size_t{16} << 20);
+  return 64 * letti + (size_t{16} << 20);
 }
 
 std::string ingresso_pacchetti(uint8_t flag, std::string_view voci, std::string_view celle,

@@ -31,7 +31,7 @@ struct esito_pacchetti {
 // Runs the inspector on the input. Throws nothing a sound inspector throws.
 esito_pacchetti esegui_pacchetti_fuzz(std::string_view ingresso);
 
-// The most heap bytes the inspection of an input may hold at once: 256 for
+// The most heap bytes the inspection of an input may hold at once: 64 for
 // every byte of the three files that a bounded reader may take (the item
 // file's bytes up to the largest item file, the others up to what a file of
 // the route the item file declares can hold, plus one), and 16 MiB besides.

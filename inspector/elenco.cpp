@@ -112,6 +112,37 @@ std::optional<elemento> elemento_di(const scenario::modello& m, int32_t i) {
   return e;
 }
 
+// The feature of cell `i` with its kilometre reading.
+std::optional<elemento> elemento_letto(const resoconto& r, const scenario::modello& m, int32_t i) {
+  auto e = elemento_di(m, i);
+  if (e) e->lettura = lettura_km(r.zone, e->progressiva);
+  return e;
+}
+
+// Calls f on each feature of the listing in line order: those composed in
+// r, or, when `m` is given, each decoded from its cells as it comes, so
+// that they are never all held at once.
+template <class F>
+void per_ogni_elemento(const resoconto& r, const scenario::modello* m, F f) {
+  if (m == nullptr) {
+    for (const elemento& e : r.elementi) f(e);
+    return;
+  }
+  for (int32_t i = 0; i <= r.ultima_cella; ++i)
+    if (const auto e = elemento_letto(r, *m, i)) f(*e);
+}
+
+// How many features per_ogni_elemento gives.
+size_t quanti_elementi(const resoconto& r, const scenario::modello* m) {
+  if (m == nullptr) return r.elementi.size();
+  size_t n = 0;
+  for (int32_t i = 0; i <= r.ultima_cella; ++i) {
+    const uint8_t t = m->celle[static_cast<size_t>(i)].tipo;
+    n += t != tipo_cella::libera && t != tipo_cella::segno_montagna;
+  }
+  return n;
+}
+
 // The points where a profile of the cells changes, from cell 0 on.
 template <typename Campo>
 std::vector<punto> profilo(const std::vector<cella>& celle, Campo campo) {
@@ -278,7 +309,7 @@ std::string formato_ora(int64_t secondi) {
   return t;
 }
 
-resoconto componi(const scenario::modello& m) {
+resoconto componi(const scenario::modello& m, bool con_elementi) {
   resoconto r;
   const voce& treno = m.voci[scenario::riga_treno];
   const voce& linea = m.voci[scenario::riga_linea];
@@ -308,11 +339,9 @@ resoconto componi(const scenario::modello& m) {
     r.codice_og = m.celle[1].valore2;
   }
   componi_stazioni(m, r);
-  for (int32_t i = 0; i <= r.ultima_cella; ++i)
-    if (auto e = elemento_di(m, i)) {
-      e->lettura = lettura_km(r.zone, e->progressiva);
-      r.elementi.push_back(std::move(*e));
-    }
+  if (con_elementi)
+    for (int32_t i = 0; i <= r.ultima_cella; ++i)
+      if (auto e = elemento_letto(r, m, i)) r.elementi.push_back(std::move(*e));
   componi_montagne(m, r);
   r.velocita = profilo(m.celle, [](const cella& c) { return 5 * c.velocita; });
   r.pendenza = profilo(m.celle, [](const cella& c) { return c.pendenza - 100; });
@@ -326,7 +355,7 @@ std::string in_testo(const resoconto& r) {
   return u.str();
 }
 
-void scrivi_testo(std::ostream& uscita, const resoconto& r) {
+void scrivi_testo(std::ostream& uscita, const resoconto& r, const scenario::modello* celle) {
   Uscita t(uscita);
   t += "Route \"" + testo_visibile(r.linea) + "\", train \"" + testo_visibile(r.treno) + "\"\n";
   t += "\nHeader\n";
@@ -385,14 +414,14 @@ void scrivi_testo(std::ostream& uscita, const resoconto& r) {
          "  " + testo_visibile(s.nome) + "\n";
   }
 
-  t += "\nFeature cells (" + std::to_string(r.elementi.size()) + ")\n";
+  t += "\nFeature cells (" + std::to_string(quanti_elementi(r, celle)) + ")\n";
   t += "    cell  chainage         km  kind                    values\n";
-  for (const elemento& e : r.elementi) {
+  per_ogni_elemento(r, celle, [&](const elemento& e) {
     t += "  " + numero(e.cella, 6) + "  " + numero(e.progressiva, 8) + "  " + colonna_km(e.lettura) +
          "  " + a_sinistra(e.genere, 22) + "  " + coppie(e.valori);
     if (!e.testo.empty()) t += (e.valori.empty() ? "\"" : "  \"") + testo_visibile(e.testo) + "\"";
     t += "\n";
-  }
+  });
 
   t += "\nMountain zones (" + std::to_string(r.montagne.size()) + ")\n";
   for (const zona_montagna& z : r.montagne) {
@@ -423,7 +452,7 @@ nlohmann::ordered_json in_json(const resoconto& r) {
   return nlohmann::ordered_json::parse(u.str());
 }
 
-void scrivi_json(ContenitoreJson& documento, const resoconto& r) {
+void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario::modello* celle) {
   using json = nlohmann::ordered_json;
   std::ostream& u = documento.uscita();
   json zone = json::array();
@@ -473,7 +502,7 @@ void scrivi_json(ContenitoreJson& documento, const resoconto& r) {
   documento.membro_aperto("features");
   {
     ContenitoreJson elementi(u, false, documento.livello_interno());
-    for (const elemento& e : r.elementi) {
+    per_ogni_elemento(r, celle, [&](const elemento& e) {
       json valori = json::object();
       for (const auto& [nome, valore] : e.valori) valori[nome] = valore;
       json j = {{"cell", e.cella},
@@ -483,7 +512,7 @@ void scrivi_json(ContenitoreJson& documento, const resoconto& r) {
                 {"values", valori}};
       if (!e.testo.empty()) j["text"] = e.testo;
       elementi.elemento(j);
-    }
+    });
   }
 
   documento.membro_aperto("mountain_zones");

@@ -116,17 +116,21 @@ struct resoconto {
 };
 
 // Composes the listing from a decoded model. Requires m.voci decoded;
-// m.celle may be empty.
-resoconto componi(const scenario::modello& m);
+// m.celle may be empty. Without `con_elementi` the feature cells are left
+// out of r.elementi (the writers below then decode them from m one at a
+// time, which keeps the memory of a listing small; the drawing needs them).
+resoconto componi(const scenario::modello& m, bool con_elementi = true);
 
 // Writes the listing as plain text, UTF-8, one item per line, to `uscita`
-// as it is produced; names and texts with control characters escaped.
-void scrivi_testo(std::ostream& uscita, const resoconto& r);
+// as it is produced; names and texts with control characters escaped. The
+// feature cells come from r.elementi, or, when `celle` is given (the model
+// r was composed from without its features), from its cells one at a time.
+void scrivi_testo(std::ostream& uscita, const resoconto& r, const scenario::modello* celle = nullptr);
 
 // Adds the listing's members (route, train, header, stations, features,
 // mountain_zones, profiles) to an open JSON object, each written as it is
-// produced, with the same content as the text.
-void scrivi_json(ContenitoreJson& documento, const resoconto& r);
+// produced, with the same content as the text; `celle` as above.
+void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario::modello* celle = nullptr);
 
 // The same two as a string and as one JSON object, for small listings.
 std::string in_testo(const resoconto& r);

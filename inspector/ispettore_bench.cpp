@@ -122,13 +122,13 @@ double memoria_aggiunta(const std::function<void()>&) { return -1; }
 #endif
 
 void BM_IspezioneDensa(benchmark::State& state) {
-  std::unique_ptr<prova::CartellaTemporanea> temporanea;
+  std::unique_ptr<::prova::CartellaTemporanea> temporanea;
   std::string cartella;
   if (const char* c = std::getenv("ISPETTORE_BENCH_CARTELLA")) {
     cartella = c;
     std::filesystem::create_directories(cartella);
   } else {
-    temporanea = std::make_unique<prova::CartellaTemporanea>("ispettore_bench ");
+    temporanea = std::make_unique<::prova::CartellaTemporanea>("ispettore_bench ");
     cartella = temporanea->percorso().string();
   }
   const scenario::modello m = modello_denso();

@@ -158,7 +158,7 @@ void scrivi_json_esame(std::ostream& uscita, const esame& e, const std::string& 
   ContenitoreJson documento(uscita, true, livello);
   const json verifiche = json_verifiche(e.p, e.s, cartella);
   for (const auto& [chiave, valore] : verifiche.items()) documento.membro(chiave, valore);
-  if (e.r) scrivi_json(documento, *e.r);
+  if (e.r) scrivi_json(documento, *e.r, e.r->elementi.empty() ? &e.s.m : nullptr);
 }
 
 // Prints a JSON document. Folder and file names come from the command line
@@ -204,7 +204,9 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
 
   e.s = verifica(p);
   e.s.difetti.insert(e.s.difetti.begin(), illeggibili.begin(), illeggibili.end());
-  if (e.s.con_voci) e.r = componi(e.s.m);
+  // The features are held only for the drawing; the listing decodes them
+  // from the cells as it writes them.
+  if (e.s.con_voci) e.r = componi(e.s.m, o.svg.has_value());
   e.con_elenco = e.r.has_value();
 
   // The drawing first, so that it is written even when the listing's
@@ -260,7 +262,7 @@ void scrivi_testo_esame(std::ostream& uscita, const esame& e, const opzioni& o, 
   const bool intero = !o.svg || o.elenco;
   if (e.r && intero) {
     uscita << "\n";
-    scrivi_testo(uscita, *e.r);
+    scrivi_testo(uscita, *e.r, e.r->elementi.empty() ? &e.s.m : nullptr);
   }
   if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto) uscita << "\nDrawing written to " << *o.svg << "\n";
 }
@@ -389,7 +391,8 @@ Files read from FOLDER:
   <ROUTE_TITLE>_<TRAIN>.dat     packed track file (one record per 50 m cell)
 The scenarios of a folder are found from these names: one for each item or
 track file. A name is split after the longest route title that has a line
-file in the folder, else at its first "_".
+file in the folder; without one, after the route title its item file
+holds; else at its first "_".
 
 Options:
   --json        print one JSON document instead of text: the files, the
@@ -413,7 +416,8 @@ Options:
   --scenarios   only list the scenarios that FOLDER holds, with their files
   --help        print this text
 
-Checks: file sizes, the plan's entry types, the header stamps 610 and 5121,
+Checks: file sizes (no byte past what the route allows is read), the
+plan's entry types and finite coordinates, the header stamps 610 and 5121,
 the identity codes recomputed from the train and route names, that those
 names are the ones given, and that each value the simulator reads by kind
 is one the builder writes: cell types 0 to 6 and 10 to 14, stop cells that
