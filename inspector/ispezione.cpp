@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -16,6 +17,7 @@
 #include "model/identita.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
+#include "platform/identita_file.h"
 
 namespace ispettore {
 namespace {
@@ -23,6 +25,10 @@ namespace {
 using json = nlohmann::ordered_json;
 
 constexpr const char* programma = "ispeziona_scenario";
+// The fault of an item or track file that is not there.
+constexpr const char* motivo_mancante = "no such file";
+// The --svg name that means standard output.
+constexpr const char* standard = "-";
 
 // One scenario to inspect: its names and what became of it.
 struct esame {
@@ -30,6 +36,7 @@ struct esame {
   scenario_letto s;
   std::optional<resoconto> r;
   bool file_mancante = false;    // the item or track file could not be read
+  std::set<std::string> non_letti;  // the names of files there but not read
   bool disegno_fallito = false;  // the drawing could not be written
   bool tratto_vuoto = false;     // the stretch asked for lies beyond the cells
 };
@@ -43,12 +50,17 @@ bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const st
   const std::string percorso = piattaforma::unisci_percorso(cartella, nome);
   std::string motivo;
   try {
+    // A folder, pipe, device or link at the name is named, never taken for
+    // a missing file, nor read.
+    const piattaforma::tipo_file tipo = piattaforma::tipo_di(percorso);
+    if (tipo != piattaforma::tipo_file::mancante && tipo != piattaforma::tipo_file::regolare)
+      throw piattaforma::ErroreFile(percorso, "read", piattaforma::motivo_non_regolare(tipo));
     if (disco.esiste(percorso)) {
       byte = disco.leggi(percorso);
       return true;
     }
     if (facoltativo) return true;
-    motivo = "no such file";
+    motivo = motivo_mancante;
     errori << programma << ": " << percorso << ": " << motivo << "\n";
   } catch (const piattaforma::ErroreFile& e) {
     motivo = "cannot be read: " + e.motivo();
@@ -59,11 +71,14 @@ bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const st
 }
 
 // The files section of the text listing.
-std::string testo_file(const pacchetti& p, const std::string& cartella) {
+std::string testo_file(const pacchetti& p, const std::set<std::string>& non_letti,
+                       const std::string& cartella) {
   std::string t = "Folder " + cartella + "\n";
   auto riga = [&](const std::string& nome, const std::optional<std::string>& byte, const char* cosa) {
     const size_t larghezza = std::max({p.nome_linea.size(), p.nome_voci.size(), p.nome_celle.size()});
-    const std::string dimensione = byte ? std::to_string(byte->size()) + " bytes" : "missing";
+    const std::string dimensione = byte                  ? std::to_string(byte->size()) + " bytes"
+                                   : non_letti.count(nome) ? "not read"
+                                                           : "missing";
     t += "  " + nome + std::string(larghezza - nome.size(), ' ') + "  " +
          std::string(dimensione.size() < 14 ? 14 - dimensione.size() : 0, ' ') + dimensione + "  " +
          cosa + "\n";
@@ -140,7 +155,8 @@ int stato_di(const std::vector<esame>& esami) {
 
 // Reads, checks and composes one scenario, and writes its drawing when asked.
 esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& cartella,
-              const std::string& linea, const std::string& treno, std::ostream& errori) {
+              const std::string& linea, const std::string& treno, std::ostream& uscita,
+              std::ostream& errori) {
   esame e;
   pacchetti& p = e.p;
   p.linea = linea;
@@ -154,8 +170,16 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
   const bool voci_lette = leggi_file(disco, cartella, p.nome_voci, false, p.byte_voci, illeggibili, errori);
   const bool celle_lette = leggi_file(disco, cartella, p.nome_celle, false, p.byte_celle, illeggibili, errori);
   e.file_mancante = !linea_letta || !voci_lette || !celle_lette;
+  for (const difetto& d : illeggibili)
+    if (d.motivo != motivo_mancante) e.non_letti.insert(d.file);
 
   e.s = verifica(p);
+  // A line file that is there but could not be read is a fault, not a
+  // scenario packed without its plan.
+  if (!linea_letta)
+    std::erase_if(e.s.note, [&](const std::string& n) {
+      return n.starts_with("no packed line file " + p.nome_linea + ":");
+    });
   e.s.difetti.insert(e.s.difetti.begin(), illeggibili.begin(), illeggibili.end());
   if (e.s.con_voci) e.r = componi(e.s.m);
 
@@ -174,6 +198,21 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
       return e;
     }
     try {
+      if (*o.svg == standard) {
+        uscita << disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t);
+        uscita.flush();
+        return e;
+      }
+      // Only a regular file (or nothing) at the name is replaced.
+      const piattaforma::tipo_file tipo = piattaforma::tipo_di(*o.svg);
+      if (tipo != piattaforma::tipo_file::mancante && tipo != piattaforma::tipo_file::regolare)
+        throw piattaforma::ErroreFile(*o.svg, "write the drawing to",
+                                      piattaforma::motivo_non_regolare(tipo) +
+                                          " (the drawing replaces only a regular file)");
+      for (const std::string* nome : {&p.nome_linea, &p.nome_voci, &p.nome_celle})
+        if (piattaforma::stesso_file(*o.svg, piattaforma::unisci_percorso(cartella, *nome)))
+          throw piattaforma::ErroreFile(*o.svg, "write the drawing to",
+                                        "it is the packed file " + *nome + " being inspected");
       disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t));
     } catch (const piattaforma::ErroreFile& x) {
       errori << programma << ": " << x.what() << "\n";
@@ -197,10 +236,11 @@ void riassumi(const esame& e, const opzioni& o, std::ostream& errori) {
 // The text of one scenario: the files and checks, then the listing unless
 // only the summary is asked for.
 std::string testo_esame(const esame& e, const opzioni& o, const std::string& cartella) {
-  std::string t = testo_file(e.p, cartella) + testo_verifiche(e.s);
+  std::string t = testo_file(e.p, e.non_letti, cartella) + testo_verifiche(e.s);
   const bool intero = !o.svg || o.elenco;
   if (e.r && intero) t += "\n" + in_testo(*e.r);
-  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto) t += "\nDrawing written to " + *o.svg + "\n";
+  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto)
+    t += "\nDrawing written to " + (*o.svg == standard ? "standard output" : *o.svg) + "\n";
   return t;
 }
 
@@ -341,7 +381,11 @@ Options:
                 and cab codes marked; every feature names itself when
                 pointed at. Only the files and the checks' summary are
                 printed then, unless --listing or --json is given. Needs
-                one scenario: name it when the folder holds several
+                one scenario: name it when the folder holds several.
+                FILE is replaced only when it is a regular file or
+                missing (a folder, pipe, device or link there is refused);
+                "-" writes the drawing to standard output, and the files
+                and checks to standard error
   --from KM     draw only the stretch from chainage KM to chainage --to KM
   --to KM       (kilometres from the start of the line, as on the drawing's
                 chainage axis; not the kilometre reading, which restarts and
@@ -363,17 +407,33 @@ cell, and says why. Faults are also summed up on standard error.
 
 Exit status:
   0  every file passed its checks (a missing line file is only a note)
-  1  a file could not be read (the item or track file is missing), the
+  1  a file could not be read (the item or track file is missing, or a
+     folder, pipe, device or link stands at a packed file's name), the
      folder holds no scenario or cannot be listed, or the drawing could not
-     be written
+     be written (or something other than a regular file stands at FILE)
   2  a packed file failed a check; what could be decoded is still listed
-  3  the command line was wrong (or --from lies beyond the line)
+  3  the command line was wrong (or --from lies beyond the line, or a
+     ROUTE_TITLE or TRAIN holds a path separator, "..", a control character
+     or one of < > : " | ? *)
   5  an unexpected fault of the program itself
 )";
 }
 
 int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const opzioni& o,
               const std::string& cartella, std::ostream& uscita, std::ostream& errori) {
+  for (const auto& [nome, cosa] : {std::pair{o.linea, "route title"}, std::pair{o.treno, "train"}})
+    if (nome && !scenario::difetto_nome(*nome).empty()) {
+      errori << programma << ": the " << cosa << " \"" << scenario::nome_visibile(*nome)
+             << "\" cannot be part of a packed file's name: " << scenario::difetto_nome(*nome)
+             << " (see --help)\n";
+      return ispezione_uso;
+    }
+  const bool svg_su_uscita = o.svg && *o.svg == standard;
+  if (svg_su_uscita && (o.json || o.elenco)) {
+    errori << programma << ": --svg - writes the drawing to standard output, which then holds "
+           << "nothing else: leave out --json and --listing, or name a file (see --help)\n";
+    return ispezione_uso;
+  }
   // Which scenarios: the one named in full, else those the folder shows.
   std::vector<std::pair<std::string, std::string>> scelti;
   if (o.linea && o.treno) {
@@ -410,7 +470,7 @@ int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const op
   }
 
   std::vector<esame> esami;
-  for (const auto& [linea, treno] : scelti) esami.push_back(esamina(disco, o, cartella, linea, treno, errori));
+  for (const auto& [linea, treno] : scelti) esami.push_back(esamina(disco, o, cartella, linea, treno, uscita, errori));
 
   if (o.json) {
     if (esami.size() == 1) {
@@ -421,11 +481,13 @@ int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const op
       stampa_json(uscita, {{"folder", cartella}, {"scenarios", documenti}});
     }
   } else {
+    // With the drawing on standard output, the files and checks go to standard error.
+    std::ostream& testo = svg_su_uscita ? errori : uscita;
     for (size_t i = 0; i < esami.size(); ++i) {
       if (esami.size() > 1)
-        uscita << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << esami.size()
-               << ": route \"" << esami[i].p.linea << "\", train \"" << esami[i].p.treno << "\"\n\n";
-      uscita << testo_esame(esami[i], o, cartella);
+        testo << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << esami.size()
+              << ": route \"" << esami[i].p.linea << "\", train \"" << esami[i].p.treno << "\"\n\n";
+      testo << testo_esame(esami[i], o, cartella);
     }
   }
   uscita.flush();
