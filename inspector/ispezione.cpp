@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -18,6 +19,7 @@
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 #include "platform/windows1252.h"
+#include "platform/identita_file.h"
 
 namespace ispettore {
 namespace {
@@ -25,6 +27,10 @@ namespace {
 using json = nlohmann::ordered_json;
 
 constexpr const char* programma = "ispeziona_scenario";
+// The fault of an item or track file that is not there.
+constexpr const char* motivo_mancante = "no such file";
+// The --svg name that means standard output.
+constexpr const char* standard = "-";
 
 // One scenario to inspect: its names and what became of it.
 struct esame {
@@ -32,6 +38,7 @@ struct esame {
   scenario_letto s;
   std::optional<resoconto> r;
   bool file_mancante = false;    // the item or track file could not be read
+  std::set<std::string> non_letti;  // the names of files there but not read
   bool disegno_fallito = false;  // the drawing could not be written
   bool tratto_vuoto = false;     // the stretch asked for lies beyond the cells
   bool con_elenco = false;       // the listing could be composed (r, until alleggerisci)
@@ -61,6 +68,11 @@ bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const st
   const std::string percorso = piattaforma::unisci_percorso(cartella, nome);
   std::string motivo;
   try {
+    // A folder, pipe, device or link at the name is named, never taken for
+    // a missing file, nor read.
+    const piattaforma::tipo_file tipo = piattaforma::tipo_di(percorso);
+    if (tipo != piattaforma::tipo_file::mancante && tipo != piattaforma::tipo_file::regolare)
+      throw piattaforma::ErroreFile(percorso, "read", piattaforma::motivo_non_regolare(tipo));
     if (disco.esiste(percorso)) {
       piattaforma::Disco::inizio_file letto = disco.leggi_inizio(percorso, massimo);
       if (letto.dimensione > letto.byte.size()) dimensione = letto.dimensione;
@@ -68,7 +80,7 @@ bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const st
       return true;
     }
     if (facoltativo) return true;
-    motivo = "no such file";
+    motivo = motivo_mancante;
     errori << programma << ": " << percorso << ": " << motivo << "\n";
   } catch (const piattaforma::ErroreFile& e) {
     motivo = "cannot be read: " + e.motivo();
@@ -97,21 +109,25 @@ titolo_voci titolo_da_voci(piattaforma::Disco& disco, const std::string& cartell
 }
 
 // The files section of the text listing.
-std::string testo_file(const pacchetti& p, const std::string& cartella) {
+std::string testo_file(const pacchetti& p, const std::set<std::string>& non_letti,
+                       const std::string& cartella) {
   std::string t = "Folder " + cartella + "\n";
   const std::string linea = testo_visibile(p.nome_linea), voci = testo_visibile(p.nome_voci),
                     celle = testo_visibile(p.nome_celle);
-  auto riga = [&](const std::string& nome, const std::optional<std::string>& byte,
+  auto riga = [&](const std::string& grezzo, const std::optional<std::string>& byte,
                   const std::optional<uint64_t>& intera, const char* cosa) {
+    const std::string nome = testo_visibile(grezzo);
     const size_t larghezza = std::max({linea.size(), voci.size(), celle.size()});
-    const std::string dimensione = byte ? std::to_string(dimensione_file(*byte, intera)) + " bytes" : "missing";
+    const std::string dimensione = byte                  ? std::to_string(dimensione_file(*byte, intera)) + " bytes"
+                                   : non_letti.count(grezzo) ? "not read"
+                                                           : "missing";
     t += "  " + nome + std::string(larghezza - nome.size(), ' ') + "  " +
          std::string(dimensione.size() < 14 ? 14 - dimensione.size() : 0, ' ') + dimensione + "  " +
          cosa + "\n";
   };
-  riga(linea, p.byte_linea, p.dimensione_linea, "packed line file: plan geometry");
-  riga(voci, p.byte_voci, p.dimensione_voci, "packed item file: stations, board texts, header");
-  riga(celle, p.byte_celle, p.dimensione_celle, "packed track file: one record per 50 m cell");
+  riga(p.nome_linea, p.byte_linea, p.dimensione_linea, "packed line file: plan geometry");
+  riga(p.nome_voci, p.byte_voci, p.dimensione_voci, "packed item file: stations, board texts, header");
+  riga(p.nome_celle, p.byte_celle, p.dimensione_celle, "packed track file: one record per 50 m cell");
   return t;
 }
 
@@ -181,7 +197,8 @@ int stato_di(const std::vector<esame>& esami) {
 
 // Reads, checks and composes one scenario, and writes its drawing when asked.
 esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& cartella,
-              const std::string& linea, const std::string& treno, std::ostream& errori) {
+              const std::string& linea, const std::string& treno, std::ostream& uscita,
+              std::ostream& errori) {
   esame e;
   pacchetti& p = e.p;
   p.linea = linea;
@@ -201,8 +218,16 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
   const bool linea_letta = leggi_file(disco, cartella, p.nome_linea, true, da_leggere_linea(lunghezza),
                                       p.byte_linea, p.dimensione_linea, illeggibili, errori);
   e.file_mancante = !linea_letta || !voci_lette || !celle_lette;
+  for (const difetto& d : illeggibili)
+    if (d.motivo != motivo_mancante) e.non_letti.insert(d.file);
 
   e.s = verifica(p);
+  // A line file that is there but could not be read is a fault, not a
+  // scenario packed without its plan.
+  if (!linea_letta)
+    std::erase_if(e.s.note, [&](const std::string& n) {
+      return n.starts_with("no packed line file " + p.nome_linea + ":");
+    });
   e.s.difetti.insert(e.s.difetti.begin(), illeggibili.begin(), illeggibili.end());
   // The features are held only for the drawing; the listing decodes them
   // from the cells as it writes them.
@@ -235,6 +260,21 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
       return e;
     }
     try {
+      if (*o.svg == standard) {
+        uscita << disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t);
+        uscita.flush();
+        return e;
+      }
+      // Only a regular file (or nothing) at the name is replaced.
+      const piattaforma::tipo_file tipo = piattaforma::tipo_di(*o.svg);
+      if (tipo != piattaforma::tipo_file::mancante && tipo != piattaforma::tipo_file::regolare)
+        throw piattaforma::ErroreFile(*o.svg, "write the drawing to",
+                                      piattaforma::motivo_non_regolare(tipo) +
+                                          " (the drawing replaces only a regular file)");
+      for (const std::string* nome : {&p.nome_linea, &p.nome_voci, &p.nome_celle})
+        if (piattaforma::stesso_file(*o.svg, piattaforma::unisci_percorso(cartella, *nome)))
+          throw piattaforma::ErroreFile(*o.svg, "write the drawing to",
+                                        "it is the packed file " + *nome + " being inspected");
       disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t));
     } catch (const piattaforma::ErroreFile& x) {
       errori << programma << ": " << x.what() << "\n";
@@ -258,13 +298,14 @@ void riassumi(const esame& e, const opzioni& o, std::ostream& errori) {
 // Writes the text of one scenario: the files and checks, then the listing
 // unless only the summary is asked for.
 void scrivi_testo_esame(std::ostream& uscita, const esame& e, const opzioni& o, const std::string& cartella) {
-  uscita << testo_file(e.p, cartella) << testo_verifiche(e.s);
+  uscita << testo_file(e.p, e.non_letti, cartella) << testo_verifiche(e.s);
   const bool intero = !o.svg || o.elenco;
   if (e.r && intero) {
     uscita << "\n";
     scrivi_testo(uscita, *e.r, e.r->elementi.empty() ? &e.s.m : nullptr);
   }
-  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto) uscita << "\nDrawing written to " << *o.svg << "\n";
+  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto)
+    uscita << "\nDrawing written to " << (*o.svg == standard ? "standard output" : *o.svg) << "\n";
 }
 
 // The files of a found scenario in words: "line file, item file, no track file".
@@ -406,7 +447,11 @@ Options:
                 and cab codes marked; every feature names itself when
                 pointed at. Only the files and the checks' summary are
                 printed then, unless --listing or --json is given. Needs
-                one scenario: name it when the folder holds several
+                one scenario: name it when the folder holds several.
+                FILE is replaced only when it is a regular file or
+                missing (a folder, pipe, device or link there is refused);
+                "-" writes the drawing to standard output, and the files
+                and checks to standard error
   --from KM     draw only the stretch from chainage KM to chainage --to KM
   --to KM       (kilometres from the start of the line, as on the drawing's
                 chainage axis; not the kilometre reading, which restarts and
@@ -429,17 +474,33 @@ cell, and says why. Faults are also summed up on standard error.
 
 Exit status:
   0  every file passed its checks (a missing line file is only a note)
-  1  a file could not be read (the item or track file is missing), the
+  1  a file could not be read (the item or track file is missing, or a
+     folder, pipe, device or link stands at a packed file's name), the
      folder holds no scenario or cannot be listed, or the drawing could not
-     be written
+     be written (or something other than a regular file stands at FILE)
   2  a packed file failed a check; what could be decoded is still listed
-  3  the command line was wrong (or --from lies beyond the line)
+  3  the command line was wrong (or --from lies beyond the line, or a
+     ROUTE_TITLE or TRAIN holds a path separator, "..", a control character
+     or one of < > : " | ? *)
   5  an unexpected fault of the program itself
 )";
 }
 
 int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const opzioni& o,
               const std::string& cartella, std::ostream& uscita, std::ostream& errori) {
+  for (const auto& [nome, cosa] : {std::pair{o.linea, "route title"}, std::pair{o.treno, "train"}})
+    if (nome && !scenario::difetto_nome(*nome).empty()) {
+      errori << programma << ": the " << cosa << " \"" << scenario::nome_visibile(*nome)
+             << "\" cannot be part of a packed file's name: " << scenario::difetto_nome(*nome)
+             << " (see --help)\n";
+      return ispezione_uso;
+    }
+  const bool svg_su_uscita = o.svg && *o.svg == standard;
+  if (svg_su_uscita && (o.json || o.elenco)) {
+    errori << programma << ": --svg - writes the drawing to standard output, which then holds "
+           << "nothing else: leave out --json and --listing, or name a file (see --help)\n";
+    return ispezione_uso;
+  }
   // Which scenarios: the one named in full, else those the folder shows.
   std::vector<std::pair<std::string, std::string>> scelti;
   if (o.linea && o.treno) {
@@ -486,16 +547,17 @@ int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const op
     scenari_json.emplace(uscita, false, cartella_json->livello_interno());
   }
   for (size_t i = 0; i < scelti.size(); ++i) {
-    esami.push_back(esamina(disco, o, cartella, scelti[i].first, scelti[i].second, errori));
+    esami.push_back(esamina(disco, o, cartella, scelti[i].first, scelti[i].second, uscita, errori));
     esame& e = esami.back();
     if (o.json) {
       if (scenari_json) scenari_json->elemento_aperto();
       scrivi_json_esame(uscita, e, cartella, scenari_json ? scenari_json->livello_interno() : 0);
     } else {
       if (scelti.size() > 1)
-        uscita << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << scelti.size() << ": route \""
+        (svg_su_uscita ? errori : uscita) << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << scelti.size() << ": route \""
                << testo_visibile(e.p.linea) << "\", train \"" << testo_visibile(e.p.treno) << "\"\n\n";
-      scrivi_testo_esame(uscita, e, o, cartella);
+      // With the drawing on standard output, the files and checks go to standard error.
+      scrivi_testo_esame(svg_su_uscita ? errori : uscita, e, o, cartella);
     }
     alleggerisci(e);
   }

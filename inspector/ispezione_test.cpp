@@ -316,5 +316,39 @@ TEST_F(Ispeziona, AStretchThatIsNotThereIsRefusedWithAClearMessage) {
   EXPECT_EQ(esegui(), ispezione_riuscita) << errori.str();
 }
 
+// "--svg -": the drawing alone on standard output, the files and checks on
+// standard error; it cannot share standard output with --json or --listing.
+TEST_F(Ispeziona, TheDrawingGoesToStandardOutputForADash) {
+  o.svg = "-";
+  EXPECT_EQ(esegui(), ispezione_riuscita) << errori.str();
+  EXPECT_EQ(prova::controlla_xml(uscita.str()).errore, "");
+  EXPECT_EQ(uscita.str().rfind("<?xml", 0), 0u) << uscita.str().substr(0, 80);
+  EXPECT_NE(errori.str().find("Checks: every file matches"), std::string::npos);
+  EXPECT_NE(errori.str().find("Drawing written to standard output"), std::string::npos);
+  EXPECT_EQ(disco.file.count("-"), 0u);
+  for (bool json : {true, false}) {
+    o.json = json;
+    o.elenco = !json;
+    EXPECT_EQ(esegui(), ispezione_uso);
+    EXPECT_EQ(uscita.str(), "");
+  }
+}
+
+// A route title or train that cannot be part of a file name is a wrong
+// command line, and nothing is read.
+TEST_F(Ispeziona, ARouteOrTrainThatCannotNameAFileIsAUsageError) {
+  for (const auto& [titolo, designazione] : std::vector<std::pair<std::string, std::string>>{
+           {"../c/Linea Prova", "R 7"}, {"Linea Prova", "R/7"}, {"Linea\nProva", "R 7"},
+           {"Linea Prova", "R:7"}}) {
+    o.linea = titolo;
+    o.treno = designazione;
+    EXPECT_EQ(esegui(), ispezione_uso) << titolo << " " << designazione;
+    EXPECT_EQ(uscita.str(), "");
+    EXPECT_NE(errori.str().find("cannot be part of a packed file's name"), std::string::npos)
+        << errori.str();
+  }
+  EXPECT_EQ(errori.str().find('\n'), errori.str().size() - 1) << "one line: " << errori.str();
+}
+
 }  // namespace
 }  // namespace ispettore

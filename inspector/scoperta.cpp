@@ -114,8 +114,6 @@ std::vector<std::string> nomi_in_cartella(const std::string& cartella) {
   // UTF-8 both ways, whatever the system's narrow code page.
   fs::directory_iterator it(fs::path(std::u8string(cartella.begin(), cartella.end())), e);
   for (; !e && it != fs::directory_iterator(); it.increment(e)) {
-    std::error_code tipo;
-    if (!it->is_regular_file(tipo)) continue;
     const std::u8string nome = it->path().filename().u8string();
     nomi.emplace_back(nome.begin(), nome.end());
   }

@@ -37,8 +37,10 @@ std::vector<scenario_trovato> trova_scenari(const std::vector<std::string>& nomi
 // trova_scenari uses.
 std::vector<std::string> linee_senza_treno(const std::vector<std::string>& nomi);
 
-// The names of the regular files in `cartella`, UTF-8, in no set order.
-// Throws piattaforma::ErroreFile when the folder cannot be listed.
+// The names of the entries in `cartella` (files, folders, links, pipes:
+// what stands at a packed file's name is told when it is read), UTF-8, in
+// no set order. Throws piattaforma::ErroreFile when the folder cannot be
+// listed.
 std::vector<std::string> nomi_in_cartella(const std::string& cartella);
 
 }  // namespace ispettore

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -76,8 +77,9 @@ TEST(TrovaScenari, WithoutALineFileTheItemFilesTitleSplitsTheName) {
   EXPECT_EQ(chiesti, (std::vector<std::string>{"Val_Rossa_R 7.sim", "Val_Nera_R_1.sim"}));
 }
 
-// A folder and a file named with a letter outside ASCII: both in UTF-8.
-TEST(NomiInCartella, ListsTheFilesOfARealFolderAndFailsForAMissingOne) {
+// A folder and a file named with a letter outside ASCII: both in UTF-8,
+// the folder inside listed too.
+TEST(NomiInCartella, ListsTheEntriesOfARealFolderAndFailsForAMissingOne) {
   namespace fs = std::filesystem;
   auto utf8 = [](const fs::path& p) {
     const std::u8string u = p.u8string();
@@ -87,7 +89,9 @@ TEST(NomiInCartella, ListsTheFilesOfARealFolderAndFailsForAMissingOne) {
   fs::remove_all(cartella);
   fs::create_directories(cartella / "sotto");
   std::ofstream(cartella / fs::path(u8"Citt\u00e0_B.sim")) << "x";
-  EXPECT_EQ(nomi_in_cartella(utf8(cartella)), std::vector<std::string>{"Citt\u00e0_B.sim"});
+  auto nomi = nomi_in_cartella(utf8(cartella));
+  std::sort(nomi.begin(), nomi.end());
+  EXPECT_EQ(nomi, (std::vector<std::string>{"Citt\u00e0_B.sim", "sotto"}));
   fs::remove_all(cartella);
   EXPECT_THROW(nomi_in_cartella(utf8(cartella)), piattaforma::ErroreFile);
 }

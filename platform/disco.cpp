@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/errore_file.h"
+#include "platform/identita_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -430,10 +431,21 @@ bool DiscoReale::esiste(const std::string& percorso) {
 // waiting on a pipe, and anything but a regular file is refused.
 std::string DiscoReale::leggi(const std::string& percorso) {
   Descrittore d(::open(percorso.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (d.fd() < 0) throw errore_errno(percorso, "open");
+  if (d.fd() < 0) {
+    // O_NOFOLLOW reports a link at the name as a loop: say what is there.
+    if (errno == ELOOP && tipo_di(percorso) == tipo_file::collegamento)
+      throw ErroreFile(percorso, "open", motivo_non_regolare(tipo_file::collegamento));
+    throw errore_errno(percorso, "open");
+  }
   struct stat info;
   if (::fstat(d.fd(), &info) != 0) throw errore_errno(percorso, "examine");
-  if (!S_ISREG(info.st_mode)) throw ErroreFile(percorso, "open", "it is not a regular file");
+  if (!S_ISREG(info.st_mode))
+    throw ErroreFile(percorso, "open",
+                     motivo_non_regolare(S_ISDIR(info.st_mode)    ? tipo_file::cartella
+                                         : S_ISFIFO(info.st_mode) ? tipo_file::fifo
+                                         : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)
+                                             ? tipo_file::dispositivo
+                                             : tipo_file::altro));
   // Read straight into the string, sized for the file as it stands plus a
   // byte, so that the end shows in the same read; a file that grows
   // meanwhile is still read to its end.
