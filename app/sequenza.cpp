@@ -55,16 +55,10 @@ std::vector<std::string> percorsi_costruzione(const modello& m, const std::strin
 std::unique_ptr<piattaforma::Disco::Blocco> prepara_cartella(piattaforma::Disco& disco,
                                                               const modello& m,
                                                               const std::string& cartella) {
-  const std::string blocco = piattaforma::unisci_percorso(cartella, nome_blocco);
-  const std::vector<std::string> percorsi = percorsi_costruzione(m, cartella);
-  piattaforma::verifica_lunghezza(blocco);
-  // The longest path of each file is that of its temporary.
-  for (const std::string& p : percorsi)
-    piattaforma::verifica_lunghezza(
-        p + std::string(piattaforma::lunghezza_suffisso_temporaneo, '0'));
-  auto preso = disco.blocca(blocco, attesa_blocco);
-  for (const std::string& p : percorsi) disco.rimuovi_temporanei(p);
-  return preso;
+  return piattaforma::prendi_cartella(disco, cartella, percorsi_costruzione(m, cartella), [&] {
+    piattaforma::messaggio("crea_scenario: another program is writing into " + cartella +
+                           "; waiting for it to end");
+  });
 }
 
 // The name a kept source takes: "<name>.<date>-<time>.txt" beside it (the

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/identita.h"  // the scenario identity the run builds
+#include "platform/cartella_scrittura.h"
 #include "platform/disco.h"
 
 namespace scenario {
@@ -20,10 +21,10 @@ enum stato_uscita : int {
   uscita_errore_interno = 5,  // an unexpected fault of the program itself
 };
 
-// The lock file that keeps a second run out of the folder while one builds,
-// and how long a second run waits for it.
-inline constexpr const char* nome_blocco = "crea_scenario.lock";
-inline constexpr std::chrono::seconds attesa_blocco{60};
+// The lock file that keeps a second writer out of the folder while one
+// builds, and how long a second one waits for it (every writing program's).
+using piattaforma::attesa_blocco;
+using piattaforma::nome_blocco;
 
 // Runs the whole build into `cartella` and returns the exit status. Reports
 // a failure through piattaforma::messaggio_errore; a file that could not be

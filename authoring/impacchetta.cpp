@@ -16,6 +16,7 @@
 #include "packer/diagnosi.h"
 #include "packer/impacchettatore.h"
 #include "platform/cartella_programma.h"
+#include "platform/cartella_scrittura.h"
 #include "platform/errore_file.h"
 #include "platform/identita_file.h"
 #include "platform/lettore_campi.h"
@@ -237,6 +238,17 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   int esito = riuscito;
   std::string fatale;
   try {
+    // Written under the folder's lock, as every writer's files are; what a
+    // killed run of any writer left of these names is cleared under it.
+    std::unique_ptr<piattaforma::Disco::Blocco> blocco;
+    if (disco_autore.scrivi)
+      blocco = piattaforma::prendi_cartella(
+          disco, cartella,
+          {piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_linea(id.linea)),
+           piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_voci(id.linea, id.treno)),
+           piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_celle(id.linea, id.treno))},
+          [&] { errori << programma << ": another program is writing into " << cartella
+                       << "; waiting for it to end\n"; });
     scenario::impacchetta(m, disco_autore, cartella, &d);
   } catch (const scenario::ErroreFatale& e) {
     fatale = " Errore n. " + std::to_string(e.numero());
@@ -271,6 +283,19 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   return riuscito;
 }
 
+namespace {
+
+// Whether a regular file stands at `percorso`; false when that cannot be told.
+bool esiste_quietamente(piattaforma::Disco& disco, const std::string& percorso) {
+  try {
+    return disco.esiste(percorso);
+  } catch (const piattaforma::ErroreFile&) {
+    return false;
+  }
+}
+
+}  // namespace
+
 int scrivi_punto_di_partenza(piattaforma::Disco& disco, const std::string& cartella,
                              std::ostream& uscita, std::ostream& errori) {
   scenario::modello m;
@@ -287,6 +312,11 @@ int scrivi_punto_di_partenza(piattaforma::Disco& disco, const std::string& carte
     return errore_file;
   }
   try {
+    const auto blocco = piattaforma::prendi_cartella(
+        disco, cartella,
+        {piattaforma::unisci_percorso(cartella, nomi[0]), piattaforma::unisci_percorso(cartella, nomi[1])},
+        [&] { errori << programma << ": another program is writing into " << cartella
+                     << "; waiting for it to end\n"; });
     for (const std::string& nome : nomi)
       if (disco.esiste(piattaforma::unisci_percorso(cartella, nome))) {
         errori << programma << ": " << piattaforma::unisci_percorso(cartella, nome)
@@ -300,6 +330,15 @@ int scrivi_punto_di_partenza(piattaforma::Disco& disco, const std::string& carte
     return errore_file;
   }
   for (const std::string& nome : nomi) uscita << "wrote " << nome << "\n";
+  // The builder writes these very sources into its own folder on every
+  // run: an edit made there is moved aside by it, so edit them elsewhere.
+  for (const char* costruttore : {"crea_scenario", "crea_scenario.exe"})
+    if (esiste_quietamente(disco, piattaforma::unisci_percorso(cartella, costruttore))) {
+      errori << programma << ": warning: " << cartella << " holds " << costruttore
+             << ", which writes these sources anew on every run (an edited one is moved aside, "
+                "not used): edit and pack them in a folder of their own\n";
+      break;
+    }
   return riuscito;
 }
 

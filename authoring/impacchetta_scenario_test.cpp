@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iterator>
 #include <map>
 #include <string>
@@ -132,6 +133,51 @@ TEST_F(Cartelle, AFileTooLargeForTheLimitIsAWriteErrorAndLeavesNoTemporary) {
   EXPECT_NE(esito.errori.find("File too large"), std::string::npos) << esito.errori;
   for (const auto& voce : fs::directory_iterator(lavoro))
     EXPECT_EQ(voce.path().filename().string().find(".nuovo-"), std::string::npos) << voce.path();
+}
+#endif
+
+#ifndef _WIN32
+// The builder and the packer started together into one folder, round after
+// round: each holds the folder's lock for the whole of its writing, so the
+// packed files of every round come whole from one of the two (the packer's
+// train starts at another time, so its item file differs), and both end
+// well; a leftover temporary of a packed file is cleared by the packer.
+TEST_F(Cartelle, TheBuilderAndThePackerNeverInterleaveTheirFilesInOneFolder) {
+  const fs::path costruttore = radice / "crea";
+  fs::create_directories(costruttore);
+  const fs::path programma = costruttore / fs::path(PROGRAMMA_CREA_SCENARIO).filename();
+  fs::copy_file(PROGRAMMA_CREA_SCENARIO, programma);
+  ASSERT_EQ(prova::esegui_programma(programma, {}, radice).stato, 0);
+  std::map<std::string, std::string> del_costruttore;
+  for (const std::string& nome : nomi_pacchetti) del_costruttore[nome] = leggi(costruttore / fs::path(nome));
+
+  ASSERT_EQ(impacchetta({"--starting-point", "."}).stato, riuscito);
+  std::string treno = leggi(lavoro / fs::path(nome_treno));
+  const size_t orologio = treno.find("orologio");
+  ASSERT_NE(orologio, std::string::npos);
+  treno.replace(treno.find(',', orologio) + 1, 0, " 1");  // another start hour
+  scrivi(lavoro / fs::path(nome_treno), treno);
+  const std::vector<std::string> argomenti = {nome_linea, nome_treno, "-o", utf8(costruttore)};
+  scrivi(costruttore / fs::path(nomi_pacchetti[1] + ".nuovo-0123456789abcdef"), "left by a killed run");
+  ASSERT_EQ(impacchetta(argomenti).stato, riuscito);
+  std::map<std::string, std::string> del_pacchettatore;
+  for (const std::string& nome : nomi_pacchetti) del_pacchettatore[nome] = leggi(costruttore / fs::path(nome));
+  ASSERT_NE(del_pacchettatore, del_costruttore);
+  for (const auto& voce : fs::directory_iterator(costruttore))
+    EXPECT_EQ(voce.path().filename().string().find(".nuovo-"), std::string::npos) << voce.path();
+
+  int misti = 0;
+  for (int giro = 0; giro < 12; ++giro) {
+    auto costruzione = std::async(std::launch::async, [&] { return prova::esegui_programma(programma, {}, radice); });
+    const auto pacchetto = impacchetta(argomenti);
+    const auto costruito = costruzione.get();
+    EXPECT_EQ(costruito.stato, 0) << costruito.errori;
+    EXPECT_EQ(pacchetto.stato, riuscito) << pacchetto.errori;
+    std::map<std::string, std::string> ora;
+    for (const std::string& nome : nomi_pacchetti) ora[nome] = leggi(costruttore / fs::path(nome));
+    if (ora != del_costruttore && ora != del_pacchettatore) ++misti;
+  }
+  EXPECT_EQ(misti, 0) << "rounds that left packed files of both programs";
 }
 #endif
 

@@ -386,7 +386,7 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
     if (codice != ERROR_LOCK_VIOLATION && codice != ERROR_IO_PENDING)
       throw ErroreFile(percorso, "lock", motivo_windows(codice));
     if (std::chrono::steady_clock::now() >= fine)
-      throw ErroreFile(percorso, "lock", motivo_occupato(attesa));
+      throw ErroreOccupato(percorso, "lock", motivo_occupato(attesa));
     std::this_thread::sleep_for(pausa_blocco);
   }
   return std::make_unique<BloccoWindows>(f.rilascia());
@@ -589,7 +589,7 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
     if (errno == EINTR) continue;
     if (errno != EWOULDBLOCK) throw errore_errno(percorso, "lock");
     if (std::chrono::steady_clock::now() >= fine)
-      throw ErroreFile(percorso, "lock", motivo_occupato(attesa));
+      throw ErroreOccupato(percorso, "lock", motivo_occupato(attesa));
     std::this_thread::sleep_for(pausa_blocco);
   }
   return std::make_unique<BloccoPosix>(d.rilascia());

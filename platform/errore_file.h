@@ -21,4 +21,10 @@ class ErroreFile : public std::runtime_error {
   std::string motivo_;
 };
 
+// The folder's lock stayed with another program for the whole wait.
+class ErroreOccupato : public ErroreFile {
+ public:
+  using ErroreFile::ErroreFile;
+};
+
 }  // namespace piattaforma

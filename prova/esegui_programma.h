@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -74,12 +75,14 @@ inline esito_programma esegui_programma(const std::filesystem::path& programma,
                                         const std::vector<std::string>& argomenti,
                                         const std::filesystem::path& cartella_lavoro) {
   namespace fs = std::filesystem;
-  static int contatore = 0;
-  ++contatore;
+  // Runs may be started from several threads at once: each takes its own
+  // number for its output files.
+  static std::atomic<int> contatore = 0;
+  const int numero = ++contatore;
 #ifdef _WIN32
-  const std::string suffisso = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(contatore);
+  const std::string suffisso = std::to_string(GetCurrentProcessId()) + "_" + std::to_string(numero);
 #else
-  const std::string suffisso = std::to_string(::getpid()) + "_" + std::to_string(contatore);
+  const std::string suffisso = std::to_string(::getpid()) + "_" + std::to_string(numero);
 #endif
   const fs::path file_uscita = fs::temp_directory_path() / ("esegui_programma_" + suffisso + ".out");
   const fs::path file_errori = fs::temp_directory_path() / ("esegui_programma_" + suffisso + ".err");

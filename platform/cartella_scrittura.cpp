@@ -1,0 +1,27 @@
+#include "platform/cartella_scrittura.h"
+
+#include "platform/cartella_programma.h"
+#include "platform/errore_file.h"
+
+namespace piattaforma {
+
+std::unique_ptr<Disco::Blocco> prendi_cartella(Disco& disco, const std::string& cartella,
+                                               const std::vector<std::string>& percorsi,
+                                               const std::function<void()>& in_attesa) {
+  const std::string blocco = unisci_percorso(cartella, nome_blocco);
+  verifica_lunghezza(blocco);
+  // The longest path of each file is that of its temporary.
+  for (const std::string& p : percorsi)
+    verifica_lunghezza(p + std::string(lunghezza_suffisso_temporaneo, '0'));
+  std::unique_ptr<Disco::Blocco> preso;
+  try {
+    preso = disco.blocca(blocco, std::chrono::milliseconds(0));
+  } catch (const ErroreOccupato&) {
+    if (in_attesa) in_attesa();
+    preso = disco.blocca(blocco, attesa_blocco);
+  }
+  for (const std::string& p : percorsi) disco.rimuovi_temporanei(p);
+  return preso;
+}
+
+}  // namespace piattaforma
