@@ -14,6 +14,7 @@
 #include <tuple>
 #include <utility>
 
+#include "inspector/lettore.h"
 #include "inspector/scoperta.h"
 #include "model/identita.h"
 #include "packer/caricatore.h"
@@ -223,12 +224,16 @@ void montagne(const std::vector<cella>& celle, Testo& t) {
   }
 }
 
-std::string testo_linea(const ispettore::scenario_letto& s, std::vector<std::string>& lacune) {
+std::string testo_linea(const ispettore::scenario_letto& s, bool file_linea, std::vector<std::string>& lacune) {
   const modello& m = s.m;
   Testo t;
   t.nota("line source recovered by spacchetta_scenario from the packed files");
-  if (!s.con_piano)
+  if (!s.con_piano && file_linea) {
+    lacune.push_back("the packed line file could not be decoded: the line source holds no curve");
+    t.nota("the packed line file could not be decoded: no curve written here");
+  } else if (!s.con_piano) {
     t.nota("packed without the plan: pack it with impacchetta_scenario --no-plan");
+  }
   t.riga("[generale]");
   t.riga(record("lunghezza percorso", {m.voci[scenario::riga_treno].fine}));
   const auto zone = zone_sorgente(m);
@@ -329,18 +334,23 @@ void stazioni(const modello& m, int ultima, Testo& t) {
 }
 
 void rallentamenti(const std::vector<cella>& celle, Testo& t) {
+  // The end of a slowdown is the first end cell after its start, as the
+  // cab-code pass finds it, when it carries the same speed and value and no
+  // other start took it; else its start and end fell into one cell.
+  std::vector<size_t> prossima_fine(celle.size() + 1, celle.size());
+  for (size_t i = celle.size(); i-- > 0;)
+    prossima_fine[i] = celle[i].tipo == tipo::fine_rallentamento ? i : prossima_fine[i + 1];
   std::set<size_t> fini_usate;
   for (size_t i = 0; i < celle.size(); ++i) {
     const cella& z = celle[i];
     if (z.tipo != tipo::inizio_rallentamento) continue;
     size_t fine = i;
-    for (size_t k = i + 1; k < celle.size(); ++k)
-      if (celle[k].tipo == tipo::fine_rallentamento && !fini_usate.count(k) &&
-          celle[k].valore1 == z.valore1 && celle[k].valore3 == z.valore3) {
-        fine = k;
-        fini_usate.insert(k);
-        break;
-      }
+    const size_t k = prossima_fine[i + 1];
+    if (k < celle.size() && !fini_usate.count(k) && celle[k].valore1 == z.valore1 &&
+        celle[k].valore3 == z.valore3) {
+      fine = k;
+      fini_usate.insert(k);
+    }
     const int64_t x = chainage_elemento(static_cast<int64_t>(i));
     int64_t ta = 0;
     if (x > 1500 && i >= 28) {
@@ -481,16 +491,20 @@ std::string testo_treno(const ispettore::scenario_letto& s, std::vector<std::str
       t.nota("cab code " + std::to_string(z.valore1) + " at " + std::to_string(x) + " m cannot be written");
     }
   }
+  for (size_t i = 0; i < m.celle.size(); ++i)
+    if (!ispettore::tipo_cella_noto(m.celle[i].tipo))
+      t.nota("cell " + std::to_string(i) + " at " + std::to_string(50 * static_cast<int64_t>(i)) + " m is of type " +
+             std::to_string(m.celle[i].tipo) + " which no record gives: left out");
   t.riga("[fine]");
   return t.testo();
 }
 
 }  // namespace
 
-sorgenti_recuperate spacchetta(const ispettore::scenario_letto& s) {
+sorgenti_recuperate spacchetta(const ispettore::scenario_letto& s, bool file_linea) {
   sorgenti_recuperate r;
   r.con_piano = s.con_piano;
-  r.linea = testo_linea(s, r.lacune);
+  r.linea = testo_linea(s, file_linea, r.lacune);
   r.treno = testo_treno(s, r.lacune);
   return r;
 }
@@ -575,18 +589,25 @@ int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca
   p.nome_linea = scenario::nome_pacchetto_linea(t.linea);
   p.nome_voci = scenario::nome_pacchetto_voci(t.linea, t.treno);
   p.nome_celle = scenario::nome_pacchetto_celle(t.linea, t.treno);
-  try {
-    for (auto [nome, byte, necessario] :
-         {std::tuple{&p.nome_linea, &p.byte_linea, false}, std::tuple{&p.nome_voci, &p.byte_voci, true},
-          std::tuple{&p.nome_celle, &p.byte_celle, true}}) {
-      const std::string percorso = piattaforma::unisci_percorso(o.cartella, *nome);
-      if (disco.esiste(percorso))
-        *byte = disco.leggi(percorso);
-      else if (necessario) {
-        errori << programma << ": " << percorso << ": no such file\n";
-        return spacchetto_errore_file;
-      }
+  // The item file first: the route length it declares bounds how much of
+  // the other two is read, so nothing is allocated beyond what a sound
+  // file of that length holds (inspector/lettore.h).
+  auto leggi = [&](const std::string& nome, bool necessario, size_t massimo, std::optional<std::string>& byte,
+                   std::optional<uint64_t>& dimensione) {
+    const std::string percorso = piattaforma::unisci_percorso(o.cartella, nome);
+    if (!disco.esiste(percorso)) {
+      if (necessario) throw piattaforma::ErroreFile(percorso, "read", "no such file");
+      return;
     }
+    piattaforma::Disco::inizio_file letto = disco.leggi_inizio(percorso, massimo);
+    if (letto.dimensione > letto.byte.size()) dimensione = letto.dimensione;
+    byte = std::move(letto.byte);
+  };
+  try {
+    leggi(p.nome_voci, true, ispettore::da_leggere_voci, p.byte_voci, p.dimensione_voci);
+    const std::optional<int32_t> lunghezza = ispettore::lunghezza_dichiarata(*p.byte_voci);
+    leggi(p.nome_celle, true, ispettore::da_leggere_celle(lunghezza), p.byte_celle, p.dimensione_celle);
+    leggi(p.nome_linea, false, ispettore::da_leggere_linea(lunghezza), p.byte_linea, p.dimensione_linea);
   } catch (const piattaforma::ErroreFile& e) {
     errori << programma << ": " << e.what() << "\n";
     return spacchetto_errore_file;
@@ -598,7 +619,7 @@ int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca
     errori << programma << ": the item and track records could not be decoded; nothing written\n";
     return spacchetto_difettoso;
   }
-  const sorgenti_recuperate r = spacchetta(s);
+  const sorgenti_recuperate r = spacchetta(s, p.byte_linea.has_value());
   for (const auto& l : r.lacune) errori << programma << ": " << l << "\n";
 
   const std::string nomi[] = {scenario::nome_sorgente_linea(t.linea),
@@ -626,7 +647,7 @@ int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca
   }
   uscita << piattaforma::unisci_percorso(o.uscita, nomi[0]) << "\n"
          << piattaforma::unisci_percorso(o.uscita, nomi[1]) << "\n";
-  if (!r.con_piano) uscita << "packed without the plan: pack with impacchetta_scenario --no-plan\n";
+  if (!p.byte_linea) uscita << "packed without the plan: pack with impacchetta_scenario --no-plan\n";
   return s.difetti.empty() && r.lacune.empty() ? spacchetto_riuscito : spacchetto_difettoso;
 }
 

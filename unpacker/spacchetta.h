@@ -32,10 +32,13 @@ struct sorgenti_recuperate {
   std::vector<std::string> lacune;  // one line each: what could not be recovered, and where
 };
 
-// Recovers the sources from a scenario read back by ispettore::verifica.
+// Recovers the sources from a scenario read back by ispettore::verifica;
+// `file_linea` tells that a packed line file was there (decoded or not).
 // Never throws on any decoded content; what no source can give is left out
-// of the sources with a comment there, and named in lacune.
-sorgenti_recuperate spacchetta(const ispettore::scenario_letto& s);
+// of the sources with a comment there, and named in lacune. The curves are
+// checked against the plan by laying the plan down again with the loader's
+// recurrence, and the code points by running the cab-code pass.
+sorgenti_recuperate spacchetta(const ispettore::scenario_letto& s, bool file_linea);
 
 // The command line: FOLDER [ROUTE [TRAIN]] -o DIR [--force].
 struct opzioni {

@@ -76,7 +76,7 @@ spacchettatore::sorgenti_recuperate giro(const std::string& linea, const std::st
   EXPECT_EQ(prima.errore, 0) << "the fixture itself must pack with status 0";
   const ispettore::scenario_letto s = leggi(prima, titolo, designazione);
   EXPECT_TRUE(s.difetti.empty()) << ispettore::descrivi(s.difetti.front());
-  const spacchettatore::sorgenti_recuperate r = spacchettatore::spacchetta(s);
+  const spacchettatore::sorgenti_recuperate r = spacchettatore::spacchetta(s, prima.linea.has_value());
   EXPECT_TRUE(r.lacune.empty()) << r.lacune.front();
   EXPECT_EQ(r.con_piano, con_piano);
   const impacchettato dopo = impacchetta(r.linea, r.treno, r.con_piano, titolo, designazione);
