@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string_view>
 #include <system_error>
 #include <tuple>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "packer/caricatore.h"
 #include "packer/costruttori.h"
 #include "packer/formato.h"
+#include "packer/impacchettatore.h"
 #include "packer/passo_codici.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
@@ -213,7 +215,7 @@ void montagne(const std::vector<cella>& celle, Testo& t) {
     for (int64_t k = c + 3; k <= fine; k += 4) segnata = segnata || celle[k].tipo == tipo::segno_montagna;
     int64_t tipo_scritto = v;
     if (segnata) {
-      tipo_scritto = v + 10 == 10 ? 266 : v + 10;
+      tipo_scritto = v + 10;
     } else if (v > 10) {
       tipo_scritto = int64_t{v} - 256;
       t.nota("type " + std::to_string(v) + " without markers: written as " +
@@ -366,8 +368,17 @@ void segnali(const std::vector<cella>& celle, Testo& t) {
   for (size_t i = 0; i < celle.size(); ++i) {
     const cella& z = celle[i];
     if (z.tipo != tipo::segnale) continue;
-    const int64_t rapp = quoziente(z.valore4, 10);
-    const int64_t lato = resto(z.valore4, 10);
+    // valore4 is 10 times the repeat flag plus the side, 3 sx + dx; the
+    // approach cell 100 m before keeps 10 times the side plus 1, which tells
+    // the side when it is not a single digit.
+    int64_t lato = resto(z.valore4, 10);
+    if (i >= 2)
+      for (int64_t prova = lato - 30; prova <= lato + 30; prova += 10)
+        if (scenario::basso8(prova * 10 + 1) == celle[i - 2].preavviso) {
+          lato = prova;
+          break;
+        }
+    const int64_t rapp = (int64_t{z.valore4} - lato) / 10;
     int64_t sx = lato / 3, dx = lato % 3;
     int64_t tempo = 0;
     if (z.tempo != 0) {
@@ -499,7 +510,63 @@ std::string testo_treno(const ispettore::scenario_letto& s, std::vector<std::str
   return t.testo();
 }
 
+// The folder the recovered sources are packed in, held in memory: the
+// packer reads its sources from it and writes its packed files into it.
+class CartellaInMemoria : public piattaforma::Disco {
+ public:
+  bool esiste(const std::string& percorso) override { return file.count(percorso) != 0; }
+  std::string leggi(const std::string& percorso) override {
+    const auto f = file.find(percorso);
+    if (f == file.end()) throw piattaforma::ErroreFile(percorso, "read", "no such file");
+    return f->second;
+  }
+  void sostituisci(const std::string& percorso, std::string_view contenuto) override {
+    file[percorso] = std::string(contenuto);
+  }
+  void elimina(const std::string& percorso) override { file.erase(percorso); }
+  std::map<std::string, std::string> file;
+};
+
+// The first byte where two files differ, as a line for the author.
+std::optional<std::string> differenza(const std::string& nome, const std::optional<std::string>& attesi,
+                                      const std::optional<std::string>& ottenuti) {
+  if (attesi.has_value() != ottenuti.has_value())
+    return nome + (attesi ? ": the recovered sources pack no such file" : ": the recovered sources pack one more file");
+  if (!attesi || *attesi == *ottenuti) return std::nullopt;
+  const auto d = std::mismatch(attesi->begin(), attesi->end(), ottenuti->begin(), ottenuti->end());
+  return nome + ": byte " + std::to_string(d.first - attesi->begin()) +
+         ": the recovered sources pack to other bytes from here on";
+}
+
 }  // namespace
+
+std::vector<std::string> verifica_giro(const ispettore::pacchetti& p, const sorgenti_recuperate& r) {
+  CartellaInMemoria disco;
+  const std::string cartella = "giro";
+  modello m;
+  m.linea = p.linea;
+  m.treno = p.treno;
+  disco.file[piattaforma::unisci_percorso(cartella, scenario::nome_sorgente_linea(p.linea))] = r.linea;
+  disco.file[piattaforma::unisci_percorso(cartella, scenario::nome_sorgente_treno(p.linea, p.treno))] = r.treno;
+  int32_t j = r.con_piano ? 1 : 0;
+  try {
+    scenario::memorizza_percorso(m, disco, cartella, j);
+  } catch (const std::exception& e) {
+    return {std::string("the recovered sources do not pack: ") + e.what()};
+  }
+  std::vector<std::string> diverse;
+  if (m.codice_errore != 0)
+    diverse.push_back("the recovered sources pack with error " + std::to_string(m.codice_errore));
+  auto pacchetto = [&](const std::string& nome) -> std::optional<std::string> {
+    const auto f = disco.file.find(piattaforma::unisci_percorso(cartella, nome));
+    if (f == disco.file.end()) return std::nullopt;
+    return f->second;
+  };
+  for (const auto& [nome, byte] : {std::pair{&p.nome_linea, &p.byte_linea}, std::pair{&p.nome_voci, &p.byte_voci},
+                                   std::pair{&p.nome_celle, &p.byte_celle}})
+    if (auto d = differenza(*nome, *byte, pacchetto(*nome))) diverse.push_back(*d);
+  return diverse;
+}
 
 sorgenti_recuperate spacchetta(const ispettore::scenario_letto& s, bool file_linea) {
   sorgenti_recuperate r;
@@ -556,7 +623,8 @@ std::string testo_aiuto() {
          "  0  both sources written; they pack back to the packed files\n"
          "  1  a file could not be read or written, or the folder could not be created\n"
          "  2  the sources were written, but the packed files hold what no source gives\n"
-         "     (each place is named above and marked by a comment in the sources)\n"
+         "     (each place is named above and marked by a comment in the sources), or\n"
+         "     the sources, packed in memory, give other bytes (the first one is named)\n"
          "  3  the command line was wrong, no single scenario matched, or a source\n"
          "     already stands in DIR (nothing written)\n"
          "  5  an unexpected fault of the program\n";
@@ -621,6 +689,10 @@ int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca
   }
   const sorgenti_recuperate r = spacchetta(s, p.byte_linea.has_value());
   for (const auto& l : r.lacune) errori << programma << ": " << l << "\n";
+  // Sound files are held against what the recovered sources pack to.
+  std::vector<std::string> diverse;
+  if (s.difetti.empty() && r.lacune.empty()) diverse = verifica_giro(p, r);
+  for (const auto& d : diverse) errori << programma << ": " << d << "\n";
 
   const std::string nomi[] = {scenario::nome_sorgente_linea(t.linea),
                               scenario::nome_sorgente_treno(t.linea, t.treno)};
@@ -645,10 +717,10 @@ int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca
     errori << programma << ": " << e.what() << "\n";
     return spacchetto_errore_file;
   }
-  uscita << piattaforma::unisci_percorso(o.uscita, nomi[0]) << "\n"
-         << piattaforma::unisci_percorso(o.uscita, nomi[1]) << "\n";
+  uscita << "wrote " << nomi[0] << "\nwrote " << nomi[1] << "\n";
   if (!p.byte_linea) uscita << "packed without the plan: pack with impacchetta_scenario --no-plan\n";
-  return s.difetti.empty() && r.lacune.empty() ? spacchetto_riuscito : spacchetto_difettoso;
+  return s.difetti.empty() && r.lacune.empty() && diverse.empty() ? spacchetto_riuscito
+                                                                  : spacchetto_difettoso;
 }
 
 }  // namespace spacchettatore

@@ -19,7 +19,7 @@ namespace spacchettatore {
 // Exit statuses of spacchetta_scenario.
 inline constexpr int spacchetto_riuscito = 0;  // both sources written, every byte accounted for
 inline constexpr int spacchetto_errore_file = 1;  // a file could not be read or written; nothing written
-inline constexpr int spacchetto_difettoso = 2;  // sources written, but the packed files hold what no source gives
+inline constexpr int spacchetto_difettoso = 2;  // sources written, but the packed files hold what no source gives, or they pack to other bytes
 inline constexpr int spacchetto_uso = 3;  // the command line was wrong, or a source already stands there
 inline constexpr int spacchetto_errore_interno = 5;  // an unexpected fault of the program
 
@@ -39,6 +39,12 @@ struct sorgenti_recuperate {
 // checked against the plan by laying the plan down again with the loader's
 // recurrence, and the code points by running the cab-code pass.
 sorgenti_recuperate spacchetta(const ispettore::scenario_letto& s, bool file_linea);
+
+// Packs the recovered sources with the packer, in memory, and holds the
+// bytes against the packed files read (`p`): one line for each file that
+// differs (naming the first byte that does), or for an error the sources
+// pack with. Empty when all three come back byte for byte.
+std::vector<std::string> verifica_giro(const ispettore::pacchetti& p, const sorgenti_recuperate& r);
 
 // The command line: FOLDER [ROUTE [TRAIN]] -o DIR [--force].
 struct opzioni {

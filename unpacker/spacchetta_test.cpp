@@ -51,9 +51,9 @@ impacchettato impacchetta(const std::string& linea, const std::string& treno, bo
   return r;
 }
 
-// Reads packed files back through the inspector's checks.
-ispettore::scenario_letto leggi(const impacchettato& p, const std::string& titolo,
-                                const std::string& designazione) {
+// The packed files with their names, as the inspector's checks take them.
+ispettore::pacchetti pacchetti_di(const impacchettato& p, const std::string& titolo,
+                                  const std::string& designazione) {
   ispettore::pacchetti q;
   q.linea = titolo;
   q.treno = designazione;
@@ -63,7 +63,7 @@ ispettore::scenario_letto leggi(const impacchettato& p, const std::string& titol
   q.byte_linea = p.linea;
   q.byte_voci = p.voci;
   q.byte_celle = p.celle;
-  return ispettore::verifica(q);
+  return q;
 }
 
 // Packs the sources, unpacks the packed files, packs the recovered sources
@@ -74,11 +74,13 @@ spacchettatore::sorgenti_recuperate giro(const std::string& linea, const std::st
                                          const std::string& designazione = "T 1") {
   const impacchettato prima = impacchetta(linea, treno, con_piano, titolo, designazione);
   EXPECT_EQ(prima.errore, 0) << "the fixture itself must pack with status 0";
-  const ispettore::scenario_letto s = leggi(prima, titolo, designazione);
+  const ispettore::scenario_letto s = ispettore::verifica(pacchetti_di(prima, titolo, designazione));
   EXPECT_TRUE(s.difetti.empty()) << ispettore::descrivi(s.difetti.front());
   const spacchettatore::sorgenti_recuperate r = spacchettatore::spacchetta(s, prima.linea.has_value());
   EXPECT_TRUE(r.lacune.empty()) << r.lacune.front();
   EXPECT_EQ(r.con_piano, con_piano);
+  // The program's own check agrees.
+  EXPECT_TRUE(spacchettatore::verifica_giro(pacchetti_di(prima, titolo, designazione), r).empty());
   const impacchettato dopo = impacchetta(r.linea, r.treno, r.con_piano, titolo, designazione);
   EXPECT_EQ(dopo.errore, 0);
   EXPECT_EQ(dopo.linea.has_value(), prima.linea.has_value());
