@@ -213,9 +213,25 @@ void montagne(const std::vector<cella>& celle, Testo& t) {
     while (fine + 1 < n && celle[fine + 1].montagna == v) ++fine;
     bool segnata = false;
     for (int64_t k = c + 3; k <= fine; k += 4) segnata = segnata || celle[k].tipo == tipo::segno_montagna;
+    // Markers that stop part-way (a later zone of type 3 carried the run
+    // on): the marked zone ends before the first free cell where a marker
+    // would stand, and the rest follows as a zone of its own.
+    int64_t resto_da = fine + 1;
+    if (segnata)
+      for (int64_t k = c + 3; k <= fine; k += 4)
+        if (celle[k].tipo == tipo::libera) {
+          resto_da = k;
+          break;
+        }
     int64_t tipo_scritto = v;
     if (segnata) {
       tipo_scritto = v + 10;
+      if (resto_da <= fine) {
+        t.riga(record("montagna", {50 * c, 50 * resto_da, tipo_scritto}));
+        t.riga(record("montagna", {50 * resto_da, 50 * (fine + 1), v}));
+        c = fine + 1;
+        continue;
+      }
     } else if (v > 10) {
       tipo_scritto = int64_t{v} - 256;
       t.nota("type " + std::to_string(v) + " without markers: written as " +

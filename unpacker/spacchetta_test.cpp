@@ -155,7 +155,8 @@ std::vector<caso> casi() {
              "segnale, 8000, 2, 5, 1, 0, 0, 1, 2, 0, 1, 101\n")},
       {"mountain zones of every kind, boards over their markers",
        linea("montagna, 1000, 2000, 1\nmontagna, 2100, 3000, 2\nmontagna, 4000, 6000, 11\n"
-             "montagna, 7000, 9000, 10\nmontagna, 10000, 12000, 13\nindicatori_v_max, 4100, 100, 80, 0, 1, "
+             "montagna, 7000, 9000, 10\nmontagna, 10000, 12000, 13\nmontagna, 14000, 15000, 13\n"
+             "montagna, 14300, 15300, 1\nindicatori_v_max, 4100, 100, 80, 0, 1, "
              "90, 60, 0, 2\ncartello_indicatore, 11100, (Ponte)(fiume)(Reno )\n"
              "cartello_indicatore, 13000, (Aa)(Bb)(Cc)\n", 20000),
        treno(stazione(0, 8, 400) + stazione(19000, 6, 500))},
@@ -207,7 +208,8 @@ class Generatore {
       const int64_t fine = x + multiplo(100, 8000, 50);
       const int tipi[] = {1, 2, 3, 10, 11, 12, 13};
       l << "montagna, " << x << ", " << fine << ", " << tipi[n(0, 6)] << "\n";
-      x = fine;
+      // Now and then the next zone begins inside this one (and is then of type 3).
+      x = fine - (n(0, 3) == 0 ? multiplo(150, 1000, 50) : 0);
     }
     std::ostringstream cartelli, indicazioni;
     t << "[generale]\nnumero vetture, " << n(1, 12) << "\npercentuale massa frenata, " << n(50, 150)
