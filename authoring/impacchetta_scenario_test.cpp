@@ -21,6 +21,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -112,6 +113,27 @@ TEST_F(Cartelle, PacksTheShippedSourcesAsTheBuilderDoes) {
   EXPECT_EQ(ancora.stato, errore_file);
   EXPECT_EQ(leggi(inizio / nome_linea), "mine");
 }
+
+#ifndef _WIN32
+// A packed file that the file-size limit cuts short is a write error naming
+// it (status 1), not a death by signal, and no temporary file is left.
+TEST_F(Cartelle, AFileTooLargeForTheLimitIsAWriteErrorAndLeavesNoTemporary) {
+  ASSERT_EQ(impacchetta({"--starting-point", "."}).stato, riuscito);
+  // The limit is inherited by the program started while it stands.
+  rlimit prima{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &prima), 0);
+  rlimit limite = prima;
+  limite.rlim_cur = 100000;  // below the packed line file's 4.7 MB
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+  const auto esito = impacchetta({nome_linea, nome_treno});
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &prima), 0);
+  EXPECT_EQ(esito.stato, errore_file) << esito.errori;
+  EXPECT_NE(esito.errori.find("Tarvena-Olmara-Caldone_linea.dat"), std::string::npos) << esito.errori;
+  EXPECT_NE(esito.errori.find("File too large"), std::string::npos) << esito.errori;
+  for (const auto& voce : fs::directory_iterator(lavoro))
+    EXPECT_EQ(voce.path().filename().string().find(".nuovo-"), std::string::npos) << voce.path();
+}
+#endif
 
 // A rejected record is reported at its line and column, with the builder's
 // exit status; the sources keep every byte.

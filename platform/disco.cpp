@@ -227,6 +227,12 @@ std::unique_ptr<Disco::Blocco> Disco::blocca(const std::string&, std::chrono::mi
 // A disk of this process alone: no interrupted replacement to clear.
 void Disco::rimuovi_temporanei(const std::string&) {}
 
+void Disco::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  if (esiste(a)) throw ErroreFile(a, "create", "a file of that name is there already");
+  sostituisci(a, leggi(da));
+  elimina(da);
+}
+
 Disco::inizio_file Disco::leggi_inizio(const std::string& percorso, size_t massimo) {
   inizio_file letto{leggi(percorso), 0};
   letto.dimensione = letto.byte.size();
@@ -406,6 +412,17 @@ void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
   FindClose(ricerca);
   if (codice != ERROR_NO_MORE_FILES) throw ErroreFile(cartella, "list", motivo_windows(codice));
   for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
+}
+
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING fails when the new name is
+// taken; a link is moved itself.
+void DiscoReale::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  if (!MoveFileExW(largo(da).c_str(), largo(a).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD codice = GetLastError();
+    if (codice == ERROR_ALREADY_EXISTS || codice == ERROR_FILE_EXISTS)
+      throw ErroreFile(a, "create", "a file of that name is there already");
+    throw ErroreFile(da, "rename", motivo_windows(codice));
+  }
 }
 
 // A path of MAX_PATH UTF-16 units or more is beyond the plain wide APIs.
@@ -594,6 +611,27 @@ void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
   ::closedir(elenco);
   if (numero != 0) throw ErroreFile(cartella, "list", motivo_errno(numero));
   for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
+}
+
+// renameat2 with RENAME_NOREPLACE: the new name is never taken over, and
+// rename never follows a link. Where the file system cannot do that, a
+// hard link made under the new name (which fails when it is taken) and the
+// old name removed do the same.
+void DiscoReale::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  if (::renameat2(AT_FDCWD, da.c_str(), AT_FDCWD, a.c_str(), RENAME_NOREPLACE) == 0) {
+    scarica_cartella(dividi(a).first);
+    return;
+  }
+  if (errno != EINVAL && errno != ENOSYS) {
+    if (errno == EEXIST) throw ErroreFile(a, "create", "a file of that name is there already");
+    throw errore_errno(da, "rename");
+  }
+  if (::link(da.c_str(), a.c_str()) != 0) {
+    if (errno == EEXIST) throw ErroreFile(a, "create", "a file of that name is there already");
+    throw errore_errno(da, "rename");
+  }
+  if (::unlink(da.c_str()) != 0) throw errore_errno(da, "delete");
+  scarica_cartella(dividi(a).first);
 }
 
 // A path of PATH_MAX bytes or more is refused by every file call.

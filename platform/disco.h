@@ -59,6 +59,13 @@ class Disco {
   // A disk that no other process sees has none: this default does nothing.
   virtual void rimuovi_temporanei(const std::string& percorso);
 
+  // Gives the file at `da` the name `a` in the same folder, whole; `a` must
+  // be free: whatever stands there is never replaced (ErroreFile, as for
+  // any failure, and `da` then stays as it was). A link at `da` is moved as
+  // the link it is, never followed. This default copies and removes, for a
+  // disk that no other process sees.
+  virtual void sposta_senza_sostituire(const std::string& da, const std::string& a);
+
   // --- Bounded reading, for files that may come from anyone ---
 
   // The first bytes of a file and the size the whole file has.
@@ -88,6 +95,7 @@ class DiscoReale : public Disco {
   std::unique_ptr<Blocco> blocca(const std::string& percorso,
                                  std::chrono::milliseconds attesa) override;
   void rimuovi_temporanei(const std::string& percorso) override;
+  void sposta_senza_sostituire(const std::string& da, const std::string& a) override;
   inizio_file leggi_inizio(const std::string& percorso, size_t massimo) override;
 };
 

@@ -85,6 +85,26 @@ TEST_F(DiscoRealeTest, ABoundedReadTakesAtMostWhatItIsAskedAndGivesTheWholeSize)
   EXPECT_THROW(disco.leggi_inizio(cartella.string(), 10), ErroreFile);  // a folder
 }
 
+// A move keeps the bytes whole and never takes a name that is there; a
+// failed one leaves both files as they were.
+TEST_F(DiscoRealeTest, AMoveNeverReplacesWhatStandsAtTheNewName) {
+  const auto da = percorso("mia.txt"), a = percorso("mia.1.txt"), preso = percorso("altra.txt");
+  { std::ofstream(da, std::ios::binary) << "modifica\r\n"; }
+  { std::ofstream(preso, std::ios::binary) << "altra"; }
+  try {
+    disco.sposta_senza_sostituire(da, preso);
+    ADD_FAILURE() << "moved over a file";
+  } catch (const ErroreFile& e) {
+    EXPECT_NE(std::string(e.what()).find("there already"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(contenuto(da), "modifica\r\n");
+  EXPECT_EQ(contenuto(preso), "altra");
+  disco.sposta_senza_sostituire(da, a);
+  EXPECT_FALSE(fs::exists(da));
+  EXPECT_EQ(contenuto(a), "modifica\r\n");
+  EXPECT_THROW(disco.sposta_senza_sostituire(da, percorso("x.txt")), ErroreFile);  // gone
+}
+
 TEST_F(DiscoRealeTest, CreatesMissingFilesAndDeletesQuietly) {
   const auto p = percorso("nome con spazio-.txt");
   EXPECT_FALSE(disco.esiste(p));

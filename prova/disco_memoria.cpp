@@ -44,4 +44,13 @@ void DiscoMemoria::elimina(const std::string& percorso) {
   file.erase(percorso);
 }
 
+void DiscoMemoria::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  verifica(guasto, "rename", da);
+  auto it = file.find(da);
+  if (it == file.end()) throw ErroreFile(da, "rename", "No such file or directory");
+  if (file.count(a)) throw ErroreFile(a, "create", "a file of that name is there already");
+  file[a] = std::move(it->second);
+  file.erase(da);
+}
+
 }  // namespace piattaforma

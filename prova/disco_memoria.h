@@ -23,6 +23,7 @@ class DiscoMemoria : public Disco {
   std::string leggi(const std::string& percorso) override;
   void sostituisci(const std::string& percorso, std::string_view contenuto) override;
   void elimina(const std::string& percorso) override;
+  void sposta_senza_sostituire(const std::string& da, const std::string& a) override;
   // Copies at most `massimo` bytes, as the real disk reads them.
   inizio_file leggi_inizio(const std::string& percorso, size_t massimo) override;
 
