@@ -444,13 +444,13 @@ class Caricatore {
       const int32_t l = n32();
       if (!entro(s, 100)) return false;
       double k = 0;
-      if (contiene(r, "1")) k = 0.0001;
-      else if (contiene(r, "2")) k = 0.0002;
-      else if (contiene(r, "3")) k = 0.0004;
-      else if (contiene(r, "4")) k = 0.001;
-      else if (contiene(r, "5")) k = 0.002;
-      else if (contiene(r, "6")) k = 0.003;
-      else rifiuta(errore::curva);
+      bool classe = false;
+      for (size_t i = 0; i < curvatura_classe.size() && !classe; ++i)
+        if (contiene(r, std::string(1, static_cast<char>('1' + i)))) {
+          k = curvatura_classe[i];
+          classe = true;
+        }
+      if (!classe) rifiuta(errore::curva);
       if (contiene_ci(r, "s")) k = -k;
       righe_curva(s, false, 0, s);
       righe_curva(int64_t{s} + l, true, k, s);

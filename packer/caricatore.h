@@ -3,6 +3,7 @@
 // model. The one-shot build deletes each source after reading it; an
 // author's sources are read and left as they are.
 
+#include <array>
 #include <string>
 
 #include "model/modello.h"
@@ -40,5 +41,11 @@ void memorizza_dati(modello& m, piattaforma::Disco& disco, const sorgenti_carica
 // rows left (throws std::logic_error otherwise, see piano::metti_doppio);
 // n <= 0 assigns nothing.
 void righe_piano(piano& p, int64_t n, bool curva, double k);
+
+// The curvature of a curve of class 1 to 6 (the digit of its record name),
+// index 0 for class 1: radius 10000, 5000, 2500, 1000, 500 and about 333 m.
+// A curve to the left ("s" in its name) turns by the negative value.
+inline constexpr std::array<double, 6> curvatura_classe = {0.0001, 0.0002, 0.0004,
+                                                           0.001,  0.002,  0.003};
 
 }  // namespace scenario
