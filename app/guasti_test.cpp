@@ -327,6 +327,9 @@ TEST_F(CartellaConProgramma, EveryFileCallOfARunFailingInTurnLeavesOldOrNewFiles
   EXPECT_EQ(chiamate["aperti"], 0) << "descriptors left open";
   chiamate.erase("aperti");
   ASSERT_GE(chiamate.size(), 8u);
+  // Flushed once each: the six files the run leaves, then the folder, once,
+  // for all their renames; the two sources, removed in the same run, never.
+  EXPECT_EQ(chiamate["flush"], 7);
 
   const std::set<std::string> ammesse = [] {
     std::set<std::string> a(file_della_costruzione.begin(), file_della_costruzione.end());

@@ -119,6 +119,10 @@ int costruisci(piattaforma::Disco& disco, const std::string& cartella,
     for (const file_sorgente& f : {sorgente_linea(m, cartella), sorgente_treno(m, cartella)})
       if (std::string nuovo = conserva_se_diverso(disco, f); !nuovo.empty())
         conservati.emplace_back(f.percorso, std::move(nuovo));
+    // Every file the run leaves is flushed before its rename, and the folder
+    // once at the end, which makes all the renames durable; the two sources,
+    // read back and removed by the packer, are not flushed at all.
+    disco.inizia_serie();
     dati_linea(m, disco, cartella);
     dati_treno(m, disco, cartella);
     dati_note(m, disco, cartella);
@@ -126,6 +130,7 @@ int costruisci(piattaforma::Disco& disco, const std::string& cartella,
     dati_scheda(m, disco, cartella);
     int32_t j = 1;
     memorizza_percorso(m, disco, cartella, j);
+    disco.fine_serie();
   } catch (const piattaforma::ErroreFile& e) {
     piattaforma::messaggio_errore(rapporto_errore_file(e));
     return uscita_errore_file;

@@ -249,7 +249,10 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
            piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_celle(id.linea, id.treno))},
           [&] { errori << programma << ": another program is writing into " << cartella
                        << "; waiting for it to end\n"; });
+    // The packed files flushed one by one, their folder once at the end.
+    disco.inizia_serie();
     scenario::impacchetta(m, disco_autore, cartella, &d);
+    disco.fine_serie();
   } catch (const scenario::ErroreFatale& e) {
     fatale = " Errore n. " + std::to_string(e.numero());
     esito = errore_testata;
@@ -323,8 +326,10 @@ int scrivi_punto_di_partenza(piattaforma::Disco& disco, const std::string& carte
                << " already exists; the starting point is written only where neither source is\n";
         return errore_file;
       }
-    scenario::dati_linea(m, disco, cartella);
-    scenario::dati_treno(m, disco, cartella);
+    // The author's own files from now on: written durably.
+    for (const scenario::file_sorgente& f :
+         {scenario::sorgente_linea(m, cartella), scenario::sorgente_treno(m, cartella)})
+      disco.sostituisci(f.percorso, f.byte);
   } catch (const piattaforma::ErroreFile& e) {
     errori << programma << ": " << e.what() << "\n";
     return errore_file;

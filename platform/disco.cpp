@@ -227,6 +227,23 @@ std::unique_ptr<Disco::Blocco> Disco::blocca(const std::string&, std::chrono::mi
 // A disk of this process alone: no interrupted replacement to clear.
 void Disco::rimuovi_temporanei(const std::string&) {}
 
+void Disco::sostituisci_provvisorio(const std::string& percorso, std::string_view contenuto) {
+  sostituisci(percorso, contenuto);
+}
+
+void Disco::inizia_serie() {}
+void Disco::fine_serie() {}
+
+void DiscoReale::sostituisci(const std::string& percorso, std::string_view contenuto) {
+  sostituisci_(percorso, contenuto, true);
+}
+
+void DiscoReale::sostituisci_provvisorio(const std::string& percorso, std::string_view contenuto) {
+  sostituisci_(percorso, contenuto, false);
+}
+
+void DiscoReale::inizia_serie() { ++serie_aperte_; }
+
 void Disco::sposta_senza_sostituire(const std::string& da, const std::string& a) {
   if (esiste(a)) throw ErroreFile(a, "create", "a file of that name is there already");
   sostituisci(a, leggi(da));
@@ -318,8 +335,8 @@ Disco::inizio_file DiscoReale::leggi_inizio(const std::string& percorso, size_t 
 // Creates "<path>.nuovo-<random>" with CREATE_NEW (which never opens what
 // already stands there, a link included), writes and flushes it, then
 // moves it over the path with write-through; on failure the temporary is
-// removed and the old file stays.
-void DiscoReale::sostituisci(const std::string& percorso, std::string_view contenuto) {
+// removed and the old file stays. A folder has nothing to flush here.
+void DiscoReale::sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica) {
   std::string temporaneo;
   HANDLE h = INVALID_HANDLE_VALUE;
   for (int tentativo = 0; tentativo < tentativi_temporaneo && h == INVALID_HANDLE_VALUE;
@@ -344,17 +361,23 @@ void DiscoReale::sostituisci(const std::string& percorso, std::string_view conte
         throw errore_windows(temporaneo, "write");
       scritti += fatti;
     }
-    if (!FlushFileBuffers(f.h())) throw errore_windows(temporaneo, "flush");
+    if (scarica && !FlushFileBuffers(f.h())) throw errore_windows(temporaneo, "flush");
     if (DWORD codice = f.chiudi(); codice != 0)
       throw ErroreFile(temporaneo, "close", motivo_windows(codice));
     if (!MoveFileExW(temporaneo_largo.c_str(), largo(percorso).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                     MOVEFILE_REPLACE_EXISTING | (scarica ? MOVEFILE_WRITE_THROUGH : 0)))
       throw errore_windows(percorso, "replace");
   } catch (...) {
     f.chiudi();
     DeleteFileW(temporaneo_largo.c_str());
     throw;
   }
+}
+
+// Each move was written through: no folder to flush at the end.
+void DiscoReale::fine_serie() {
+  if (serie_aperte_ > 0) --serie_aperte_;
+  cartelle_da_scaricare_.clear();
 }
 
 // Deletes the file; one that is already missing is fine.
@@ -519,9 +542,10 @@ Disco::inizio_file DiscoReale::leggi_inizio(const std::string& percorso, size_t 
 // Creates "<path>.nuovo-<random>" exclusively (O_EXCL, O_NOFOLLOW: whatever
 // already stands at that name, a link or a pipe included, is never
 // opened), mode 0600; writes it, gives it the old file's permission bits,
-// flushes and closes it, renames it over the path and flushes the folder.
-// On failure the temporary is removed and the old file stays.
-void DiscoReale::sostituisci(const std::string& percorso, std::string_view contenuto) {
+// flushes (when `scarica`) and closes it, renames it over the path and
+// flushes the folder, or, in a series, leaves the folder to fine_serie. On
+// failure the temporary is removed and the old file stays.
+void DiscoReale::sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica) {
   // The old file's permission bits; a new file (or one replacing a link,
   // pipe or the like, which the rename replaces, not writes through) gets
   // the default ones.
@@ -556,7 +580,7 @@ void DiscoReale::sostituisci(const std::string& percorso, std::string_view conte
       restanti -= static_cast<size_t>(n);
     }
     if (::fchmod(d.fd(), modo) != 0) throw errore_errno(temporaneo, "set the permissions of");
-    if (::fsync(d.fd()) != 0) throw errore_errno(temporaneo, "flush");
+    if (scarica && ::fsync(d.fd()) != 0) throw errore_errno(temporaneo, "flush");
     if (int numero = d.chiudi(); numero != 0)
       throw ErroreFile(temporaneo, "close", motivo_errno(numero));
     if (::rename(temporaneo.c_str(), percorso.c_str()) != 0) throw errore_errno(percorso, "replace");
@@ -565,7 +589,18 @@ void DiscoReale::sostituisci(const std::string& percorso, std::string_view conte
     ::unlink(temporaneo.c_str());
     throw;
   }
-  scarica_cartella(dividi(percorso).first);
+  if (!scarica) return;
+  if (serie_aperte_ > 0)
+    cartelle_da_scaricare_.insert(dividi(percorso).first);
+  else
+    scarica_cartella(dividi(percorso).first);
+}
+
+void DiscoReale::fine_serie() {
+  if (serie_aperte_ == 0 || --serie_aperte_ > 0) return;
+  std::set<std::string> cartelle;
+  cartelle.swap(cartelle_da_scaricare_);
+  for (const std::string& c : cartelle) scarica_cartella(c);
 }
 
 // Deletes the file; one that is already missing is fine.

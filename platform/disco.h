@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,22 @@ class Disco {
   // renamed over the old one, so a failure part-way leaves the old file
   // whole (or no file) and never a truncated one. Throws ErroreFile.
   virtual void sostituisci(const std::string& percorso, std::string_view contenuto) = 0;
+
+  // Replaces the file as sostituisci does (never half-written, never
+  // through a link), but flushes nothing to the device: for a file that the
+  // same run reads back and removes, whose loss in a crash costs nothing.
+  // This default is sostituisci.
+  virtual void sostituisci_provvisorio(const std::string& percorso, std::string_view contenuto);
+
+  // A series of replacements whose renames one folder flush makes durable.
+  // Between inizia_serie and fine_serie, sostituisci flushes each file
+  // before its rename but not the folder after it; fine_serie then flushes
+  // every folder the series renamed into, once, and throws ErroreFile
+  // naming the folder when that fails. After it returns, every file of the
+  // series is on the device. Series nest; only the outermost end flushes.
+  // These defaults do nothing, for a disk with no device behind it.
+  virtual void inizia_serie();
+  virtual void fine_serie();
 
   // Removes the file. A missing file is not an error. Throws ErroreFile.
   virtual void elimina(const std::string& percorso) = 0;
@@ -93,11 +110,22 @@ class DiscoReale : public Disco {
   std::string leggi(const std::string& percorso) override;
   void sostituisci(const std::string& percorso, std::string_view contenuto) override;
   void elimina(const std::string& percorso) override;
+  void sostituisci_provvisorio(const std::string& percorso, std::string_view contenuto) override;
+  void inizia_serie() override;
+  void fine_serie() override;
   std::unique_ptr<Blocco> blocca(const std::string& percorso,
                                  std::chrono::milliseconds attesa) override;
   void rimuovi_temporanei(const std::string& percorso) override;
   void sposta_senza_sostituire(const std::string& da, const std::string& a) override;
   inizio_file leggi_inizio(const std::string& percorso, size_t massimo) override;
+
+ private:
+  // Writes the temporary, flushes it when `scarica`, renames it over the
+  // path, then flushes the folder, or leaves that to fine_serie.
+  void sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica);
+
+  int serie_aperte_ = 0;
+  std::set<std::string> cartelle_da_scaricare_;
 };
 
 // Throws ErroreFile naming `percorso` when it is longer than the system's

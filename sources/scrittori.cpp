@@ -21,12 +21,12 @@ file_sorgente sorgente_treno(const modello& m, const std::string& cartella) {
 
 void dati_linea(const modello& m, piattaforma::Disco& disco, const std::string& cartella) {
   const file_sorgente f = sorgente_linea(m, cartella);
-  disco.sostituisci(f.percorso, f.byte);
+  disco.sostituisci_provvisorio(f.percorso, f.byte);
 }
 
 void dati_treno(const modello& m, piattaforma::Disco& disco, const std::string& cartella) {
   const file_sorgente f = sorgente_treno(m, cartella);
-  disco.sostituisci(f.percorso, f.byte);
+  disco.sostituisci_provvisorio(f.percorso, f.byte);
 }
 
 }  // namespace scenario

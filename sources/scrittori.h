@@ -21,11 +21,13 @@ file_sorgente sorgente_linea(const modello& m, const std::string& cartella);
 file_sorgente sorgente_treno(const modello& m, const std::string& cartella);
 
 // Writes the line source, linea + "_linea.txt", into `cartella`,
-// replacing any earlier file whole. Throws piattaforma::ErroreFile.
+// replacing any earlier file whole, as an intermediate file of the build
+// (not flushed to the device: the packer reads it back and removes it in
+// the same run). Throws piattaforma::ErroreFile.
 void dati_linea(const modello& m, piattaforma::Disco& disco, const std::string& cartella);
 
 // Writes the train source, linea + "_" + treno + "-.txt", into `cartella`,
-// replacing any earlier file whole. Throws piattaforma::ErroreFile.
+// as dati_linea writes the line source. Throws piattaforma::ErroreFile.
 void dati_treno(const modello& m, piattaforma::Disco& disco, const std::string& cartella);
 
 }  // namespace scenario
