@@ -22,8 +22,11 @@ if(NOT SCENARIO_RILASCIO)
   return()
 endif()
 
-# Fixed time stamps: the commit's, unless SOURCE_DATE_EPOCH is given.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
+# Fixed time stamps: the commit's, unless SOURCE_DATE_EPOCH is given; the
+# cross build takes the host build's.
+if(SCENARIO_EPOCA_HOST)
+  set(SCENARIO_EPOCA ${SCENARIO_EPOCA_HOST})
+elseif(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(SCENARIO_EPOCA $ENV{SOURCE_DATE_EPOCH})
 else()
   execute_process(COMMAND git log -1 --format=%ct
@@ -161,6 +164,7 @@ function(scenario_rilascio_programmi)
       CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64.cmake
                  -DCMAKE_BUILD_TYPE=Release
                  -DSCENARIO_RILASCIO=ON
+                 -DSCENARIO_EPOCA_HOST=${SCENARIO_EPOCA}
                  -DSCENARIO_DOCUMENTI_RILASCIO=${documenti}
                  -DSCENARIO_CARTELLA_PACCHETTI=${SCENARIO_CARTELLA_PACCHETTI}
       INSTALL_COMMAND ${CMAKE_CPACK_COMMAND} --config <BINARY_DIR>/CPackConfig.cmake

@@ -93,11 +93,24 @@ controlla("${CPACK_SCENARIO_ZIP}" "${zip}" "crea_scenario-${versione}-windows-x6
 # this version in the folder, and the last run leaves them complete.
 file(GLOB pacchetti RELATIVE "${cartella}" "${cartella}/crea_scenario-${versione}-*.zip"
      "${cartella}/crea_scenario-${versione}-*.tar.gz" "${cartella}/crea-scenario_${versione}_*.deb")
+foreach(file_pacchetto IN LISTS CPACK_PACKAGE_FILES)
+  get_filename_component(nome "${file_pacchetto}" NAME)
+  list(APPEND pacchetti "${nome}")
+endforeach()
+list(REMOVE_DUPLICATES pacchetti)
 list(SORT pacchetti)
 
+# The packages of this run are still where cpack made them.
 set(somme "")
 foreach(nome IN LISTS pacchetti)
-  file(SHA256 "${cartella}/${nome}" somma)
+  set(percorso "${cartella}/${nome}")
+  foreach(file_pacchetto IN LISTS CPACK_PACKAGE_FILES)
+    get_filename_component(nome_fatto "${file_pacchetto}" NAME)
+    if(nome_fatto STREQUAL nome)
+      set(percorso "${file_pacchetto}")
+    endif()
+  endforeach()
+  file(SHA256 "${percorso}" somma)
   string(APPEND somme "${somma}  ${nome}\n")
 endforeach()
 file(WRITE "${cartella}/SHA256SUMS" "${somme}")
