@@ -78,8 +78,8 @@ else()
   endif()
   math(EXPR lunghezza "${fine} - ${inizio}")
   string(SUBSTRING "${testo_readme}" ${inizio} ${lunghezza} riferimento)
-  file(CONFIGURE OUTPUT ${documenti}/riferimento_record.txt
-       CONTENT "${riferimento}" NEWLINE_STYLE CRLF)
+  string(REPLACE "\n" "\r\n" riferimento "${riferimento}")
+  file(WRITE ${documenti}/riferimento_record.txt "${riferimento}")
   set(esempio ${documenti}/esempio)
   add_custom_command(
     OUTPUT ${esempio}/Tarvena-Olmara-Caldone_linea.txt
