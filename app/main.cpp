@@ -9,10 +9,12 @@
 #include "platform/disco.h"
 #include "platform/errore_file.h"
 #include "platform/finestra_attesa.h"
+#include "platform/segnali.h"
 
 // Shows the waiting window, then builds the scenario into the program's own
 // folder; returns the build's exit status.
 int main() {
+  piattaforma::scrittura_oltre_limite_come_errore();
   const piattaforma::FinestraAttesa finestra;
   std::string cartella;
   try {

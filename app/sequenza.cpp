@@ -1,8 +1,10 @@
 #include "app/sequenza.h"
 
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "documents/scrittori_documenti.h"
@@ -65,14 +67,64 @@ std::unique_ptr<piattaforma::Disco::Blocco> prepara_cartella(piattaforma::Disco&
   return preso;
 }
 
-}  // namespace
+// The name a kept source takes: "<name>.<date>-<time>.txt" beside it (the
+// ".txt" of its name moved to the end), with "-2", "-3" … when taken.
+std::string nome_conservato(piattaforma::Disco& disco, const std::string& percorso,
+                            std::time_t adesso) {
+  std::tm ora{};
+#ifdef _WIN32
+  localtime_s(&ora, &adesso);
+#else
+  localtime_r(&adesso, &ora);
+#endif
+  char data[32];
+  std::strftime(data, sizeof data, "%Y%m%d-%H%M%S", &ora);
+  const std::string base =
+      (percorso.ends_with(".txt") ? percorso.substr(0, percorso.size() - 4) : percorso) + "." + data;
+  std::string nome = base + ".txt";
+  for (int n = 2; disco.esiste(nome); ++n) nome = base + "-" + std::to_string(n) + ".txt";
+  return nome;
+}
 
-int costruisci_scenario(piattaforma::Disco& disco, const std::string& cartella) {
+// Moves aside, whole, a file at a source's name whose bytes differ from
+// those the builder writes there (an author's edit): the builder never
+// destroys what it did not write. A file that cannot be read as a regular
+// file (a link, a pipe) is left for the replacement, which never writes
+// through it. Returns the new name, or "" when nothing was moved.
+std::string conserva_se_diverso(piattaforma::Disco& disco, const file_sorgente& f) {
+  if (!disco.esiste(f.percorso)) return {};
+  std::string presente;
+  try {
+    presente = disco.leggi(f.percorso);
+  } catch (const piattaforma::ErroreFile&) {
+    return {};
+  }
+  if (presente == f.byte) return {};
+  const std::string nuovo = nome_conservato(disco, f.percorso, std::time(nullptr));
+  disco.sposta_senza_sostituire(f.percorso, nuovo);
+  return nuovo;
+}
+
+// The message for the sources kept aside in a run.
+std::string rapporto_conservati(const std::vector<std::pair<std::string, std::string>>& conservati) {
+  std::string testo;
+  for (const auto& [vecchio, nuovo] : conservati)
+    testo += (testo.empty() ? "" : "\n") + std::string("crea_scenario: ") + vecchio +
+             " was not the source this program writes (an edit?): it is kept whole as " + nuovo;
+  return testo;
+}
+
+// The build itself; the sources it moved aside go into `conservati`.
+int costruisci(piattaforma::Disco& disco, const std::string& cartella,
+               std::vector<std::pair<std::string, std::string>>& conservati) {
   modello m;
   m.linea = linea_scenario;
   m.treno = treno_scenario;
   try {
     const auto blocco = prepara_cartella(disco, m, cartella);
+    for (const file_sorgente& f : {sorgente_linea(m, cartella), sorgente_treno(m, cartella)})
+      if (std::string nuovo = conserva_se_diverso(disco, f); !nuovo.empty())
+        conservati.emplace_back(f.percorso, std::move(nuovo));
     dati_linea(m, disco, cartella);
     dati_treno(m, disco, cartella);
     dati_note(m, disco, cartella);
@@ -98,6 +150,17 @@ int costruisci_scenario(piattaforma::Disco& disco, const std::string& cartella) 
     return uscita_errore_dati;
   }
   return uscita_riuscita;
+}
+
+}  // namespace
+
+int costruisci_scenario(piattaforma::Disco& disco, const std::string& cartella) {
+  // Sources that an author edited in the folder are moved aside and said
+  // at the end, whatever the outcome.
+  std::vector<std::pair<std::string, std::string>> conservati;
+  const int stato = costruisci(disco, cartella, conservati);
+  if (!conservati.empty()) piattaforma::messaggio_errore(rapporto_conservati(conservati));
+  return stato;
 }
 
 }  // namespace scenario

@@ -30,7 +30,10 @@ inline constexpr std::chrono::seconds attesa_blocco{60};
 // handled is named with the system's reason and what to do. Before writing
 // anything it checks the length of every path it will use,
 // takes the folder's lock and removes the temporary files that an
-// interrupted run left; the lock is held to the end.
+// interrupted run left; the lock is held to the end. A file at a source's
+// name that differs from the source it writes (an author's edit) is first
+// moved aside whole, to "<name>.<date>-<time>.txt", and named on standard
+// error at the end; the status is that of the build.
 int costruisci_scenario(piattaforma::Disco& disco, const std::string& cartella);
 
 }  // namespace scenario

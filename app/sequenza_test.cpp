@@ -15,6 +15,7 @@
 #include "prova/cartella_temporanea.h"
 #include "prova/disco_memoria.h"
 #include "prova/esegui_programma.h"
+#include "sources/scrittori.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -45,6 +46,38 @@ TEST(CostruisciScenario, WritesSourcesDocumentsThenPackedFilesInThatOrder) {
   ASSERT_EQ(ordine.size(), attesi.size());
   for (size_t i = 0; i < attesi.size(); ++i)
     EXPECT_EQ(ordine[i], piattaforma::unisci_percorso("c", attesi[i])) << i;
+}
+
+// A file at a source's name that is not what the builder writes (an
+// author's edit) is moved aside whole under a dated name and the build
+// goes on as always; one that holds the builder's own bytes (a killed
+// run's) is simply replaced.
+TEST(CostruisciScenario, KeepsAnEditedSourceWholeUnderANewName) {
+  modello m;
+  m.linea = linea_scenario;
+  m.treno = treno_scenario;
+  const file_sorgente linea = sorgente_linea(m, "c"), treno = sorgente_treno(m, "c");
+  piattaforma::DiscoMemoria pulito;
+  ASSERT_EQ(costruisci_scenario(pulito, "c"), uscita_riuscita);
+
+  piattaforma::DiscoMemoria disco;
+  const std::string modifica = "lunghezza percorso, 35000\r\n";
+  disco.file[linea.percorso] = modifica;
+  disco.file[treno.percorso] = treno.byte;  // a killed run's, unchanged
+  EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_riuscita);
+  std::vector<std::string> conservati;
+  for (const auto& [nome, byte] : disco.file)
+    if (!pulito.file.count(nome)) {
+      conservati.push_back(nome);
+      EXPECT_EQ(byte, modifica);
+    }
+  ASSERT_EQ(conservati.size(), 1u);
+  const std::string& nome = conservati.front();
+  const std::string inizio = piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_linea.");
+  EXPECT_TRUE(nome.starts_with(inizio) && nome.ends_with(".txt") &&
+              nome.size() == inizio.size() + 19)  // YYYYMMDD-HHMMSS.txt
+      << nome;
+  for (const auto& [n, byte] : pulito.file) EXPECT_EQ(disco.file.at(n), byte) << n;
 }
 
 // Makes `disco` insert `riga` into the train source once both sources are

@@ -17,6 +17,7 @@
 #include "packer/impacchettatore.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
+#include "platform/identita_file.h"
 #include "platform/lettore_campi.h"
 #include "platform/windows1252.h"
 #include "sources/scrittori.h"
@@ -42,8 +43,9 @@ class DiscoAutore : public piattaforma::Disco {
     return s != sorgenti_.end() ? s->second : vero_.leggi(p);
   }
   void sostituisci(const std::string& p, std::string_view contenuto) override {
-    if (sorgenti_.count(p)) throw std::logic_error("a packed file would replace a source: " + p);
     if (!scrivi) return;
+    // verifica_uscite refused this before anything was written; kept as a guard.
+    if (sorgenti_.count(p)) throw piattaforma::ErroreFile(p, "replace", "it is one of the sources");
     vero_.sostituisci(p, contenuto);
     scritti.push_back(p);
   }
@@ -134,17 +136,66 @@ void stampa(const std::vector<segnalazione>& tutte, const opzioni& o, std::ostre
            << "\n";
 }
 
+// The route title and train designation, refused (ErroreUso) when either
+// cannot be part of a file name.
+void verifica_nomi(const identita& id, const opzioni& o) {
+  auto verifica = [](const std::string& nome, const char* cosa, const char* da) {
+    const std::string motivo = scenario::difetto_nome(nome);
+    if (motivo.empty()) return;
+    throw ErroreUso(std::string("the ") + cosa + " \"" + scenario::nome_visibile(nome) + "\" " + da +
+                    " cannot be part of a file name: " + motivo);
+  };
+  verifica(id.linea, "route title", o.linea ? "given with --route" : "taken from the line source's name");
+  verifica(id.treno, "train designation", o.treno ? "given with --train" : "taken from the train source's name");
+}
+
+// Compares the packed files the run would write in `cartella` with the
+// sources and with one another, by file identity (so every spelling of one
+// file is caught). Returns what is wrong, naming both paths; empty when
+// every packed file is a file of its own.
+std::string verifica_uscite(const opzioni& o, const identita& id, const std::string& cartella) {
+  std::vector<std::pair<std::string, const char*>> uscite;
+  if (!o.senza_piano)
+    uscite.push_back({scenario::nome_pacchetto_linea(id.linea), "packed line file"});
+  uscite.push_back({scenario::nome_pacchetto_voci(id.linea, id.treno), "packed item file"});
+  uscite.push_back({scenario::nome_pacchetto_celle(id.linea, id.treno), "packed track file"});
+  const std::pair<std::string, const char*> sorgenti[] = {{o.sorgente_linea, "line source"},
+                                                          {o.sorgente_treno, "train source"}};
+  for (size_t i = 0; i < uscite.size(); ++i) {
+    const std::string percorso = piattaforma::unisci_percorso(cartella, uscite[i].first);
+    for (const auto& [sorgente, cosa] : sorgenti)
+      if (piattaforma::stesso_file(percorso, sorgente))
+        return "the " + std::string(uscite[i].second) + " \"" + percorso + "\" would replace the " +
+               cosa + " \"" + sorgente + "\" (they are one file); nothing was written: rename the " +
+               "source, or write the packed files elsewhere with -o FOLDER";
+    for (size_t k = 0; k < i; ++k)
+      if (uscite[k].first == uscite[i].first ||
+          piattaforma::stesso_file(percorso, piattaforma::unisci_percorso(cartella, uscite[k].first)))
+        return "the " + std::string(uscite[k].second) + " and the " + uscite[i].second +
+               " would both be written to \"" + percorso + "\"; nothing was written: choose a route " +
+               "title and train designation that give them different names";
+  }
+  return {};
+}
+
 }  // namespace
 
 int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostream& uscita,
                          std::ostream& errori) {
   const identita id = identita_da(o);
+  verifica_nomi(id, o);
+  const std::string cartella = o.uscita ? *o.uscita : cartella_di(o.sorgente_linea);
   sorgente_letta linea{o.sorgente_linea, {}};
   sorgente_letta treno{o.sorgente_treno, {}};
   std::vector<segnalazione> avvisi;
   try {
     linea.byte = disco.leggi(o.sorgente_linea);
     treno.byte = disco.leggi(o.sorgente_treno);
+    const std::string doppio = o.controllo ? "" : verifica_uscite(o, id, cartella);
+    if (!doppio.empty()) {
+      errori << programma << ": " << doppio << "\n";
+      return errore_file;
+    }
   } catch (const piattaforma::ErroreFile& e) {
     errori << programma << ": " << e.what() << "\n";
     return errore_file;
@@ -185,7 +236,6 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
 
   int esito = riuscito;
   std::string fatale;
-  const std::string cartella = o.uscita ? *o.uscita : cartella_di(o.sorgente_linea);
   try {
     scenario::impacchetta(m, disco_autore, cartella, &d);
   } catch (const scenario::ErroreFatale& e) {

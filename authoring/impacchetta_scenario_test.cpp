@@ -6,16 +6,22 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "authoring/impacchetta.h"
+#include "platform/disco.h"
+#include "prova/cartella_temporanea.h"
 #include "prova/esegui_programma.h"
+#include "prova/scenario_spedito.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -108,6 +114,27 @@ TEST_F(Cartelle, PacksTheShippedSourcesAsTheBuilderDoes) {
   EXPECT_EQ(leggi(inizio / nome_linea), "mine");
 }
 
+#ifndef _WIN32
+// A packed file that the file-size limit cuts short is a write error naming
+// it (status 1), not a death by signal, and no temporary file is left.
+TEST_F(Cartelle, AFileTooLargeForTheLimitIsAWriteErrorAndLeavesNoTemporary) {
+  ASSERT_EQ(impacchetta({"--starting-point", "."}).stato, riuscito);
+  // The limit is inherited by the program started while it stands.
+  rlimit prima{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &prima), 0);
+  rlimit limite = prima;
+  limite.rlim_cur = 100000;  // below the packed line file's 4.7 MB
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+  const auto esito = impacchetta({nome_linea, nome_treno});
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &prima), 0);
+  EXPECT_EQ(esito.stato, errore_file) << esito.errori;
+  EXPECT_NE(esito.errori.find("Tarvena-Olmara-Caldone_linea.dat"), std::string::npos) << esito.errori;
+  EXPECT_NE(esito.errori.find("File too large"), std::string::npos) << esito.errori;
+  for (const auto& voce : fs::directory_iterator(lavoro))
+    EXPECT_EQ(voce.path().filename().string().find(".nuovo-"), std::string::npos) << voce.path();
+}
+#endif
+
 // A rejected record is reported at its line and column, with the builder's
 // exit status; the sources keep every byte.
 TEST_F(Cartelle, ReportsARejectedRecordAndLeavesTheSourcesAsTheyWere) {
@@ -141,6 +168,12 @@ TEST_F(Cartelle, AWrongCommandLineGivesTheUsageAndStatus3) {
       {"linea.txt", nome_treno},
       {nome_linea, "Altra-Linea_Reg 1-.txt"},
       {"--starting-point", "x", nome_linea},
+      // Names that cannot be part of a file name, given or taken from a file name.
+      {"--route", "../escape", "--train", "T", nome_linea, nome_treno},
+      {"--route", "R", "--train", "sub/T", nome_linea, nome_treno},
+      {"--route", "R", "--train", "Reg\n1", nome_linea, nome_treno},
+      {"R|x_linea.txt", "R|x_T-.txt"},
+      {"--route", "R", "R_linea.txt", "R_T<1-.txt"},
   };
   for (const auto& argomenti : casi) {
     const auto esito = impacchetta(argomenti);
@@ -148,12 +181,93 @@ TEST_F(Cartelle, AWrongCommandLineGivesTheUsageAndStatus3) {
     EXPECT_NE(esito.errori.find("Usage: impacchetta_scenario"), std::string::npos) << esito.errori;
     EXPECT_TRUE(fs::is_empty(lavoro));
   }
+  const auto nome = impacchetta({"--route", "../escape", "--train", "T", nome_linea, nome_treno});
+  EXPECT_EQ(nome.errori.substr(0, nome.errori.find('\n')),
+            "impacchetta_scenario: the route title \"../escape\" given with --route cannot be part "
+            "of a file name: it holds \"..\", which names the folder above");
   const auto coppia = impacchetta({nome_linea, "Altra-Linea_Reg 1-.txt"});
   EXPECT_EQ(coppia.errori.substr(0, coppia.errori.find('\n')),
             "impacchetta_scenario: the two sources are not a pair: the line source is for route "
             "\"Tarvena-Olmara-Caldone\" but the train source's name \"Altra-Linea_Reg 1-.txt\" "
             "does not begin with \"Tarvena-Olmara-Caldone_\" (give --route and --train to pack "
             "them all the same)");
+}
+
+// Every entry under `cartella`: a link as its target's path, a file as its
+// size and a hash of its bytes.
+std::map<std::string, std::string> contenuto(const fs::path& cartella) {
+  std::map<std::string, std::string> file;
+  for (const auto& voce : fs::recursive_directory_iterator(cartella)) {
+    std::string& cosa = file[voce.path().lexically_relative(cartella).generic_string()];
+    if (voce.is_symlink()) {
+      cosa = "-> " + fs::read_symlink(voce.path()).generic_string();
+    } else if (voce.is_regular_file()) {
+      const std::string byte = leggi(voce.path());
+      cosa = std::to_string(byte.size()) + " bytes, hash " + std::to_string(std::hash<std::string>{}(byte));
+    } else {
+      cosa = "folder";
+    }
+  }
+  return file;
+}
+
+// A packed file that would land on a source, however either is spelled,
+// and two packed files that would land on one name, are refused before
+// anything is written: status 1, both paths named, every file as it was.
+TEST(Uscite, APackedFileOnASourceOrOnAnotherIsRefusedHoweverItIsSpelled) {
+  struct caso {
+    const char* come;
+    std::vector<std::string> sorgenti;  // where the line source and the train source are put
+    std::vector<std::string> argomenti;  // "@" stands for the folder's absolute path
+    std::string nominato;                // a path the message names
+  };
+  const std::vector<std::string> rt = {"--route", "R", "--train", "T"};
+  auto con = [&](std::vector<std::string> a) {
+    a.insert(a.begin(), rt.begin(), rt.end());
+    return a;
+  };
+  const std::vector<caso> casi = {
+      {"bare", {"R_linea.txt", "R_T.dat"}, con({"R_linea.txt", "R_T.dat"}), "\"R_T.dat\""},
+      {"./", {"R_linea.txt", "R_T.dat"}, con({"./R_linea.txt", "./R_T.dat"}), "\"./R_T.dat\""},
+      {"absolute", {"R_linea.txt", "R_T.dat"}, con({"@/R_linea.txt", "@/R_T.dat"}), "R_T.dat\""},
+      {"sub/ with -o sub/", {"sub/R_linea.txt", "sub/R_T.dat"},
+       con({"-o", "sub/", "sub/R_linea.txt", "sub/R_T.dat"}), "\"sub/R_T.dat\""},
+      {"./R_T.sim, once an internal error", {"R_linea.txt", "R_T.sim"},
+       con({"./R_linea.txt", "./R_T.sim"}), "\"./R_T.sim\""},
+      {"the line source at the line file's name", {"R_linea.dat", "treno.txt"},
+       con({"R_linea.dat", "treno.txt"}), "\"R_linea.dat\""},
+      {"written twice", {"R_linea.txt", "treno.txt"},
+       {"--route", "R", "--train", "linea", "R_linea.txt", "treno.txt"}, "R_linea.dat\""},
+#ifndef _WIN32
+      {"a linked folder", {"sub/R_linea.txt", "sub/R_T.dat"},
+       con({"-o", "ln", "sub/R_linea.txt", "sub/R_T.dat"}), "\"sub/R_T.dat\""},
+#endif
+  };
+  for (const caso& c : casi) {
+    SCOPED_TRACE(c.come);
+    prova::CartellaTemporanea t("uscite");
+    fs::create_directory(t / "sub");
+#ifndef _WIN32
+    fs::create_directory_symlink("sub", t / "ln");
+#endif
+    scenario::modello m;
+    m.linea = "R";
+    m.treno = "T";
+    piattaforma::DiscoReale disco;
+    prova::scrivi_sorgenti_spedite(m, disco, t.str());
+    fs::rename(t / "R_linea.txt", t / c.sorgenti[0]);
+    fs::rename(t / "R_T-.txt", t / c.sorgenti[1]);
+    const auto prima = contenuto(t.percorso());
+
+    std::vector<std::string> argomenti = c.argomenti;
+    for (std::string& a : argomenti)
+      if (a[0] == '@') a = utf8(t.percorso()) + a.substr(1);
+    const auto esito = prova::esegui_programma(PROGRAMMA_IMPACCHETTA_SCENARIO, argomenti, t.percorso());
+    EXPECT_EQ(esito.stato, errore_file) << esito.errori;
+    EXPECT_NE(esito.errori.find(c.nominato), std::string::npos) << esito.errori;
+    EXPECT_NE(esito.errori.find("nothing was written"), std::string::npos) << esito.errori;
+    EXPECT_EQ(contenuto(t.percorso()), prima);
+  }
 }
 
 }  // namespace

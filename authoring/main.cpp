@@ -10,8 +10,10 @@
 #include "authoring/impacchetta.h"
 #include "platform/argomenti.h"
 #include "platform/disco.h"
+#include "platform/segnali.h"
 
 int main(int argc, char** argv) {
+  piattaforma::scrittura_oltre_limite_come_errore();
   try {
     const std::vector<std::string> argomenti = piattaforma::argomenti_utf8(argc, argv);
     autore::opzioni o;

@@ -298,7 +298,7 @@ void disegna_titolo(Svg& s, const resoconto& r, const asse& a, bool intera) {
     segnali += e.tipo == tipo_cella::segnale;
     codici += e.tipo == tipo_cella::codice;
   }
-  std::string sotto = "train " + r.treno + "  \u00b7  route " + formato_km(r.lunghezza) + " km  \u00b7  ";
+  std::string sotto = "train " + r.treno + "  \u00b7  route " + formato_km(int64_t{r.lunghezza}) + " km  \u00b7  ";
   if (intera) {
     sotto += std::to_string(r.stazioni.size()) + " stations  \u00b7  " + std::to_string(segnali) +
              " signals  \u00b7  " + std::to_string(codici) + " cab-code cells";
@@ -378,9 +378,9 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
   std::map<chiave, std::vector<const elemento*>> gruppi;
   for (const elemento& e : r.elementi) {
     const int riga = riga_segno(e.tipo);
-    if (riga < 0 || !a.dentro(e.progressiva)) continue;
+    if (riga < 0 || !a.dentro(static_cast<double>(e.progressiva))) continue;
     const int32_t codice = e.tipo == tipo_cella::codice ? valore_di(e, "code") : 0;
-    gruppi[{riga, e.tipo, codice, std::lround(a.x(e.progressiva) / 3)}].push_back(&e);
+    gruppi[{riga, e.tipo, codice, std::lround(a.x(static_cast<double>(e.progressiva)) / 3)}].push_back(&e);
   }
   // The groups by row, then along the line; and the x of every mark of
   // each row, to keep labels off the next mark.
@@ -389,7 +389,7 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
   std::array<std::vector<double>, 3> segni;
   for (const gruppo& g : gruppi) {
     ordine.push_back(&g);
-    segni[static_cast<size_t>(std::get<0>(g.first))].push_back(a.x(g.second.front()->progressiva));
+    segni[static_cast<size_t>(std::get<0>(g.first))].push_back(a.x(static_cast<double>(g.second.front()->progressiva)));
   }
   auto posto = [](const gruppo* g) {
     return std::make_pair(std::get<0>(g->first), g->second.front()->progressiva);
@@ -419,7 +419,7 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
     const auto& [k, g] = *voce;
     const int riga = std::get<0>(k);
     const elemento& e = *g.front();
-    const double x = a.x(e.progressiva), y = centro(riga);
+    const double x = a.x(static_cast<double>(e.progressiva)), y = centro(riga);
     std::string id, stile, scritta, tinta;
     switch (e.tipo) {
       case tipo_cella::segnale: {
@@ -470,7 +470,7 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
     const double da = std::clamp<double>(r.codici_da, a.da, a.a);
     const double fino = std::clamp<double>(r.codici_a, a.da, a.a);
     const std::string testo = std::to_string(r.sistema_codici) + "-code cab signalling, chainage " +
-                              formato_km(r.codici_da) + " to " + formato_km(r.codici_a) + " km";
+                              formato_km(int64_t{r.codici_da}) + " to " + formato_km(int64_t{r.codici_a}) + " km";
     s.rettangolo_con_titolo(a.x(da), centro(3) - 5, a.x(fino) - a.x(da), 10, colore::tratta_codici,
                             testo);
     if (fino > da) s.testo(a.x(da) + 6, centro(3) + 4, testo, 11);
@@ -486,7 +486,7 @@ void disegna_assi(Svg& s, const resoconto& r, const asse& a, double y0, double c
   s.riga(margine_sx, ya, margine_sx + larghezza_profili, ya, colore::testo, 1);
   for (double x = std::ceil(a.da / passo - 1e-9) * passo; x <= a.a + 1e-6; x += passo) {
     s.riga(a.x(x), ya, a.x(x), ya + 5, colore::testo, 1);
-    s.testo(a.x(x), ya + 18, etichetta(x / 1000), 11, "middle");
+    s.testo(a.x(x), ya + 18, etichetta(x / 1000, passo / 1000), 11, "middle");
   }
   s.testo(16, ya + 18, "chainage, km", 12, "start", " font-weight=\"bold\"");
 
@@ -513,7 +513,7 @@ void disegna_assi(Svg& s, const resoconto& r, const asse& a, double y0, double c
       const double x = progressiva_zona(*t.z, l);
       // A zone holds up to the next one's start; the last one to the end.
       if (x < t.da || x > t.a || (x == t.a && t.a < a.a)) continue;
-      const std::string testo = etichetta(l / 1000);
+      const std::string testo = etichetta(l / 1000, passo / 1000);
       const double lt = larghezza_testo(testo, 11);
       const riquadro q{a.x(x) - lt / 2 - 3, yk + 4, a.x(x) + lt / 2 + 3, yk + 22};
       s.riga(a.x(x), yk, a.x(x), yk + 5, colore::testo, 1);
@@ -563,16 +563,18 @@ void disegna_velocita(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
                  std::string(" fill=\"none\" stroke=\"") + colore::velocita +
                      "\" stroke-width=\"2\"");
   valori_velocita(sopra, g, a, bv);
-  // Slowdowns: from each start to the next end, at the start's speed.
+  // Slowdowns: from each start to the next end, at the start's speed. The
+  // next end after each feature, found in one pass from the last.
+  std::vector<const elemento*> fine_dopo(r.elementi.size(), nullptr);
+  for (size_t i = r.elementi.size(); i-- > 1;)
+    fine_dopo[i - 1] = r.elementi[i].tipo == tipo_cella::fine_rallentamento ? &r.elementi[i] : fine_dopo[i];
   for (size_t i = 0; i < r.elementi.size(); ++i) {
     const elemento& e = r.elementi[i];
     if (e.tipo != tipo_cella::inizio_rallentamento) continue;
-    const elemento* fine = nullptr;
-    for (size_t k = i + 1; k < r.elementi.size() && fine == nullptr; ++k)
-      if (r.elementi[k].tipo == tipo_cella::fine_rallentamento) fine = &r.elementi[k];
-    const double inizio = std::max<double>(e.progressiva, a.da);
-    const double termine = std::min<double>(fine ? fine->progressiva : e.progressiva + 50, a.a);
-    if (inizio > termine || e.progressiva > a.a) continue;
+    const elemento* fine = fine_dopo[i];
+    const double inizio = std::max(static_cast<double>(e.progressiva), a.da);
+    const double termine = std::min(static_cast<double>(fine ? fine->progressiva : e.progressiva + 50), a.a);
+    if (inizio > termine || static_cast<double>(e.progressiva) > a.a) continue;
     const int32_t kmh = valore_di(e, "speed");
     const double v = std::clamp<double>(kmh, bv.basso, bv.alto);
     const double x0 = a.x(inizio);

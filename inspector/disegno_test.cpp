@@ -88,7 +88,7 @@ TEST(Disegno, EveryFeatureNamesItselfAndAStretchHoldsOnlyItsOwn) {
                            e.tipo == scenario::tipo_cella::avviso_rallentamento ||
                            e.tipo == scenario::tipo_cella::rimozione_codice;
       if (marcato) {
-        EXPECT_EQ(nominato(x, didascalia(r, e)), e.progressiva >= c.da && e.progressiva <= c.a) << e.cella;
+        EXPECT_EQ(nominato(x, didascalia(r, e)), static_cast<double>(e.progressiva) >= c.da && static_cast<double>(e.progressiva) <= c.a) << e.cella;
       }
     }
     EXPECT_TRUE(nominato(x, "Slowdown to 60 km/h from chainage 800 m"));

@@ -1,9 +1,12 @@
 #include "inspector/elenco.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <sstream>
+#include <string_view>
 
 #include "inspector/verifiche.h"
 #include "platform/windows1252.h"
@@ -50,7 +53,7 @@ std::optional<elemento> elemento_di(const scenario::modello& m, int32_t i) {
   elemento e;
   e.cella = i;
   e.tipo = c.tipo;
-  e.progressiva = 50 * (spostato_di_una(c.tipo) ? i - 1 : i);
+  e.progressiva = 50 * int64_t{spostato_di_una(c.tipo) ? i - 1 : i};
   switch (c.tipo) {
     case tipo_cella::segnale: {
       // valore1..3 = s * 10 + d, valore4 = rapp * 10 + sx * 3 + dx.
@@ -109,6 +112,37 @@ std::optional<elemento> elemento_di(const scenario::modello& m, int32_t i) {
   return e;
 }
 
+// The feature of cell `i` with its kilometre reading.
+std::optional<elemento> elemento_letto(const resoconto& r, const scenario::modello& m, int32_t i) {
+  auto e = elemento_di(m, i);
+  if (e) e->lettura = lettura_km(r.zone, e->progressiva);
+  return e;
+}
+
+// Calls f on each feature of the listing in line order: those composed in
+// r, or, when `m` is given, each decoded from its cells as it comes, so
+// that they are never all held at once.
+template <class F>
+void per_ogni_elemento(const resoconto& r, const scenario::modello* m, F f) {
+  if (m == nullptr) {
+    for (const elemento& e : r.elementi) f(e);
+    return;
+  }
+  for (int32_t i = 0; i <= r.ultima_cella; ++i)
+    if (const auto e = elemento_letto(r, *m, i)) f(*e);
+}
+
+// How many features per_ogni_elemento gives.
+size_t quanti_elementi(const resoconto& r, const scenario::modello* m) {
+  if (m == nullptr) return r.elementi.size();
+  size_t n = 0;
+  for (int32_t i = 0; i <= r.ultima_cella; ++i) {
+    const uint8_t t = m->celle[static_cast<size_t>(i)].tipo;
+    n += t != tipo_cella::libera && t != tipo_cella::segno_montagna;
+  }
+  return n;
+}
+
 // The points where a profile of the cells changes, from cell 0 on.
 template <typename Campo>
 std::vector<punto> profilo(const std::vector<cella>& celle, Campo campo) {
@@ -159,6 +193,24 @@ void componi_montagne(const scenario::modello& m, resoconto& r) {
   }
 }
 
+// Text written straight to a stream with +=, as it would be appended to a
+// string: the listing is never held whole.
+class Uscita {
+ public:
+  explicit Uscita(std::ostream& u) : u_(u) {}
+  Uscita& operator+=(std::string_view t) {
+    u_ << t;
+    return *this;
+  }
+  Uscita& operator+=(char c) {
+    u_ << c;
+    return *this;
+  }
+
+ private:
+  std::ostream& u_;
+};
+
 // Pads text to a width, on the left or on the right.
 std::string a_destra(const std::string& t, size_t larghezza) {
   return t.size() >= larghezza ? t : std::string(larghezza - t.size(), ' ') + t;
@@ -191,7 +243,7 @@ std::string regola_zona(const zona_km& z) {
 }
 
 // One profile as a table of change points.
-void testo_profilo(std::string& t, const resoconto& r, const char* titolo,
+void testo_profilo(Uscita& t, const resoconto& r, const char* titolo,
                    const std::vector<punto>& punti) {
   t += "\n" + std::string(titolo) + " (" + std::to_string(punti.size()) + " points)\n";
   t += "    cell  chainage         km  value\n";
@@ -204,17 +256,15 @@ void testo_profilo(std::string& t, const resoconto& r, const char* titolo,
   }
 }
 
-// One profile as JSON points.
-nlohmann::ordered_json json_profilo(const resoconto& r, const std::vector<punto>& punti) {
-  auto a = nlohmann::ordered_json::array();
+// One profile as JSON points, written into an open array.
+void json_profilo(ContenitoreJson& a, const resoconto& r, const std::vector<punto>& punti) {
   for (const punto& p : punti) {
     const int64_t x = 50 * static_cast<int64_t>(p.cella);
     const auto l = lettura_km(r.zone, x);
-    a.push_back({{"cell", p.cella}, {"chainage_m", x},
-                 {"reading_m", l ? nlohmann::ordered_json(*l) : nlohmann::ordered_json()},
-                 {"value", p.valore}});
+    a.elemento({{"cell", p.cella}, {"chainage_m", x},
+                {"reading_m", l ? nlohmann::ordered_json(*l) : nlohmann::ordered_json()},
+                {"value", p.valore}});
   }
-  return a;
 }
 
 // A reading as JSON: metres, or null.
@@ -233,10 +283,21 @@ std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x) {
 }
 
 std::string formato_km(int64_t metri) {
-  const int64_t assoluto = std::llabs(metri);
+  // In unsigned arithmetic, where the least int64_t has its magnitude.
+  const uint64_t assoluto = metri < 0 ? 0 - static_cast<uint64_t>(metri) : static_cast<uint64_t>(metri);
   char t[32];
-  std::snprintf(t, sizeof t, "%s%lld.%03lld", metri < 0 ? "-" : "",
-                static_cast<long long>(assoluto / 1000), static_cast<long long>(assoluto % 1000));
+  std::snprintf(t, sizeof t, "%s%llu.%03llu", metri < 0 ? "-" : "",
+                static_cast<unsigned long long>(assoluto / 1000),
+                static_cast<unsigned long long>(assoluto % 1000));
+  return t;
+}
+
+std::string formato_chilometri(double km) {
+  const double metri = km * 1000;
+  // Below 2^62: whole metres well inside int64_t.
+  if (std::isfinite(metri) && std::fabs(metri) < 4.6e18) return formato_km(std::llround(metri));
+  char t[32];
+  std::snprintf(t, sizeof t, "%g", km);
   return t;
 }
 
@@ -248,7 +309,7 @@ std::string formato_ora(int64_t secondi) {
   return t;
 }
 
-resoconto componi(const scenario::modello& m) {
+resoconto componi(const scenario::modello& m, bool con_elementi) {
   resoconto r;
   const voce& treno = m.voci[scenario::riga_treno];
   const voce& linea = m.voci[scenario::riga_linea];
@@ -278,11 +339,9 @@ resoconto componi(const scenario::modello& m) {
     r.codice_og = m.celle[1].valore2;
   }
   componi_stazioni(m, r);
-  for (int32_t i = 0; i <= r.ultima_cella; ++i)
-    if (auto e = elemento_di(m, i)) {
-      e->lettura = lettura_km(r.zone, e->progressiva);
-      r.elementi.push_back(std::move(*e));
-    }
+  if (con_elementi)
+    for (int32_t i = 0; i <= r.ultima_cella; ++i)
+      if (auto e = elemento_letto(r, m, i)) r.elementi.push_back(std::move(*e));
   componi_montagne(m, r);
   r.velocita = profilo(m.celle, [](const cella& c) { return 5 * c.velocita; });
   r.pendenza = profilo(m.celle, [](const cella& c) { return c.pendenza - 100; });
@@ -291,8 +350,14 @@ resoconto componi(const scenario::modello& m) {
 }
 
 std::string in_testo(const resoconto& r) {
-  std::string t;
-  t += "Route \"" + r.linea + "\", train \"" + r.treno + "\"\n";
+  std::ostringstream u;
+  scrivi_testo(u, r);
+  return u.str();
+}
+
+void scrivi_testo(std::ostream& uscita, const resoconto& r, const scenario::modello* celle) {
+  Uscita t(uscita);
+  t += "Route \"" + testo_visibile(r.linea) + "\", train \"" + testo_visibile(r.treno) + "\"\n";
   t += "\nHeader\n";
   t += "  route length      " + std::to_string(r.lunghezza) + " m; cells 0 to " +
        std::to_string(r.ultima_cella) + " (50 m each, reaching 7000 m beyond the end)\n";
@@ -346,17 +411,17 @@ std::string in_testo(const resoconto& r) {
                         std::to_string(v.dato3) + " " + std::to_string(v.dato4) + " " +
                         std::to_string(v.dato5),
                     13) +
-         "  " + s.nome + "\n";
+         "  " + testo_visibile(s.nome) + "\n";
   }
 
-  t += "\nFeature cells (" + std::to_string(r.elementi.size()) + ")\n";
+  t += "\nFeature cells (" + std::to_string(quanti_elementi(r, celle)) + ")\n";
   t += "    cell  chainage         km  kind                    values\n";
-  for (const elemento& e : r.elementi) {
+  per_ogni_elemento(r, celle, [&](const elemento& e) {
     t += "  " + numero(e.cella, 6) + "  " + numero(e.progressiva, 8) + "  " + colonna_km(e.lettura) +
          "  " + a_sinistra(e.genere, 22) + "  " + coppie(e.valori);
-    if (!e.testo.empty()) t += (e.valori.empty() ? "\"" : "  \"") + e.testo + "\"";
+    if (!e.testo.empty()) t += (e.valori.empty() ? "\"" : "  \"") + testo_visibile(e.testo) + "\"";
     t += "\n";
-  }
+  });
 
   t += "\nMountain zones (" + std::to_string(r.montagne.size()) + ")\n";
   for (const zona_montagna& z : r.montagne) {
@@ -376,11 +441,20 @@ std::string in_testo(const resoconto& r) {
   testo_profilo(t, r, "Speed limit, km/h", r.velocita);
   testo_profilo(t, r, "Gradient, per mille", r.pendenza);
   testo_profilo(t, r, "Adhesion", r.aderenza);
-  return t;
 }
 
 nlohmann::ordered_json in_json(const resoconto& r) {
+  std::ostringstream u;
+  {
+    ContenitoreJson documento(u, true);
+    scrivi_json(documento, r);
+  }
+  return nlohmann::ordered_json::parse(u.str());
+}
+
+void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario::modello* celle) {
   using json = nlohmann::ordered_json;
+  std::ostream& u = documento.uscita();
   json zone = json::array();
   for (const zona_km& z : r.zone)
     zone.push_back({{"row", z.riga},
@@ -389,68 +463,79 @@ nlohmann::ordered_json in_json(const resoconto& r) {
                     {"direction", z.direzione},
                     {"reading_at_chainage_0_m", z.riferimento},
                     {"reading_at_start_m", json_lettura(lettura_km(r.zone, z.inizio))}});
-  json testata = {
-      {"route_length_m", r.lunghezza},
-      {"last_cell", r.ultima_cella},
-      {"kilometre_zones", zone},
-      {"backgrounds", r.sfondi},
-      {"cab_signalling", {{"system", r.sistema_codici}, {"from_m", r.codici_da}, {"to_m", r.codici_a}}},
-      {"coaches", r.vetture},
-      {"braked_mass_percent", r.massa_frenata},
-      {"sand", r.sabbia},
-      {"clock", formato_ora(3600 * int64_t{r.orologio[0]} + 60 * r.orologio[1] + r.orologio[2])},
-      {"header_stamps", {{"record_85", r.timbro_voci}, {"cell_1", r.timbro_celle}}},
-      {"identity_codes", {{"record_85", r.codice_st}, {"cell_1", r.codice_og}}}};
+  documento.membro("route", r.linea);
+  documento.membro("train", r.treno);
+  documento.membro(
+      "header",
+      {{"route_length_m", r.lunghezza},
+       {"last_cell", r.ultima_cella},
+       {"kilometre_zones", zone},
+       {"backgrounds", r.sfondi},
+       {"cab_signalling", {{"system", r.sistema_codici}, {"from_m", r.codici_da}, {"to_m", r.codici_a}}},
+       {"coaches", r.vetture},
+       {"braked_mass_percent", r.massa_frenata},
+       {"sand", r.sabbia},
+       {"clock", formato_ora(3600 * int64_t{r.orologio[0]} + 60 * r.orologio[1] + r.orologio[2])},
+       {"header_stamps", {{"record_85", r.timbro_voci}, {"cell_1", r.timbro_celle}}},
+       {"identity_codes", {{"record_85", r.codice_st}, {"cell_1", r.codice_og}}}});
 
-  json stazioni = json::array();
-  for (const stazione& s : r.stazioni) {
-    const voce& v = s.v;
-    stazioni.push_back(
-        {{"row", s.riga},
-         {"name", s.nome},
-         {"chainage_m", v.posizione},
-         {"reading_m", json_lettura(s.lettura)},
-         {"class", v.tipo},
-         {"area_m", {v.inizio, v.fine}},
-         {"stop_cell", s.cella_fermata ? json(*s.cella_fermata) : json()},
-         {"time", v.orario == 0 && v.opzione3 == 0 ? json() : json(formato_ora(v.orario))},
-         {"stop_s", v.opzione3},
-         {"opzione", {{"1", v.opzione1}, {"2", v.opzione2}, {"4", v.opzione4}, {"5", v.opzione5}}},
-         {"dato", {v.dato1, v.dato2, v.dato3, v.dato4, v.dato5}}});
+  documento.membro_aperto("stations");
+  {
+    ContenitoreJson stazioni(u, false, documento.livello_interno());
+    for (const stazione& s : r.stazioni) {
+      const voce& v = s.v;
+      stazioni.elemento(
+          {{"row", s.riga},
+           {"name", s.nome},
+           {"chainage_m", v.posizione},
+           {"reading_m", json_lettura(s.lettura)},
+           {"class", v.tipo},
+           {"area_m", {v.inizio, v.fine}},
+           {"stop_cell", s.cella_fermata ? json(*s.cella_fermata) : json()},
+           {"time", v.orario == 0 && v.opzione3 == 0 ? json() : json(formato_ora(v.orario))},
+           {"stop_s", v.opzione3},
+           {"opzione", {{"1", v.opzione1}, {"2", v.opzione2}, {"4", v.opzione4}, {"5", v.opzione5}}},
+           {"dato", {v.dato1, v.dato2, v.dato3, v.dato4, v.dato5}}});
+    }
   }
 
-  json elementi = json::array();
-  for (const elemento& e : r.elementi) {
-    json valori = json::object();
-    for (const auto& [nome, valore] : e.valori) valori[nome] = valore;
-    json j = {{"cell", e.cella},
-              {"chainage_m", e.progressiva},
-              {"reading_m", json_lettura(e.lettura)},
-              {"kind", e.genere},
-              {"values", valori}};
-    if (!e.testo.empty()) j["text"] = e.testo;
-    elementi.push_back(std::move(j));
+  documento.membro_aperto("features");
+  {
+    ContenitoreJson elementi(u, false, documento.livello_interno());
+    per_ogni_elemento(r, celle, [&](const elemento& e) {
+      json valori = json::object();
+      for (const auto& [nome, valore] : e.valori) valori[nome] = valore;
+      json j = {{"cell", e.cella},
+                {"chainage_m", e.progressiva},
+                {"reading_m", json_lettura(e.lettura)},
+                {"kind", e.genere},
+                {"values", valori}};
+      if (!e.testo.empty()) j["text"] = e.testo;
+      elementi.elemento(j);
+    });
   }
 
-  json montagne = json::array();
-  for (const zona_montagna& z : r.montagne)
-    montagne.push_back({{"first_cell", z.prima},
-                        {"last_cell", z.ultima},
-                        {"from_m", 50 * int64_t{z.prima}},
-                        {"to_m", 50 * (int64_t{z.ultima} + 1)},
-                        {"type", z.tipo},
-                        {"marker_cells", z.segni}});
+  documento.membro_aperto("mountain_zones");
+  {
+    ContenitoreJson montagne(u, false, documento.livello_interno());
+    for (const zona_montagna& z : r.montagne)
+      montagne.elemento({{"first_cell", z.prima},
+                         {"last_cell", z.ultima},
+                         {"from_m", 50 * int64_t{z.prima}},
+                         {"to_m", 50 * (int64_t{z.ultima} + 1)},
+                         {"type", z.tipo},
+                         {"marker_cells", z.segni}});
+  }
 
-  return {{"route", r.linea},
-          {"train", r.treno},
-          {"header", testata},
-          {"stations", stazioni},
-          {"features", elementi},
-          {"mountain_zones", montagne},
-          {"profiles",
-           {{"speed_kmh", json_profilo(r, r.velocita)},
-            {"gradient_per_mille", json_profilo(r, r.pendenza)},
-            {"adhesion", json_profilo(r, r.aderenza)}}}};
+  documento.membro_aperto("profiles");
+  ContenitoreJson profili(u, true, documento.livello_interno());
+  for (const auto& [nome, punti] : {std::pair<const char*, const std::vector<punto>*>{"speed_kmh", &r.velocita},
+                                    {"gradient_per_mille", &r.pendenza},
+                                    {"adhesion", &r.aderenza}}) {
+    profili.membro_aperto(nome);
+    ContenitoreJson a(u, false, profili.livello_interno());
+    json_profilo(a, r, *punti);
+  }
 }
 
 }  // namespace ispettore

@@ -6,12 +6,14 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "inspector/flusso_json.h"
 #include "model/modello.h"
 
 namespace ispettore {
@@ -37,8 +39,14 @@ T lettura_zona(const zona_km& z, T x) {
 // zone starts beyond x.
 std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x);
 
-// A reading in metres as kilometres with three decimals: "187.550", "-0.100".
+// A reading in metres as kilometres with three decimals: "187.550", "-0.100";
+// any int64_t value, the least included.
 std::string formato_km(int64_t metri);
+
+// Kilometres as a user gives them (any double): three decimals while they
+// are a whole number of metres that an int64_t holds, else in scientific
+// form ("1e+308"), "inf" or "nan".
+std::string formato_chilometri(double km);
 
 // Seconds since midnight as "hh:mm:ss" (a minus sign before a negative time).
 std::string formato_ora(int64_t secondi);
@@ -58,7 +66,7 @@ struct elemento {
   // The chainage the author wrote in the source: the cell's start, less
   // 50 m for the kinds placed one cell on (signals, slowdowns, indicator
   // and direction boards).
-  int32_t progressiva = 0;
+  int64_t progressiva = 0;
   std::optional<int64_t> lettura;
   uint8_t tipo = 0;
   std::string genere;  // kind, in words
@@ -108,13 +116,24 @@ struct resoconto {
 };
 
 // Composes the listing from a decoded model. Requires m.voci decoded;
-// m.celle may be empty.
-resoconto componi(const scenario::modello& m);
+// m.celle may be empty. Without `con_elementi` the feature cells are left
+// out of r.elementi (the writers below then decode them from m one at a
+// time, which keeps the memory of a listing small; the drawing needs them).
+resoconto componi(const scenario::modello& m, bool con_elementi = true);
 
-// The listing as plain text, UTF-8, one item per line.
+// Writes the listing as plain text, UTF-8, one item per line, to `uscita`
+// as it is produced; names and texts with control characters escaped. The
+// feature cells come from r.elementi, or, when `celle` is given (the model
+// r was composed from without its features), from its cells one at a time.
+void scrivi_testo(std::ostream& uscita, const resoconto& r, const scenario::modello* celle = nullptr);
+
+// Adds the listing's members (route, train, header, stations, features,
+// mountain_zones, profiles) to an open JSON object, each written as it is
+// produced, with the same content as the text; `celle` as above.
+void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario::modello* celle = nullptr);
+
+// The same two as a string and as one JSON object, for small listings.
 std::string in_testo(const resoconto& r);
-
-// The listing as a JSON object with the same content.
 nlohmann::ordered_json in_json(const resoconto& r);
 
 }  // namespace ispettore

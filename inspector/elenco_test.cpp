@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <map>
 
 #include "inspector/prova_scenario.h"
@@ -42,6 +44,11 @@ TEST(FormatoKm, ThreeDecimalsAndASign) {
   EXPECT_EQ(formato_km(0), "0.000");
   EXPECT_EQ(formato_km(5), "0.005");
   EXPECT_EQ(formato_km(-100), "-0.100");
+  EXPECT_EQ(formato_km(INT64_MIN), "-9223372036854775.808");
+  EXPECT_EQ(formato_km(INT64_MAX), "9223372036854775.807");
+  EXPECT_EQ(formato_chilometri(190.5), "190.500");
+  EXPECT_EQ(formato_chilometri(1e308), "1e+308");  // its metres pass what a double holds
+  EXPECT_EQ(formato_chilometri(1e16), "1e+16");    // its metres pass an int64_t
   EXPECT_EQ(formato_ora(50120), "13:55:20");
   EXPECT_EQ(formato_ora(-61), "-00:01:01");
 }
@@ -141,6 +148,20 @@ TEST(Elenco, TextShowsTheDecodedValuesReadingsAndNames) {
         "Citt\u00e0 Alta", "cells 22 to 25 (1100 to 1300 m), type 2, markers at cells 24",
         "Gradient, per mille (4 points)", "(beyond the route's end)"})
     EXPECT_NE(t.find(parte), std::string::npos) << parte << "\n" << t;
+}
+
+// A name or board text that would drive a terminal is shown escaped in the
+// text, and kept as it is (JSON escapes it itself) in the JSON.
+TEST(Elenco, ControlCharactersInNamesAreEscapedInTheTextOnly) {
+  resoconto r = resoconto_piccolo();
+  r.stazioni[0].nome = "Alta\x1b]0;titolo\x07";
+  r.elementi[3].testo = "(\x1b[2J)";
+  const std::string t = in_testo(r);
+  EXPECT_EQ(t.find('\x1b'), std::string::npos);
+  EXPECT_NE(t.find("Alta\\x1b]0;titolo\\x07"), std::string::npos) << t;
+  EXPECT_NE(t.find("\"(\\x1b[2J)\""), std::string::npos) << t;
+  const auto j = nlohmann::json::parse(in_json(r).dump());
+  EXPECT_EQ(j["stations"][0]["name"], "Alta\x1b]0;titolo\x07");
 }
 
 TEST(Elenco, JsonHoldsTheSameContent) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -11,11 +12,14 @@
 
 #include "inspector/disegno.h"
 #include "inspector/elenco.h"
+#include "inspector/flusso_json.h"
 #include "inspector/scoperta.h"
 #include "inspector/verifiche.h"
 #include "model/identita.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
+#include "platform/windows1252.h"
+#include "platform/identita_file.h"
 
 namespace ispettore {
 namespace {
@@ -23,6 +27,10 @@ namespace {
 using json = nlohmann::ordered_json;
 
 constexpr const char* programma = "ispeziona_scenario";
+// The fault of an item or track file that is not there.
+constexpr const char* motivo_mancante = "no such file";
+// The --svg name that means standard output.
+constexpr const char* standard = "-";
 
 // One scenario to inspect: its names and what became of it.
 struct esame {
@@ -30,25 +38,49 @@ struct esame {
   scenario_letto s;
   std::optional<resoconto> r;
   bool file_mancante = false;    // the item or track file could not be read
+  std::set<std::string> non_letti;  // the names of files there but not read
   bool disegno_fallito = false;  // the drawing could not be written
   bool tratto_vuoto = false;     // the stretch asked for lies beyond the cells
+  bool con_elenco = false;       // the listing could be composed (r, until alleggerisci)
 };
 
-// Reads a file into `byte`. When it is missing or cannot be read, says so
-// on `errori`, records it as a fault of the whole file and returns false.
-// A missing file that is `facoltativo` is left absent without a word.
+// Lets go of what one scenario's output needed (the files' bytes, the
+// model, the plan, the listing), keeping what the summary and the exit
+// status need: a folder of many scenarios holds one at a time.
+void alleggerisci(esame& e) {
+  e.p.byte_linea.reset();
+  e.p.byte_voci.reset();
+  e.p.byte_celle.reset();
+  e.s.m = scenario::modello{};
+  e.s.piano = {};
+  e.r.reset();
+}
+
+// Reads at most `massimo` bytes of a file into `byte`, and its whole size
+// into `dimensione` when it is larger. When it is missing or cannot be
+// read, says so on `errori`, records it as a fault of the whole file and
+// returns false. A missing file that is `facoltativo` is left absent
+// without a word.
 bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const std::string& nome,
-                bool facoltativo, std::optional<std::string>& byte, std::vector<difetto>& difetti,
+                bool facoltativo, size_t massimo, std::optional<std::string>& byte,
+                std::optional<uint64_t>& dimensione, std::vector<difetto>& difetti,
                 std::ostream& errori) {
   const std::string percorso = piattaforma::unisci_percorso(cartella, nome);
   std::string motivo;
   try {
+    // A folder, pipe, device or link at the name is named, never taken for
+    // a missing file, nor read.
+    const piattaforma::tipo_file tipo = piattaforma::tipo_di(percorso);
+    if (tipo != piattaforma::tipo_file::mancante && tipo != piattaforma::tipo_file::regolare)
+      throw piattaforma::ErroreFile(percorso, "read", piattaforma::motivo_non_regolare(tipo));
     if (disco.esiste(percorso)) {
-      byte = disco.leggi(percorso);
+      piattaforma::Disco::inizio_file letto = disco.leggi_inizio(percorso, massimo);
+      if (letto.dimensione > letto.byte.size()) dimensione = letto.dimensione;
+      byte = std::move(letto.byte);
       return true;
     }
     if (facoltativo) return true;
-    motivo = "no such file";
+    motivo = motivo_mancante;
     errori << programma << ": " << percorso << ": " << motivo << "\n";
   } catch (const piattaforma::ErroreFile& e) {
     motivo = "cannot be read: " + e.motivo();
@@ -58,19 +90,44 @@ bool leggi_file(piattaforma::Disco& disco, const std::string& cartella, const st
   return false;
 }
 
+// Reads the route title from an item file of the folder, for names that
+// hold more than one "_" (scoperta.h). Whatever goes wrong leaves the name
+// to be split at its first "_": the inspection then reports it.
+titolo_voci titolo_da_voci(piattaforma::Disco& disco, const std::string& cartella) {
+  return [&disco, cartella](const std::string& nome) -> std::optional<std::string> {
+    try {
+      const std::string percorso = piattaforma::unisci_percorso(cartella, nome);
+      if (!disco.esiste(percorso)) return std::nullopt;
+      const voci_lette v = leggi_voci(disco.leggi_inizio(percorso, da_leggere_voci).byte);
+      return piattaforma::da_windows1252(v.voci[scenario::riga_linea].nome);
+    } catch (const piattaforma::ErroreFile&) {
+      return std::nullopt;
+    } catch (const ErroreFormato&) {
+      return std::nullopt;
+    }
+  };
+}
+
 // The files section of the text listing.
-std::string testo_file(const pacchetti& p, const std::string& cartella) {
+std::string testo_file(const pacchetti& p, const std::set<std::string>& non_letti,
+                       const std::string& cartella) {
   std::string t = "Folder " + cartella + "\n";
-  auto riga = [&](const std::string& nome, const std::optional<std::string>& byte, const char* cosa) {
-    const size_t larghezza = std::max({p.nome_linea.size(), p.nome_voci.size(), p.nome_celle.size()});
-    const std::string dimensione = byte ? std::to_string(byte->size()) + " bytes" : "missing";
+  const std::string linea = testo_visibile(p.nome_linea), voci = testo_visibile(p.nome_voci),
+                    celle = testo_visibile(p.nome_celle);
+  auto riga = [&](const std::string& grezzo, const std::optional<std::string>& byte,
+                  const std::optional<uint64_t>& intera, const char* cosa) {
+    const std::string nome = testo_visibile(grezzo);
+    const size_t larghezza = std::max({linea.size(), voci.size(), celle.size()});
+    const std::string dimensione = byte                  ? std::to_string(dimensione_file(*byte, intera)) + " bytes"
+                                   : non_letti.count(grezzo) ? "not read"
+                                                           : "missing";
     t += "  " + nome + std::string(larghezza - nome.size(), ' ') + "  " +
          std::string(dimensione.size() < 14 ? 14 - dimensione.size() : 0, ' ') + dimensione + "  " +
          cosa + "\n";
   };
-  riga(p.nome_linea, p.byte_linea, "packed line file: plan geometry");
-  riga(p.nome_voci, p.byte_voci, "packed item file: stations, board texts, header");
-  riga(p.nome_celle, p.byte_celle, "packed track file: one record per 50 m cell");
+  riga(p.nome_linea, p.byte_linea, p.dimensione_linea, "packed line file: plan geometry");
+  riga(p.nome_voci, p.byte_voci, p.dimensione_voci, "packed item file: stations, board texts, header");
+  riga(p.nome_celle, p.byte_celle, p.dimensione_celle, "packed track file: one record per 50 m cell");
   return t;
 }
 
@@ -89,10 +146,11 @@ std::string testo_verifiche(const scenario_letto& s) {
 
 // The files and checks as JSON.
 json json_verifiche(const pacchetti& p, const scenario_letto& s, const std::string& cartella) {
-  auto file = [](const std::string& nome, const std::optional<std::string>& byte) {
+  auto file = [](const std::string& nome, const std::optional<std::string>& byte,
+                 const std::optional<uint64_t>& intera) {
     return json{{"name", nome},
                 {"present", byte.has_value()},
-                {"bytes", byte ? json(byte->size()) : json()}};
+                {"bytes", byte ? json(dimensione_file(*byte, intera)) : json()}};
   };
   json difetti = json::array();
   for (const difetto& d : s.difetti)
@@ -103,21 +161,20 @@ json json_verifiche(const pacchetti& p, const scenario_letto& s, const std::stri
                        {"message", descrivi(d)}});
   return {{"folder", cartella},
           {"files",
-           {{"line", file(p.nome_linea, p.byte_linea)},
-            {"items", file(p.nome_voci, p.byte_voci)},
-            {"track", file(p.nome_celle, p.byte_celle)}}},
+           {{"line", file(p.nome_linea, p.byte_linea, p.dimensione_linea)},
+            {"items", file(p.nome_voci, p.byte_voci, p.dimensione_voci)},
+            {"track", file(p.nome_celle, p.byte_celle, p.dimensione_celle)}}},
           {"checks", {{"passed", s.difetti.empty()}, {"faults", difetti}, {"notes", s.note}}}};
 }
 
-// The whole JSON document of one scenario: files, checks and, when the
-// item file could be decoded, the listing.
-json json_esame(const esame& e, const std::string& cartella) {
-  json documento = json_verifiche(e.p, e.s, cartella);
-  if (e.r) {
-    const json elenco = in_json(*e.r);
-    for (const auto& [chiave, valore] : elenco.items()) documento[chiave] = valore;
-  }
-  return documento;
+// Writes the JSON document of one scenario as it is produced, at nesting
+// depth `livello`: files, checks and, when the item file could be decoded,
+// the listing.
+void scrivi_json_esame(std::ostream& uscita, const esame& e, const std::string& cartella, int livello) {
+  ContenitoreJson documento(uscita, true, livello);
+  const json verifiche = json_verifiche(e.p, e.s, cartella);
+  for (const auto& [chiave, valore] : verifiche.items()) documento.membro(chiave, valore);
+  if (e.r) scrivi_json(documento, *e.r, e.r->elementi.empty() ? &e.s.m : nullptr);
 }
 
 // Prints a JSON document. Folder and file names come from the command line
@@ -140,7 +197,8 @@ int stato_di(const std::vector<esame>& esami) {
 
 // Reads, checks and composes one scenario, and writes its drawing when asked.
 esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& cartella,
-              const std::string& linea, const std::string& treno, std::ostream& errori) {
+              const std::string& linea, const std::string& treno, std::ostream& uscita,
+              std::ostream& errori) {
   esame e;
   pacchetti& p = e.p;
   p.linea = linea;
@@ -149,15 +207,32 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
   p.nome_voci = scenario::nome_pacchetto_voci(linea, treno);
   p.nome_celle = scenario::nome_pacchetto_celle(linea, treno);
 
+  // The item file first: the route length it declares bounds how much of
+  // the other two is read (lettore.h).
   std::vector<difetto> illeggibili;
-  const bool linea_letta = leggi_file(disco, cartella, p.nome_linea, true, p.byte_linea, illeggibili, errori);
-  const bool voci_lette = leggi_file(disco, cartella, p.nome_voci, false, p.byte_voci, illeggibili, errori);
-  const bool celle_lette = leggi_file(disco, cartella, p.nome_celle, false, p.byte_celle, illeggibili, errori);
+  const bool voci_lette = leggi_file(disco, cartella, p.nome_voci, false, da_leggere_voci, p.byte_voci,
+                                     p.dimensione_voci, illeggibili, errori);
+  const std::optional<int32_t> lunghezza = p.byte_voci ? lunghezza_dichiarata(*p.byte_voci) : std::nullopt;
+  const bool celle_lette = leggi_file(disco, cartella, p.nome_celle, false, da_leggere_celle(lunghezza),
+                                      p.byte_celle, p.dimensione_celle, illeggibili, errori);
+  const bool linea_letta = leggi_file(disco, cartella, p.nome_linea, true, da_leggere_linea(lunghezza),
+                                      p.byte_linea, p.dimensione_linea, illeggibili, errori);
   e.file_mancante = !linea_letta || !voci_lette || !celle_lette;
+  for (const difetto& d : illeggibili)
+    if (d.motivo != motivo_mancante) e.non_letti.insert(d.file);
 
   e.s = verifica(p);
+  // A line file that is there but could not be read is a fault, not a
+  // scenario packed without its plan.
+  if (!linea_letta)
+    std::erase_if(e.s.note, [&](const std::string& n) {
+      return n.starts_with("no packed line file " + p.nome_linea + ":");
+    });
   e.s.difetti.insert(e.s.difetti.begin(), illeggibili.begin(), illeggibili.end());
-  if (e.s.con_voci) e.r = componi(e.s.m);
+  // The features are held only for the drawing; the listing decodes them
+  // from the cells as it writes them.
+  if (e.s.con_voci) e.r = componi(e.s.m, o.svg.has_value());
+  e.con_elenco = e.r.has_value();
 
   // The drawing first, so that it is written even when the listing's
   // reader goes away early.
@@ -166,14 +241,40 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
     if (o.da_km) t.da = *o.da_km * 1000;
     if (o.a_km) t.a = *o.a_km * 1000;
     const auto [da, fino] = estensione_disegno(*e.r, t);
+    // --from as given: its metres may pass what a double holds.
+    const double t_km = o.da_km ? *o.da_km : da / 1000;
     if (da >= fino) {
-      errori << programma << ": no drawing: the stretch from chainage " << formato_km(std::llround(da))
+      errori << programma << ": no drawing: the stretch from chainage " << formato_chilometri(t_km)
              << " km holds nothing; the cells end at " << formato_km(50 * (int64_t{e.r->ultima_cella} + 1))
              << " km\n";
       e.tratto_vuoto = true;
       return e;
     }
+    // --from alone past the route's end would draw a sliver of the cells
+    // beyond it: refused, since the stretch meant is not there.
+    if (t.da && !t.a && e.r->lunghezza > 0 && da >= e.r->lunghezza) {
+      errori << programma << ": no drawing: --from " << formato_chilometri(t_km) << " km lies at or past the route's end at "
+             << formato_km(int64_t{e.r->lunghezza})
+             << " km; give a --from below it, or --to as well to draw the cells beyond the end\n";
+      e.tratto_vuoto = true;
+      return e;
+    }
     try {
+      if (*o.svg == standard) {
+        uscita << disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t);
+        uscita.flush();
+        return e;
+      }
+      // Only a regular file (or nothing) at the name is replaced.
+      const piattaforma::tipo_file tipo = piattaforma::tipo_di(*o.svg);
+      if (tipo != piattaforma::tipo_file::mancante && tipo != piattaforma::tipo_file::regolare)
+        throw piattaforma::ErroreFile(*o.svg, "write the drawing to",
+                                      piattaforma::motivo_non_regolare(tipo) +
+                                          " (the drawing replaces only a regular file)");
+      for (const std::string* nome : {&p.nome_linea, &p.nome_voci, &p.nome_celle})
+        if (piattaforma::stesso_file(*o.svg, piattaforma::unisci_percorso(cartella, *nome)))
+          throw piattaforma::ErroreFile(*o.svg, "write the drawing to",
+                                        "it is the packed file " + *nome + " being inspected");
       disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t));
     } catch (const piattaforma::ErroreFile& x) {
       errori << programma << ": " << x.what() << "\n";
@@ -191,17 +292,20 @@ void riassumi(const esame& e, const opzioni& o, std::ostream& errori) {
     errori << programma << ": " << e.s.difetti.size() << " fault"
            << (e.s.difetti.size() == 1 ? "" : "s") << " in the packed files; the first: "
            << descrivi(e.s.difetti.front()) << "\n";
-  if (o.svg && !e.r) errori << programma << ": no drawing: the item file could not be decoded\n";
+  if (o.svg && !e.con_elenco) errori << programma << ": no drawing: the item file could not be decoded\n";
 }
 
-// The text of one scenario: the files and checks, then the listing unless
-// only the summary is asked for.
-std::string testo_esame(const esame& e, const opzioni& o, const std::string& cartella) {
-  std::string t = testo_file(e.p, cartella) + testo_verifiche(e.s);
+// Writes the text of one scenario: the files and checks, then the listing
+// unless only the summary is asked for.
+void scrivi_testo_esame(std::ostream& uscita, const esame& e, const opzioni& o, const std::string& cartella) {
+  uscita << testo_file(e.p, e.non_letti, cartella) << testo_verifiche(e.s);
   const bool intero = !o.svg || o.elenco;
-  if (e.r && intero) t += "\n" + in_testo(*e.r);
-  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto) t += "\nDrawing written to " + *o.svg + "\n";
-  return t;
+  if (e.r && intero) {
+    uscita << "\n";
+    scrivi_testo(uscita, *e.r, e.r->elementi.empty() ? &e.s.m : nullptr);
+  }
+  if (o.svg && e.r && !e.disegno_fallito && !e.tratto_vuoto)
+    uscita << "\nDrawing written to " << (*o.svg == standard ? "standard output" : *o.svg) << "\n";
 }
 
 // The files of a found scenario in words: "line file, item file, no track file".
@@ -213,9 +317,9 @@ std::string file_presenti(const scenario_trovato& s) {
 }
 
 // The --scenarios output: the scenarios of the folder, text or JSON.
-int elenca_scenari(const std::vector<std::string>& nomi, const opzioni& o,
+int elenca_scenari(piattaforma::Disco& disco, const std::vector<std::string>& nomi, const opzioni& o,
                    const std::string& cartella, std::ostream& uscita, std::ostream& errori) {
-  const auto scenari = trova_scenari(nomi);
+  const auto scenari = trova_scenari(nomi, titolo_da_voci(disco, cartella));
   const auto sole = linee_senza_treno(nomi);
   if (o.json) {
     json elenco = json::array();
@@ -234,8 +338,9 @@ int elenca_scenari(const std::vector<std::string>& nomi, const opzioni& o,
     uscita << "Folder " << cartella << ": " << scenari.size() << " scenario"
            << (scenari.size() == 1 ? "" : "s") << "\n";
     for (const scenario_trovato& s : scenari)
-      uscita << "  route \"" << s.linea << "\", train \"" << s.treno << "\": " << file_presenti(s) << "\n";
-    for (const std::string& l : sole) uscita << "  line file of route \"" << l << "\", no train\n";
+      uscita << "  route \"" << testo_visibile(s.linea) << "\", train \"" << testo_visibile(s.treno)
+             << "\": " << file_presenti(s) << "\n";
+    for (const std::string& l : sole) uscita << "  line file of route \"" << testo_visibile(l) << "\", no train\n";
   }
   if (scenari.empty()) {
     errori << programma << ": no packed scenario in " << cartella
@@ -327,7 +432,8 @@ Files read from FOLDER:
   <ROUTE_TITLE>_<TRAIN>.dat     packed track file (one record per 50 m cell)
 The scenarios of a folder are found from these names: one for each item or
 track file. A name is split after the longest route title that has a line
-file in the folder, else at its first "_".
+file in the folder; without one, after the route title its item file
+holds; else at its first "_".
 
 Options:
   --json        print one JSON document instead of text: the files, the
@@ -341,7 +447,11 @@ Options:
                 and cab codes marked; every feature names itself when
                 pointed at. Only the files and the checks' summary are
                 printed then, unless --listing or --json is given. Needs
-                one scenario: name it when the folder holds several
+                one scenario: name it when the folder holds several.
+                FILE is replaced only when it is a regular file or
+                missing (a folder, pipe, device or link there is refused);
+                "-" writes the drawing to standard output, and the files
+                and checks to standard error
   --from KM     draw only the stretch from chainage KM to chainage --to KM
   --to KM       (kilometres from the start of the line, as on the drawing's
                 chainage axis; not the kilometre reading, which restarts and
@@ -351,7 +461,8 @@ Options:
   --scenarios   only list the scenarios that FOLDER holds, with their files
   --help        print this text
 
-Checks: file sizes, the plan's entry types, the header stamps 610 and 5121,
+Checks: file sizes (no byte past what the route allows is read), the
+plan's entry types and finite coordinates, the header stamps 610 and 5121,
 the identity codes recomputed from the train and route names, that those
 names are the ones given, and that each value the simulator reads by kind
 is one the builder writes: cell types 0 to 6 and 10 to 14, stop cells that
@@ -363,17 +474,33 @@ cell, and says why. Faults are also summed up on standard error.
 
 Exit status:
   0  every file passed its checks (a missing line file is only a note)
-  1  a file could not be read (the item or track file is missing), the
+  1  a file could not be read (the item or track file is missing, or a
+     folder, pipe, device or link stands at a packed file's name), the
      folder holds no scenario or cannot be listed, or the drawing could not
-     be written
+     be written (or something other than a regular file stands at FILE)
   2  a packed file failed a check; what could be decoded is still listed
-  3  the command line was wrong (or --from lies beyond the line)
+  3  the command line was wrong (or --from lies beyond the line, or a
+     ROUTE_TITLE or TRAIN holds a path separator, "..", a control character
+     or one of < > : " | ? *)
   5  an unexpected fault of the program itself
 )";
 }
 
 int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const opzioni& o,
               const std::string& cartella, std::ostream& uscita, std::ostream& errori) {
+  for (const auto& [nome, cosa] : {std::pair{o.linea, "route title"}, std::pair{o.treno, "train"}})
+    if (nome && !scenario::difetto_nome(*nome).empty()) {
+      errori << programma << ": the " << cosa << " \"" << scenario::nome_visibile(*nome)
+             << "\" cannot be part of a packed file's name: " << scenario::difetto_nome(*nome)
+             << " (see --help)\n";
+      return ispezione_uso;
+    }
+  const bool svg_su_uscita = o.svg && *o.svg == standard;
+  if (svg_su_uscita && (o.json || o.elenco)) {
+    errori << programma << ": --svg - writes the drawing to standard output, which then holds "
+           << "nothing else: leave out --json and --listing, or name a file (see --help)\n";
+    return ispezione_uso;
+  }
   // Which scenarios: the one named in full, else those the folder shows.
   std::vector<std::pair<std::string, std::string>> scelti;
   if (o.linea && o.treno) {
@@ -388,8 +515,8 @@ int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const op
         stampa_json(uscita, {{"folder", cartella}, {"scenarios", json::array()}, {"error", e.what()}});
       return ispezione_errore_file;
     }
-    if (o.scenari) return elenca_scenari(nomi, o, cartella, uscita, errori);
-    for (const scenario_trovato& s : trova_scenari(nomi))
+    if (o.scenari) return elenca_scenari(disco, nomi, o, cartella, uscita, errori);
+    for (const scenario_trovato& s : trova_scenari(nomi, titolo_da_voci(disco, cartella)))
       if (!o.linea || s.linea == *o.linea) scelti.push_back({s.linea, s.treno});
     if (scelti.empty()) {
       const std::string motivo =
@@ -409,25 +536,34 @@ int ispeziona(piattaforma::Disco& disco, const elenca_cartella& elenca, const op
     return ispezione_uso;
   }
 
+  // One scenario at a time: read, checked, written out as it is produced,
+  // then let go of.
   std::vector<esame> esami;
-  for (const auto& [linea, treno] : scelti) esami.push_back(esamina(disco, o, cartella, linea, treno, errori));
-
-  if (o.json) {
-    if (esami.size() == 1) {
-      stampa_json(uscita, json_esame(esami.front(), cartella));
-    } else {
-      json documenti = json::array();
-      for (const esame& e : esami) documenti.push_back(json_esame(e, cartella));
-      stampa_json(uscita, {{"folder", cartella}, {"scenarios", documenti}});
-    }
-  } else {
-    for (size_t i = 0; i < esami.size(); ++i) {
-      if (esami.size() > 1)
-        uscita << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << esami.size()
-               << ": route \"" << esami[i].p.linea << "\", train \"" << esami[i].p.treno << "\"\n\n";
-      uscita << testo_esame(esami[i], o, cartella);
-    }
+  std::optional<ContenitoreJson> cartella_json, scenari_json;
+  if (o.json && scelti.size() > 1) {
+    cartella_json.emplace(uscita, true);
+    cartella_json->membro("folder", cartella);
+    cartella_json->membro_aperto("scenarios");
+    scenari_json.emplace(uscita, false, cartella_json->livello_interno());
   }
+  for (size_t i = 0; i < scelti.size(); ++i) {
+    esami.push_back(esamina(disco, o, cartella, scelti[i].first, scelti[i].second, uscita, errori));
+    esame& e = esami.back();
+    if (o.json) {
+      if (scenari_json) scenari_json->elemento_aperto();
+      scrivi_json_esame(uscita, e, cartella, scenari_json ? scenari_json->livello_interno() : 0);
+    } else {
+      if (scelti.size() > 1)
+        (svg_su_uscita ? errori : uscita) << (i == 0 ? "" : "\n") << "Scenario " << i + 1 << " of " << scelti.size() << ": route \""
+               << testo_visibile(e.p.linea) << "\", train \"" << testo_visibile(e.p.treno) << "\"\n\n";
+      // With the drawing on standard output, the files and checks go to standard error.
+      scrivi_testo_esame(svg_su_uscita ? errori : uscita, e, o, cartella);
+    }
+    alleggerisci(e);
+  }
+  scenari_json.reset();
+  cartella_json.reset();
+  if (o.json) uscita << "\n";
   uscita.flush();
   for (const esame& e : esami) riassumi(e, o, errori);
   return stato_di(esami);

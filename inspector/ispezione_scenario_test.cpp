@@ -19,6 +19,7 @@
 #include "prova/esegui_programma.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -189,6 +190,91 @@ TEST_F(IspezioneScenario, ACellTypeFlippedOnDiskFailsWithItsOffset) {
                               "cell type 255 is none the builder writes"),
             std::string::npos)
       << esito.errori;
+}
+
+// A folder, a FIFO or a link at a packed file's name is named as such
+// (the line file's included, which is then no "packed without its plan"),
+// and never read: status 1.
+TEST_F(IspezioneScenario, WhatStandsAtAPackedFilesNameIsNamed) {
+  struct caso {
+    std::string nome;
+    std::string motivo;
+    void (*pianta)(const fs::path& dove, const fs::path& originale);
+  };
+  const std::vector<caso> casi = {
+      {"Tarvena-Olmara-Caldone_Reg 40318.sim", "it is a folder, not a regular file",
+       [](const fs::path& d, const fs::path&) { fs::create_directory(d); }},
+      {"Tarvena-Olmara-Caldone_linea.dat", "it is a folder, not a regular file",
+       [](const fs::path& d, const fs::path&) { fs::create_directory(d); }},
+      {"Tarvena-Olmara-Caldone_linea.dat", "it is a FIFO (named pipe), not a regular file",
+       [](const fs::path& d, const fs::path&) { ASSERT_EQ(::mkfifo(d.c_str(), 0600), 0); }},
+      {"Tarvena-Olmara-Caldone_Reg 40318.dat", "it is a symbolic link; links are not followed",
+       [](const fs::path& d, const fs::path& o) { fs::create_symlink(o, d); }},
+  };
+  for (const caso& c : casi) {
+    SCOPED_TRACE(c.motivo + " at " + c.nome);
+    const fs::path dove = cartella / c.nome;
+    const fs::path originale = altrove / c.nome;
+    fs::rename(dove, originale);
+    c.pianta(dove, originale);
+    const ::prova::esito_programma esito =
+        esegui_programma(PROGRAMMA_ISPEZIONA_SCENARIO, {cartella.string()}, altrove);
+    EXPECT_EQ(esito.stato, ispezione_errore_file) << esito.errori;
+    EXPECT_NE(esito.errori.find("\"" + dove.string() + "\": " + c.motivo), std::string::npos)
+        << esito.errori;
+    EXPECT_EQ((esito.uscita + esito.errori).find("without its plan"), std::string::npos);
+    fs::remove(dove);
+    fs::rename(originale, dove);
+  }
+}
+
+// --svg at a FIFO, a link or a folder is refused, naming what is there,
+// and leaves it (and a link's target) as it was.
+TEST_F(IspezioneScenario, TheDrawingReplacesOnlyARegularFile) {
+  const fs::path bersaglio = altrove / "mio.svg";
+  std::ofstream(bersaglio) << "mine";
+  ASSERT_EQ(::mkfifo((altrove / "fifo.svg").c_str(), 0600), 0);
+  fs::create_symlink(bersaglio, altrove / "link.svg");
+  fs::create_directory(altrove / "cartella.svg");
+  const std::pair<const char*, const char*> casi[] = {
+      {"fifo.svg", "it is a FIFO (named pipe), not a regular file"},
+      {"link.svg", "it is a symbolic link; links are not followed"},
+      {"cartella.svg", "it is a folder, not a regular file"},
+  };
+  for (const auto& [nome, motivo] : casi) {
+    const fs::path svg = altrove / nome;
+    SCOPED_TRACE(nome);
+    const ::prova::esito_programma esito =
+        esegui_programma(PROGRAMMA_ISPEZIONA_SCENARIO, {"--svg", svg.string(), cartella.string()}, altrove);
+    EXPECT_EQ(esito.stato, ispezione_errore_file) << nome;
+    EXPECT_NE(esito.errori.find("cannot write the drawing to \"" + svg.string() + "\": " + motivo),
+              std::string::npos)
+        << esito.errori;
+  }
+  // Nor is a packed file being inspected replaced, however it is spelled.
+  const fs::path voci = cartella / "Tarvena-Olmara-Caldone_Reg 40318.sim";
+  const std::string prima = contenuto(voci);
+  const ::prova::esito_programma su_voci = esegui_programma(
+      PROGRAMMA_ISPEZIONA_SCENARIO, {"--svg", (cartella / "." / voci.filename()).string(), cartella.string()},
+      altrove);
+  EXPECT_EQ(su_voci.stato, ispezione_errore_file);
+  EXPECT_NE(su_voci.errori.find("it is the packed file Tarvena-Olmara-Caldone_Reg 40318.sim being inspected"),
+            std::string::npos)
+      << su_voci.errori;
+  EXPECT_EQ(contenuto(voci), prima);
+
+  EXPECT_TRUE(fs::is_fifo(altrove / "fifo.svg"));
+  EXPECT_TRUE(fs::is_symlink(altrove / "link.svg"));
+  EXPECT_TRUE(fs::is_directory(altrove / "cartella.svg"));
+  EXPECT_EQ(contenuto(bersaglio), "mine");
+
+  // "-": the drawing on standard output.
+  const ::prova::esito_programma uscita =
+      esegui_programma(PROGRAMMA_ISPEZIONA_SCENARIO, {"--svg", "-", cartella.string()}, altrove);
+  EXPECT_EQ(uscita.stato, ispezione_riuscita) << uscita.errori;
+  EXPECT_EQ(uscita.uscita.rfind("<?xml", 0), 0u);
+  EXPECT_EQ(prova::controlla_xml(uscita.uscita).errore, "");
+  EXPECT_FALSE(fs::exists(altrove / "-"));
 }
 #endif
 

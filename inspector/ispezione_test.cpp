@@ -9,6 +9,7 @@
 
 #include "inspector/prova_scenario.h"
 #include "inspector/prova_xml.h"
+#include "inspector/lettore.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 
@@ -73,8 +74,15 @@ class DiscoProva : public piattaforma::Disco {
     file[p] = std::string(c);
   }
   void elimina(const std::string& p) override { file.erase(p); }
+  // A bounded read, recording how many bytes were asked of each file.
+  inizio_file leggi_inizio(const std::string& p, size_t massimo) override {
+    chiesti[p] = massimo;
+    const std::string tutto = leggi(p);
+    return {tutto.substr(0, massimo), tutto.size()};
+  }
 
   std::map<std::string, std::string> file;
+  std::map<std::string, size_t> chiesti;
   bool scrittura_negata = false;
 };
 
@@ -249,6 +257,97 @@ TEST_F(Ispeziona, ADrawingThatCannotBeWrittenIsAFileErrorAfterTheListing) {
   EXPECT_EQ(esegui(), ispezione_errore_file);
   EXPECT_NE(errori.str().find("Permission denied"), std::string::npos);
   EXPECT_NE(uscita.str().find("Stations (2)"), std::string::npos);
+}
+
+// A route title holding "_", packed without the plan: the names are split
+// by the title the item file holds, so no fault is found.
+TEST_F(Ispeziona, ARouteTitleWithAnUnderscoreAndNoLineFileIsSplitByItsItemFile) {
+  scenario::modello altro = prova::modello_piccolo();
+  altro.linea = "Val_Rossa";
+  altro.voci[85].nome = altro.linea;
+  altro.voci[85].orario = scenario::codice_gara_st(altro);
+  altro.celle[1].valore2 = static_cast<int16_t>(scenario::codice_gara_og(altro));
+  const pacchetti p = prova::pacchetti_di(altro);
+  disco.file.clear();
+  disco.file[percorso(p.nome_voci)] = *p.byte_voci;
+  disco.file[percorso(p.nome_celle)] = *p.byte_celle;
+  o = opzioni{};
+  EXPECT_EQ(esegui(), ispezione_riuscita) << uscita.str() << errori.str();
+  EXPECT_NE(uscita.str().find("Route \"Val_Rossa\", train \"R 7\""), std::string::npos) << uscita.str();
+}
+
+// Files longer than the route in the item file declares: no more than a
+// sound file's bytes (and one more) are asked of the disk, the excess is
+// reported with the file's whole size, and only the declared cells listed.
+TEST_F(Ispeziona, TheFilesAreReadNoFurtherThanTheRouteDeclares) {
+  disco.file[celle].append(size_t{1} << 20, '\x07');
+  disco.file[linea].append(size_t{1} << 20, '\x05');
+  o.json = true;
+  EXPECT_EQ(esegui(), ispezione_difetti);
+  EXPECT_EQ(disco.chiesti[voci], da_leggere_voci);
+  EXPECT_EQ(disco.chiesti[celle], 2415u + 1);          // 161 cells of a 1000 m route
+  EXPECT_EQ(disco.chiesti[linea], 20u * 8001 + 1);     // 2 x 8001 entries of at most 10 bytes
+  const auto j = nlohmann::json::parse(uscita.str());
+  EXPECT_EQ(j["files"]["track"]["bytes"], 2415 + (1 << 20));
+  EXPECT_EQ(j["header"]["last_cell"], 160);
+  std::string motivi;
+  for (const auto& f : j["checks"]["faults"]) motivi += f["message"].get<std::string>() + "\n";
+  EXPECT_NE(motivi.find("too long: the file is 1050991 bytes, expected 2415"), std::string::npos) << motivi;
+  EXPECT_NE(motivi.find("too long: the file is 1208540 bytes, expected 20 x 8000 - 36 = 159964"),
+            std::string::npos)
+      << motivi;
+}
+
+// A stretch that is not there is refused, with status 3 and no drawing:
+// --from alone past the route's end (1000 m; the cells reach 8050 m), and
+// --from past what any number of metres holds.
+TEST_F(Ispeziona, AStretchThatIsNotThereIsRefusedWithAClearMessage) {
+  o.svg = "disegno.svg";
+  struct caso { double da; const char* parole; };
+  for (const caso& c : {caso{1.5, "--from 1.500 km lies at or past the route's end at 1.000 km"},
+                        caso{1.0, "--from 1.000 km lies at or past the route's end"},
+                        caso{1e308, "the stretch from chainage 1e+308 km holds nothing; the cells end at 8.050 km"}}) {
+    o.da_km = c.da;
+    EXPECT_EQ(esegui(), ispezione_uso) << c.da;
+    EXPECT_NE(errori.str().find(c.parole), std::string::npos) << errori.str();
+    EXPECT_EQ(disco.file.count("disegno.svg"), 0u);
+  }
+  o.da_km = 0.5;
+  EXPECT_EQ(esegui(), ispezione_riuscita) << errori.str();
+}
+
+// "--svg -": the drawing alone on standard output, the files and checks on
+// standard error; it cannot share standard output with --json or --listing.
+TEST_F(Ispeziona, TheDrawingGoesToStandardOutputForADash) {
+  o.svg = "-";
+  EXPECT_EQ(esegui(), ispezione_riuscita) << errori.str();
+  EXPECT_EQ(prova::controlla_xml(uscita.str()).errore, "");
+  EXPECT_EQ(uscita.str().rfind("<?xml", 0), 0u) << uscita.str().substr(0, 80);
+  EXPECT_NE(errori.str().find("Checks: every file matches"), std::string::npos);
+  EXPECT_NE(errori.str().find("Drawing written to standard output"), std::string::npos);
+  EXPECT_EQ(disco.file.count("-"), 0u);
+  for (bool json : {true, false}) {
+    o.json = json;
+    o.elenco = !json;
+    EXPECT_EQ(esegui(), ispezione_uso);
+    EXPECT_EQ(uscita.str(), "");
+  }
+}
+
+// A route title or train that cannot be part of a file name is a wrong
+// command line, and nothing is read.
+TEST_F(Ispeziona, ARouteOrTrainThatCannotNameAFileIsAUsageError) {
+  for (const auto& [titolo, designazione] : std::vector<std::pair<std::string, std::string>>{
+           {"../c/Linea Prova", "R 7"}, {"Linea Prova", "R/7"}, {"Linea\nProva", "R 7"},
+           {"Linea Prova", "R:7"}}) {
+    o.linea = titolo;
+    o.treno = designazione;
+    EXPECT_EQ(esegui(), ispezione_uso) << titolo << " " << designazione;
+    EXPECT_EQ(uscita.str(), "");
+    EXPECT_NE(errori.str().find("cannot be part of a packed file's name"), std::string::npos)
+        << errori.str();
+  }
+  EXPECT_EQ(errori.str().find('\n'), errori.str().size() - 1) << "one line: " << errori.str();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "packer/codifica.h"
 #include "packer/formato.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace ispettore {
@@ -97,9 +98,9 @@ voci_lette leggi_voci(std::string_view byte) {
   return letto;
 }
 
-celle_lette leggi_celle(std::string_view byte) {
+celle_lette leggi_celle(std::string_view byte, size_t massimo_celle) {
   celle_lette letto;
-  const size_t n = byte.size() / byte_cella;
+  const size_t n = std::min(byte.size() / byte_cella, massimo_celle);
   letto.celle.resize(n);
   Cursore c(byte, 0);
   for (scenario::cella& k : letto.celle) {
@@ -119,12 +120,12 @@ celle_lette leggi_celle(std::string_view byte) {
   return letto;
 }
 
-std::vector<scenario::variante> leggi_piano(std::string_view byte) {
+std::vector<scenario::variante> leggi_piano(std::string_view byte, size_t massimo_voci) {
   std::vector<scenario::variante> voci;
   // A sound file holds mostly doubles: reserve for that.
-  voci.reserve(byte.size() / 10 + 8);
+  voci.reserve(std::min(byte.size() / 10 + 8, massimo_voci));
   Cursore c(byte, 0);
-  while (c.restanti() > 0) {
+  while (c.restanti() > 0 && voci.size() < massimo_voci) {
     const size_t inizio = c.posizione();
     const std::string dove = "entry " + std::to_string(voci.size());
     if (c.restanti() < 2)
@@ -147,6 +148,42 @@ std::vector<scenario::variante> leggi_piano(std::string_view byte) {
     voci.push_back(v);
   }
   return voci;
+}
+
+std::optional<int32_t> lunghezza_dichiarata(const std::array<scenario::voce, scenario::righe_voci>& voci) {
+  const int32_t l = voci[scenario::riga_treno].fine;
+  if (l < 0 || l > scenario::lunghezza_massima) return std::nullopt;
+  return l;
+}
+
+std::optional<int32_t> lunghezza_dichiarata(std::string_view byte_voci) {
+  try {
+    return lunghezza_dichiarata(leggi_voci(byte_voci).voci);
+  } catch (const ErroreFormato&) {
+    return std::nullopt;
+  }
+}
+
+uint64_t byte_celle_attesi(int32_t lunghezza) {
+  return byte_cella * (static_cast<uint64_t>(scenario::ultima_cella(lunghezza)) + 1);
+}
+
+uint64_t byte_linea_attesi(int32_t lunghezza) {
+  return static_cast<uint64_t>(
+      scenario::formato::byte_pacchetto_linea(int64_t{lunghezza} + scenario::estensione));
+}
+
+size_t da_leggere_celle(std::optional<int32_t> lunghezza) {
+  return static_cast<size_t>(byte_celle_attesi(lunghezza.value_or(scenario::lunghezza_massima))) + 1;
+}
+
+uint64_t byte_linea_massimi(int32_t lunghezza) {
+  const uint64_t per_colonna = static_cast<uint64_t>(int64_t{lunghezza} + scenario::estensione) + 1;
+  return 2 * per_colonna * scenario::byte_variante(scenario::variante::doppio);
+}
+
+size_t da_leggere_linea(std::optional<int32_t> lunghezza) {
+  return static_cast<size_t>(byte_linea_massimi(lunghezza.value_or(scenario::lunghezza_massima))) + 1;
 }
 
 }  // namespace ispettore

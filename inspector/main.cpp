@@ -12,8 +12,10 @@
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
 #include "platform/errore_file.h"
+#include "platform/segnali.h"
 
 int main(int argc, char** argv) {
+  piattaforma::scrittura_oltre_limite_come_errore();
   try {
     const std::vector<std::string> argomenti = piattaforma::argomenti_utf8(argc, argv);
     ispettore::opzioni o;

@@ -52,14 +52,21 @@ nomi_divisi dividi(const std::vector<std::string>& nomi) {
   return d;
 }
 
+// True when `l` is a route title that `base` begins with, followed by "_"
+// and a train designation.
+bool titolo_di(const std::string& base, const std::string& l) {
+  return base.size() > l.size() + 1 && base.compare(0, l.size(), l) == 0 && base[l.size()] == '_';
+}
+
 // Splits "<route>_<train>" as trova_scenari says; nothing without a "_".
 std::optional<std::pair<std::string, std::string>> separa(const std::string& base,
-                                                          const std::set<std::string>& linee) {
+                                                          const std::set<std::string>& linee,
+                                                          const titolo_voci& titolo) {
   size_t taglio = std::string::npos;
   for (const std::string& l : linee)
-    if (base.size() > l.size() + 1 && base.compare(0, l.size(), l) == 0 && base[l.size()] == '_' &&
-        (taglio == std::string::npos || l.size() > taglio))
-      taglio = l.size();
+    if (titolo_di(base, l) && (taglio == std::string::npos || l.size() > taglio)) taglio = l.size();
+  if (taglio == std::string::npos && titolo && base.find('_') != base.rfind('_'))
+    if (const auto t = titolo(base + estensione_voci); t && titolo_di(base, *t)) taglio = t->size();
   if (taglio == std::string::npos) taglio = base.find('_');
   if (taglio == std::string::npos || taglio == 0 || taglio + 1 >= base.size()) return std::nullopt;
   return std::make_pair(base.substr(0, taglio), base.substr(taglio + 1));
@@ -67,11 +74,16 @@ std::optional<std::pair<std::string, std::string>> separa(const std::string& bas
 
 }  // namespace
 
-std::vector<scenario_trovato> trova_scenari(const std::vector<std::string>& nomi) {
+std::vector<scenario_trovato> trova_scenari(const std::vector<std::string>& nomi,
+                                            const titolo_voci& titolo) {
   const nomi_divisi d = dividi(nomi);
   std::map<std::pair<std::string, std::string>, scenario_trovato> trovati;
+  std::map<std::string, std::optional<std::pair<std::string, std::string>>> divisioni;
   auto aggiungi = [&](const std::string& base, bool voci) {
-    const auto coppia = separa(base, d.linee);
+    // The track file's name is split as the item file's of that name, once.
+    auto [voce, nuova] = divisioni.try_emplace(base);
+    if (nuova) voce->second = separa(base, d.linee, d.voci.count(base) != 0 ? titolo : titolo_voci{});
+    const auto& coppia = voce->second;
     if (!coppia) return;
     scenario_trovato& s = trovati[*coppia];
     s.linea = coppia->first;
@@ -102,8 +114,6 @@ std::vector<std::string> nomi_in_cartella(const std::string& cartella) {
   // UTF-8 both ways, whatever the system's narrow code page.
   fs::directory_iterator it(fs::path(std::u8string(cartella.begin(), cartella.end())), e);
   for (; !e && it != fs::directory_iterator(); it.increment(e)) {
-    std::error_code tipo;
-    if (!it->is_regular_file(tipo)) continue;
     const std::u8string nome = it->path().filename().u8string();
     nomi.emplace_back(nome.begin(), nome.end());
   }

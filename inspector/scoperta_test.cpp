@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/errore_file.h"
 
@@ -50,8 +54,32 @@ TEST(TrovaScenari, SplitsTheNamesAndSaysWhichFilesAreThere) {
             std::vector<std::string>{"C"});
 }
 
-// A folder and a file named with a letter outside ASCII: both in UTF-8.
-TEST(NomiInCartella, ListsTheFilesOfARealFolderAndFailsForAMissingOne) {
+// Without a line file, a name with more than one "_" is split after the
+// route title its item file holds; a title that does not begin the name,
+// or no item file, leaves the first "_". The item file is read only then.
+TEST(TrovaScenari, WithoutALineFileTheItemFilesTitleSplitsTheName) {
+  std::vector<std::string> chiesti;
+  const titolo_voci titolo = [&](const std::string& nome) -> std::optional<std::string> {
+    chiesti.push_back(nome);
+    if (nome == "Val_Rossa_R 7.sim") return "Val_Rossa";
+    if (nome == "Val_Nera_R_1.sim") return "Altro";
+    return std::nullopt;
+  };
+  struct caso { std::vector<std::string> file; std::vector<std::string> attesi; };
+  for (const caso& c : {caso{{"Val_Rossa_R 7.sim", "Val_Rossa_R 7.dat"}, {"Val_Rossa|R 7|011"}},
+                        caso{{"Val_Nera_R_1.sim"}, {"Val|Nera_R_1|010"}},
+                        caso{{"Val_Verde_R.dat"}, {"Val|Verde_R|001"}},
+                        caso{{"Monte_R 2.sim"}, {"Monte|R 2|010"}}}) {
+    std::vector<std::string> trovati;
+    for (const scenario_trovato& s : trova_scenari(c.file, titolo)) trovati.push_back(in_breve(s));
+    EXPECT_EQ(trovati, c.attesi) << c.file.front();
+  }
+  EXPECT_EQ(chiesti, (std::vector<std::string>{"Val_Rossa_R 7.sim", "Val_Nera_R_1.sim"}));
+}
+
+// A folder and a file named with a letter outside ASCII: both in UTF-8,
+// the folder inside listed too.
+TEST(NomiInCartella, ListsTheEntriesOfARealFolderAndFailsForAMissingOne) {
   namespace fs = std::filesystem;
   auto utf8 = [](const fs::path& p) {
     const std::u8string u = p.u8string();
@@ -61,7 +89,9 @@ TEST(NomiInCartella, ListsTheFilesOfARealFolderAndFailsForAMissingOne) {
   fs::remove_all(cartella);
   fs::create_directories(cartella / "sotto");
   std::ofstream(cartella / fs::path(u8"Citt\u00e0_B.sim")) << "x";
-  EXPECT_EQ(nomi_in_cartella(utf8(cartella)), std::vector<std::string>{"Citt\u00e0_B.sim"});
+  auto nomi = nomi_in_cartella(utf8(cartella));
+  std::sort(nomi.begin(), nomi.end());
+  EXPECT_EQ(nomi, (std::vector<std::string>{"Citt\u00e0_B.sim", "sotto"}));
   fs::remove_all(cartella);
   EXPECT_THROW(nomi_in_cartella(utf8(cartella)), piattaforma::ErroreFile);
 }

@@ -30,6 +30,16 @@ std::string etichetta(double v) {
   return t;
 }
 
+std::string etichetta(double v, double passo) {
+  const int decimali =
+      passo > 0 && std::isfinite(passo) ? std::clamp(static_cast<int>(-std::floor(std::log10(passo) + 1e-9)), 0, 9) : 3;
+  // Below half the last decimal, a value is 0 (and never "-0").
+  if (std::fabs(v) < 0.5 * std::pow(10.0, -decimali)) v = 0;
+  char t[48];
+  std::snprintf(t, sizeof t, "%.*f", decimali, v);
+  return t;
+}
+
 double larghezza_testo(std::string_view testo, double corpo) {
   size_t caratteri = 0;
   for (char c : testo)

@@ -18,6 +18,11 @@ std::string unisci(std::initializer_list<std::string_view> pezzi);
 // A value for a label: whole when it is, else three significant digits.
 std::string etichetta(double v);
 
+// A tick of an axis whose ticks stand `passo` apart (a step of 1, 2 or 5
+// times a power of ten): with as many decimals as the step needs, so that
+// no two ticks read alike, and zero never written "-0".
+std::string etichetta(double v, double passo);
+
 // Width of a text in pixels at font size `corpo`, estimated from its
 // characters (UTF-8 continuation bytes do not count).
 double larghezza_testo(std::string_view testo, double corpo);

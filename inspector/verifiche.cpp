@@ -1,6 +1,8 @@
 #include "inspector/verifiche.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "inspector/lettore.h"
@@ -74,7 +76,7 @@ class Genere {
 // The text, Windows-1252 bytes, shown in quotes for a message.
 std::string tra_virgolette(const std::string& byte) {
   std::string t = "\"";
-  t += piattaforma::da_windows1252(byte);
+  t += testo_visibile(piattaforma::da_windows1252(byte));
   t += '"';
   return t;
 }
@@ -94,9 +96,10 @@ void verifica_voci(const pacchetti& p, scenario_letto& s) {
   s.m.voci = letto.voci;
   s.inizio_voci = letto.inizio;
   s.con_voci = true;
-  if (letto.byte_usati < byte.size())
+  const uint64_t dimensione = dimensione_file(byte, p.dimensione_voci);
+  if (letto.byte_usati < dimensione)
     r.a(letto.byte_usati, "after record 86",
-        std::to_string(byte.size() - letto.byte_usati) +
+        std::to_string(dimensione - letto.byte_usati) +
             " bytes follow the 87th record; the file should end there");
 
   const scenario::voce& testata = s.m.voci[scenario::riga_linea];
@@ -123,11 +126,11 @@ void verifica_voci(const pacchetti& p, scenario_letto& s) {
       r.a(letto.inizio[static_cast<size_t>(riga)] + campo_voce::nome,
           "record " + std::to_string(riga) + ", nome",
           std::string(cosa) + " is " + tra_virgolette(trovato) + ", but the files are named for \"" +
-              *nome + "\"");
+              testo_visibile(*nome) + "\"");
   }
 
   const int32_t lunghezza = s.m.voci[scenario::riga_treno].fine;
-  if (lunghezza < 0 || lunghezza > scenario::lunghezza_massima)
+  if (!lunghezza_dichiarata(s.m.voci))
     r.a(letto.inizio[scenario::riga_treno] + campo_voce::fine, "record 84, fine",
         "route length " + std::to_string(lunghezza) + " m is outside 0 to " +
             std::to_string(scenario::lunghezza_massima) +
@@ -139,30 +142,38 @@ void verifica_voci(const pacchetti& p, scenario_letto& s) {
 void verifica_celle(const pacchetti& p, scenario_letto& s, std::optional<int32_t> lunghezza) {
   if (!p.byte_celle) return;
   const std::string& byte = *p.byte_celle;
+  const uint64_t dimensione = dimensione_file(byte, p.dimensione_celle);
   Registro r(s.difetti, p.nome_celle);
-  celle_lette letto = leggi_celle(byte);
+  // No more cells than the route declares, or than the longest route has.
+  const uint64_t attesi = byte_celle_attesi(lunghezza.value_or(scenario::lunghezza_massima));
+  celle_lette letto = leggi_celle(byte, static_cast<size_t>(attesi / byte_cella));
   s.m.celle = std::move(letto.celle);
   s.con_celle = true;
+  const uint64_t celle_attese = attesi / byte_cella;
   if (lunghezza) {
-    const int32_t u = scenario::ultima_cella(*lunghezza);
-    const size_t attesi = byte_cella * static_cast<size_t>(u + 1);
-    if (byte.size() != attesi) {
-      std::string motivo = "the file is " + std::to_string(byte.size()) +
-                           " bytes, expected " + std::to_string(attesi) + " = 15 x " +
-                           std::to_string(u + 1) + " cells for a route of " +
-                           std::to_string(*lunghezza) + " m";
-      if (byte.size() < attesi)
-        r.a(byte.size(), "end of file", "truncated: " + motivo);
+    if (dimensione != attesi) {
+      std::string motivo = "the file is " + std::to_string(dimensione) + " bytes, expected " +
+                           std::to_string(attesi) + " = 15 x " + std::to_string(celle_attese) +
+                           " cells for a route of " + std::to_string(*lunghezza) + " m";
+      if (dimensione < attesi)
+        r.a(static_cast<size_t>(dimensione), "end of file", "truncated: " + motivo);
       else
-        r.a(attesi, "after cell " + std::to_string(u), "too long: " + motivo);
+        r.a(static_cast<size_t>(attesi), "after cell " + std::to_string(celle_attese - 1),
+            "too long: " + motivo + "; the bytes after it are not read");
     }
+  } else if (dimensione > attesi) {
+    r.a(static_cast<size_t>(attesi), "after cell " + std::to_string(celle_attese - 1),
+        "too long: the file is " + std::to_string(dimensione) + " bytes, more than the " +
+            std::to_string(attesi) + " = 15 x " + std::to_string(celle_attese) +
+            " cells of the longest route (" + std::to_string(scenario::lunghezza_massima) +
+            " m); the bytes after them are not read");
   } else if (letto.byte_avanzati != 0) {
     r.a(byte.size() - letto.byte_avanzati, "end of file",
         "truncated: the last cell has only " + std::to_string(letto.byte_avanzati) +
             " of its 15 bytes");
   }
   if (s.m.celle.size() <= scenario::formato::cella_testata) {
-    r.a(byte.size(), "cell 1", "the file ends before the header cell 1");
+    r.a(s.m.celle.size() * byte_cella, "cell 1", "the file ends before the header cell 1");
     return;
   }
   const scenario::cella& testata = s.m.celle[scenario::formato::cella_testata];
@@ -183,7 +194,7 @@ void verifica_celle(const pacchetti& p, scenario_letto& s, std::optional<int32_t
 
 // Where a fault of cell i lies, in words: "cell 12 at 600 m, valore1".
 std::string in_cella(size_t i, const char* campo) {
-  return "cell " + std::to_string(i) + " at " + std::to_string(50 * i) + " m, " + campo;
+  return "cell " + std::to_string(i) + " at " + std::to_string(50 * uint64_t{i}) + " m, " + campo;
 }
 
 // Checks the values that the simulator reads by kind against those the
@@ -283,6 +294,20 @@ uint16_t tipo_atteso(int64_t riga, int64_t ultima) {
   return variante::vuota;
 }
 
+// True when a plan entry of row `riga` holds a finite coordinate within
+// riga + 1 m of the start: rows 0 and 1 are (0, 0) and (0, 1), and every
+// later row lies 1 m from the one before.
+bool coordinata_sana(const variante& v, int64_t riga) {
+  return std::isfinite(v.valore) && std::fabs(v.valore) <= static_cast<double>(riga + 1);
+}
+
+// A coordinate for a message: "nan", "inf", "-1e+300", "12.5".
+std::string testo_coordinata(double v) {
+  char t[32];
+  std::snprintf(t, sizeof t, "%.17g", v);
+  return t;
+}
+
 // Checks the packed line file and decodes it into s.piano.
 void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t> lunghezza) {
   if (!p.byte_linea) {
@@ -297,48 +322,67 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
     return;
   }
   const int64_t ultima = static_cast<int64_t>(*lunghezza) + scenario::estensione;  // R
-  const size_t attesi = static_cast<size_t>(scenario::formato::byte_pacchetto_linea(ultima));
-  if (byte.size() != attesi)
-    r.a(std::min(byte.size(), attesi), byte.size() < attesi ? "end of file" : "after row R of column y",
-        std::string(byte.size() < attesi ? "truncated" : "too long") + ": the file is " +
-            std::to_string(byte.size()) + " bytes, expected 20 x " + std::to_string(ultima) +
+  const uint64_t attesi = byte_linea_attesi(*lunghezza);
+  const uint64_t dimensione = dimensione_file(byte, p.dimensione_linea);
+  if (dimensione != attesi)
+    r.a(static_cast<size_t>(std::min(dimensione, attesi)),
+        dimensione < attesi ? "end of file" : "after row R of column y",
+        std::string(dimensione < attesi ? "truncated" : "too long") + ": the file is " +
+            std::to_string(dimensione) + " bytes, expected 20 x " + std::to_string(ultima) +
             " - 36 = " + std::to_string(attesi) + " for a route of " +
-            std::to_string(*lunghezza) + " m");
+            std::to_string(*lunghezza) + " m" +
+            (dimensione > attesi ? "; the bytes after it are not read" : ""));
 
+  // No entry past the 2 (R + 1) the route declares, and no byte past what
+  // they can take.
+  const size_t per_colonna = static_cast<size_t>(ultima + 1);
   std::vector<variante> voci;
   try {
-    voci = leggi_piano(byte);
+    voci = leggi_piano(std::string_view(byte).substr(0, static_cast<size_t>(byte_linea_massimi(*lunghezza))),
+                       2 * per_colonna);
   } catch (const ErroreFormato& e) {
     r.a(e.offset(), e.dove(), e.motivo());
     return;
   }
-  const size_t per_colonna = static_cast<size_t>(ultima + 1);
+  bool coordinate_sane = true;
   {
     Genere sbagliati(r, "entries with a wrong type code");
+    Genere fuori(r, "plan coordinates that are not finite or out of reach");
     size_t offset = 0;
-    for (size_t i = 0; i < voci.size() && i < 2 * per_colonna; ++i) {
+    for (size_t i = 0; i < voci.size(); ++i) {
       const size_t colonna = i / per_colonna;
       const int64_t riga = static_cast<int64_t>(i % per_colonna);
       const uint16_t atteso = tipo_atteso(riga, ultima);
+      const std::string dove =
+          std::string("column ") + (colonna == 0 ? "x" : "y") + ", row " + std::to_string(riga);
       if (voci[i].tipo != atteso)
-        sbagliati.a(offset,
-                    std::string("column ") + (colonna == 0 ? "x" : "y") + ", row " + std::to_string(riga),
+        sbagliati.a(offset, dove,
                     "type code " + std::to_string(voci[i].tipo) + ", expected " + std::to_string(atteso) +
                         (atteso == variante::intero   ? " (rows 0 and 1 are 16-bit integers)"
                          : atteso == variante::doppio ? " (rows 2 to R - 2 are doubles)"
                                                       : " (rows R - 1 and R are empty)"));
+      if (!coordinata_sana(voci[i], riga)) {
+        coordinate_sane = false;
+        fuori.a(offset + 2, dove,
+                "coordinate " + testo_coordinata(voci[i].valore) +
+                    " m is not a point of the line: rows are 1 m apart from (0, 0), so row " +
+                    std::to_string(riga) + " lies within " + std::to_string(riga + 1) +
+                    " m of it; the plan is not drawn");
+      }
       offset += scenario::formato::byte_variante(voci[i].tipo);
     }
   }
+  if (!coordinate_sane) return;
   if (voci.size() != 2 * per_colonna) {
     r.intero("the file holds " + std::to_string(voci.size()) + " entries, expected 2 x " +
              std::to_string(per_colonna) + " (metres 0 to " + std::to_string(ultima) +
              " for x, then for y); the plan is not drawn");
     return;
   }
-  for (size_t c = 0; c < 2; ++c)
-    s.piano[c].assign(voci.begin() + static_cast<std::ptrdiff_t>(c * per_colonna),
-                              voci.begin() + static_cast<std::ptrdiff_t>((c + 1) * per_colonna));
+  // Column y copied out, column x kept in place: one copy of half the plan.
+  s.piano[1].assign(voci.begin() + static_cast<std::ptrdiff_t>(per_colonna), voci.end());
+  voci.resize(per_colonna);
+  s.piano[0] = std::move(voci);
   s.m.con_planimetria = 1;
   s.m.lunghezza_estesa = static_cast<int32_t>(ultima);
   s.con_piano = true;
@@ -363,8 +407,35 @@ righe_usate righe_della_tabella(const scenario::modello& m) {
   return u;
 }
 
+uint64_t dimensione_file(const std::string& byte, const std::optional<uint64_t>& dimensione) {
+  return dimensione ? std::max<uint64_t>(*dimensione, byte.size()) : byte.size();
+}
+
+std::string testo_visibile(std::string_view utf8) {
+  std::string t;
+  t.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    char escape[8];
+    if (c < 0x20 || c == 0x7F) {
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      t += escape;
+    } else if (c == '\\') {
+      t += "\\\\";
+    } else if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+      // U+0080 to U+009F, the C1 controls, two bytes in UTF-8.
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(utf8[++i]));
+      t += escape;
+    } else {
+      t += static_cast<char>(c);
+    }
+  }
+  return t;
+}
+
 std::string descrivi(const difetto& d) {
-  std::string testo = d.file + ": ";
+  std::string testo = testo_visibile(d.file) + ": ";
   if (d.offset) testo += "byte " + std::to_string(*d.offset) + " ";
   if (!d.dove.empty()) testo += "(" + d.dove + ")";
   if (d.offset || !d.dove.empty()) testo += ": ";
@@ -377,10 +448,7 @@ scenario_letto verifica(const pacchetti& p) {
   s.m.treno = p.treno;
   verifica_voci(p, s);
   std::optional<int32_t> lunghezza;
-  if (s.con_voci) {
-    const int32_t l = s.m.voci[scenario::riga_treno].fine;
-    if (l >= 0 && l <= scenario::lunghezza_massima) lunghezza = l;
-  }
+  if (s.con_voci) lunghezza = lunghezza_dichiarata(s.m.voci);
   verifica_celle(p, s, lunghezza);
   verifica_valori(p, s);
   verifica_linea(p, s, lunghezza);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <utility>
 
 #include "inspector/lettore.h"
 #include "inspector/prova_scenario.h"
@@ -202,6 +204,90 @@ TEST(Verifica, ARouteLengthOutOfRangeIsAFaultAndSkipsTheSizeChecks) {
   EXPECT_EQ(s.difetti[0].dove, "record 84, fine");
   for (const difetto& f : s.difetti) EXPECT_EQ(f.motivo.find("expected 15 x"), std::string::npos);
   EXPECT_FALSE(s.con_piano);
+}
+
+// A track or line file longer than its route declares, or the two swapped:
+// the excess is reported with the file's whole size and never decoded (the
+// cells decoded are counted), and the size given for a file read only in
+// part is the one reported.
+TEST(Verifica, BytesPastWhatTheRouteDeclaresAreReportedAndNeverDecoded) {
+  const scenario::modello m = prova::modello_piccolo();
+  const pacchetti sani = prova::pacchetti_di(m);
+  const size_t celle = m.celle.size();
+  struct caso {
+    const char* nome;
+    std::function<void(pacchetti&)> cambia;
+    std::string file;
+    const char* parole;
+  };
+  const caso casi[] = {
+      {"track file three cells long", [](pacchetti& p) { p.byte_celle->append(45, '\x07'); }, sani.nome_celle,
+       "too long: the file is 2460 bytes, expected 2415 = 15 x 161 cells"},
+      {"track file read in part, 645 MB whole",
+       [](pacchetti& p) {
+         p.byte_celle->append(1, '\0');
+         p.dimensione_celle = 645000000;
+       },
+       sani.nome_celle, "too long: the file is 645000000 bytes, expected 2415"},
+      {"line and track files swapped",
+       [](pacchetti& p) { std::swap(p.byte_linea, p.byte_celle); }, sani.nome_celle,
+       "too long: the file is 159964 bytes, expected 2415"},
+      {"line file read in part",
+       [](pacchetti& p) { p.dimensione_linea = uint64_t{1} << 40; }, sani.nome_linea,
+       "too long: the file is 1099511627776 bytes, expected 20 x 8000 - 36 = 159964"},
+      {"item file read in part", [](pacchetti& p) { p.dimensione_voci = p.byte_voci->size() + 1000; },
+       sani.nome_voci, "1000 bytes follow the 87th record"},
+  };
+  for (const caso& c : casi) {
+    SCOPED_TRACE(c.nome);
+    pacchetti p = sani;
+    c.cambia(p);
+    const scenario_letto s = verifica(p);
+    EXPECT_EQ(s.m.celle.size(), celle);
+    bool trovato = false;
+    for (const difetto& f : s.difetti) trovato |= f.file == c.file && f.motivo.find(c.parole) != std::string::npos;
+    EXPECT_TRUE(trovato) << (s.difetti.empty() ? "no fault" : descrivi(s.difetti.front()));
+  }
+  // Without a route length, no more cells than the longest route has.
+  pacchetti senza_voci = sani;
+  senza_voci.byte_voci.reset();
+  senza_voci.byte_celle = std::string(byte_celle_attesi(scenario::lunghezza_massima) + 150, '\0');
+  const scenario_letto s = verifica(senza_voci);
+  EXPECT_EQ(s.m.celle.size(), byte_celle_attesi(scenario::lunghezza_massima) / 15);
+  ASSERT_FALSE(s.difetti.empty());
+  EXPECT_NE(s.difetti.front().motivo.find("cells of the longest route"), std::string::npos);
+}
+
+// Plan coordinates that no line has: not finite, or farther from the start
+// than the row's metres. Each named by column, row and the byte of its
+// value; the plan is then not drawn.
+TEST(Verifica, PlanCoordinatesNotFiniteOrOutOfReachAreFaults) {
+  struct caso { size_t offset; double valore; const char* dove; const char* parole; };
+  const size_t colonna = 10 * 8000 - 18;  // bytes of column x
+  for (const caso& k : {caso{8 + 10 * 3, std::nan(""), "column x, row 5", "coordinate nan m"},
+                        caso{colonna + 8, HUGE_VAL, "column y, row 2", "coordinate inf m"},
+                        caso{colonna + 8 + 10, -HUGE_VAL, "column y, row 3", "coordinate -inf m"},
+                        caso{8 + 10 * 100, 1e300, "column x, row 102", "coordinate 1.0000000000000001e+300 m"},
+                        caso{8, 3.5, "column x, row 2", "row 2 lies within 3 m"}}) {
+    SCOPED_TRACE(k.dove);
+    pacchetti p = prova::pacchetti_di(prova::modello_piccolo());
+    sostituisci_voce(*p.byte_linea, k.offset, {variante::doppio, k.valore});
+    const scenario_letto s = verifica(p);
+    EXPECT_FALSE(s.con_piano);
+    ASSERT_EQ(s.difetti.size(), 1u);
+    EXPECT_EQ(s.difetti[0].offset, k.offset + 2);
+    EXPECT_EQ(s.difetti[0].dove, k.dove);
+    EXPECT_NE(s.difetti[0].motivo.find(k.parole), std::string::npos) << s.difetti[0].motivo;
+  }
+}
+
+TEST(TestoVisibile, ControlCharactersAreEscapedAndTheRestKept) {
+  EXPECT_EQ(testo_visibile("Stazione \x1b[2J\x07" "fine"), "Stazione \\x1b[2J\\x07" "fine");
+  EXPECT_EQ(testo_visibile("a\tb\nc\x7f"), "a\\x09b\\x0ac\\x7f");
+  EXPECT_EQ(testo_visibile("C:\\x1b"), "C:\\\\x1b");         // a backslash reads one way
+  EXPECT_EQ(testo_visibile("\xc2\x9b" "31m"), "\\u009b" "31m");     // a C1 control, in UTF-8
+  EXPECT_EQ(testo_visibile("Citt\xc3\xa0 \xc2\xa0\xe2\x82\xac"), "Citt\xc3\xa0 \xc2\xa0\xe2\x82\xac");
+  EXPECT_EQ(testo_visibile(std::string("a\0b", 3)), "a\\x00b");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/errore_file.h"
+#include "platform/identita_file.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -226,6 +227,19 @@ std::unique_ptr<Disco::Blocco> Disco::blocca(const std::string&, std::chrono::mi
 // A disk of this process alone: no interrupted replacement to clear.
 void Disco::rimuovi_temporanei(const std::string&) {}
 
+void Disco::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  if (esiste(a)) throw ErroreFile(a, "create", "a file of that name is there already");
+  sostituisci(a, leggi(da));
+  elimina(da);
+}
+
+Disco::inizio_file Disco::leggi_inizio(const std::string& percorso, size_t massimo) {
+  inizio_file letto{leggi(percorso), 0};
+  letto.dimensione = letto.byte.size();
+  if (letto.byte.size() > massimo) letto.byte.resize(massimo);
+  return letto;
+}
+
 #ifdef _WIN32
 
 // Asks the file system whether a regular file (not a folder) is there.
@@ -264,6 +278,41 @@ std::string DiscoReale::leggi(const std::string& percorso) {
   if (DWORD codice = f.chiudi(); codice != 0)
     throw ErroreFile(percorso, "close", motivo_windows(codice));
   return contenuto;
+}
+
+// As leggi, but the string is sized for at most `massimo` bytes and the
+// reading stops there.
+Disco::inizio_file DiscoReale::leggi_inizio(const std::string& percorso, size_t massimo) {
+  Maniglia f(CreateFileW(largo(percorso).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.h() == INVALID_HANDLE_VALUE) throw errore_windows(percorso, "open");
+  if (GetFileType(f.h()) != FILE_TYPE_DISK)
+    throw ErroreFile(percorso, "open", "it is not a regular file");
+  LARGE_INTEGER dimensione{};
+  if (!GetFileSizeEx(f.h(), &dimensione)) throw errore_windows(percorso, "examine");
+  const uint64_t dichiarata = dimensione.QuadPart < 0 ? 0 : static_cast<uint64_t>(dimensione.QuadPart);
+  inizio_file letto;
+  letto.byte.resize(static_cast<size_t>(std::min<uint64_t>(dichiarata, massimo)));
+  size_t letti = 0;
+  // One more read past the size the system gave, up to `massimo`, shows a
+  // file that grew meanwhile.
+  for (;;) {
+    if (letti == letto.byte.size()) {
+      if (letti == massimo) break;
+      letto.byte.resize(std::min<size_t>(massimo, letti + 65536));
+    }
+    const DWORD parte = static_cast<DWORD>(std::min<size_t>(letto.byte.size() - letti, 1u << 30));
+    DWORD fatti = 0;
+    if (!ReadFile(f.h(), letto.byte.data() + letti, parte, &fatti, nullptr))
+      throw errore_windows(percorso, "read");
+    if (fatti == 0) break;
+    letti += fatti;
+  }
+  letto.byte.resize(letti);
+  letto.dimensione = std::max<uint64_t>(dichiarata, letti);
+  if (DWORD codice = f.chiudi(); codice != 0)
+    throw ErroreFile(percorso, "close", motivo_windows(codice));
+  return letto;
 }
 
 // Creates "<path>.nuovo-<random>" with CREATE_NEW (which never opens what
@@ -365,6 +414,17 @@ void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
   for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
 }
 
+// MoveFileExW without MOVEFILE_REPLACE_EXISTING fails when the new name is
+// taken; a link is moved itself.
+void DiscoReale::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  if (!MoveFileExW(largo(da).c_str(), largo(a).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD codice = GetLastError();
+    if (codice == ERROR_ALREADY_EXISTS || codice == ERROR_FILE_EXISTS)
+      throw ErroreFile(a, "create", "a file of that name is there already");
+    throw ErroreFile(da, "rename", motivo_windows(codice));
+  }
+}
+
 // A path of MAX_PATH UTF-16 units or more is beyond the plain wide APIs.
 void verifica_lunghezza(const std::string& percorso) {
   const size_t n = largo(percorso).size();
@@ -388,10 +448,21 @@ bool DiscoReale::esiste(const std::string& percorso) {
 // waiting on a pipe, and anything but a regular file is refused.
 std::string DiscoReale::leggi(const std::string& percorso) {
   Descrittore d(::open(percorso.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (d.fd() < 0) throw errore_errno(percorso, "open");
+  if (d.fd() < 0) {
+    // O_NOFOLLOW reports a link at the name as a loop: say what is there.
+    if (errno == ELOOP && tipo_di(percorso) == tipo_file::collegamento)
+      throw ErroreFile(percorso, "open", motivo_non_regolare(tipo_file::collegamento));
+    throw errore_errno(percorso, "open");
+  }
   struct stat info;
   if (::fstat(d.fd(), &info) != 0) throw errore_errno(percorso, "examine");
-  if (!S_ISREG(info.st_mode)) throw ErroreFile(percorso, "open", "it is not a regular file");
+  if (!S_ISREG(info.st_mode))
+    throw ErroreFile(percorso, "open",
+                     motivo_non_regolare(S_ISDIR(info.st_mode)    ? tipo_file::cartella
+                                         : S_ISFIFO(info.st_mode) ? tipo_file::fifo
+                                         : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)
+                                             ? tipo_file::dispositivo
+                                             : tipo_file::altro));
   // Read straight into the string, sized for the file as it stands plus a
   // byte, so that the end shows in the same read; a file that grows
   // meanwhile is still read to its end.
@@ -410,6 +481,39 @@ std::string DiscoReale::leggi(const std::string& percorso) {
   contenuto.resize(letti);
   if (int numero = d.chiudi(); numero != 0) throw ErroreFile(percorso, "close", motivo_errno(numero));
   return contenuto;
+}
+
+// As leggi, but the string is sized for at most `massimo` bytes and the
+// reading stops there.
+Disco::inizio_file DiscoReale::leggi_inizio(const std::string& percorso, size_t massimo) {
+  Descrittore d(::open(percorso.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (d.fd() < 0) throw errore_errno(percorso, "open");
+  struct stat info;
+  if (::fstat(d.fd(), &info) != 0) throw errore_errno(percorso, "examine");
+  if (!S_ISREG(info.st_mode)) throw ErroreFile(percorso, "open", "it is not a regular file");
+  const uint64_t dichiarata = info.st_size < 0 ? 0 : static_cast<uint64_t>(info.st_size);
+  inizio_file letto;
+  letto.byte.resize(static_cast<size_t>(std::min<uint64_t>(dichiarata, massimo)));
+  size_t letti = 0;
+  // One more read past the size the system gave, up to `massimo`, shows a
+  // file that grew meanwhile.
+  for (;;) {
+    if (letti == letto.byte.size()) {
+      if (letti == massimo) break;
+      letto.byte.resize(std::min<size_t>(massimo, letti + 65536));
+    }
+    const ssize_t n = ::read(d.fd(), letto.byte.data() + letti, letto.byte.size() - letti);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw errore_errno(percorso, "read");
+    }
+    if (n == 0) break;
+    letti += static_cast<size_t>(n);
+  }
+  letto.byte.resize(letti);
+  letto.dimensione = std::max<uint64_t>(dichiarata, letti);
+  if (int numero = d.chiudi(); numero != 0) throw ErroreFile(percorso, "close", motivo_errno(numero));
+  return letto;
 }
 
 // Creates "<path>.nuovo-<random>" exclusively (O_EXCL, O_NOFOLLOW: whatever
@@ -507,6 +611,27 @@ void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
   ::closedir(elenco);
   if (numero != 0) throw ErroreFile(cartella, "list", motivo_errno(numero));
   for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
+}
+
+// renameat2 with RENAME_NOREPLACE: the new name is never taken over, and
+// rename never follows a link. Where the file system cannot do that, a
+// hard link made under the new name (which fails when it is taken) and the
+// old name removed do the same.
+void DiscoReale::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  if (::renameat2(AT_FDCWD, da.c_str(), AT_FDCWD, a.c_str(), RENAME_NOREPLACE) == 0) {
+    scarica_cartella(dividi(a).first);
+    return;
+  }
+  if (errno != EINVAL && errno != ENOSYS) {
+    if (errno == EEXIST) throw ErroreFile(a, "create", "a file of that name is there already");
+    throw errore_errno(da, "rename");
+  }
+  if (::link(da.c_str(), a.c_str()) != 0) {
+    if (errno == EEXIST) throw ErroreFile(a, "create", "a file of that name is there already");
+    throw errore_errno(da, "rename");
+  }
+  if (::unlink(da.c_str()) != 0) throw errore_errno(da, "delete");
+  scarica_cartella(dividi(a).first);
 }
 
 // A path of PATH_MAX bytes or more is refused by every file call.

@@ -3,6 +3,8 @@
 // removed by path. Paths are UTF-8. Tests substitute a fake disk.
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,6 +58,29 @@ class Disco {
   // replacement left; requires the folder's lock held. Throws ErroreFile.
   // A disk that no other process sees has none: this default does nothing.
   virtual void rimuovi_temporanei(const std::string& percorso);
+
+  // Gives the file at `da` the name `a` in the same folder, whole; `a` must
+  // be free: whatever stands there is never replaced (ErroreFile, as for
+  // any failure, and `da` then stays as it was). A link at `da` is moved as
+  // the link it is, never followed. This default copies and removes, for a
+  // disk that no other process sees.
+  virtual void sposta_senza_sostituire(const std::string& da, const std::string& a);
+
+  // --- Bounded reading, for files that may come from anyone ---
+
+  // The first bytes of a file and the size the whole file has.
+  struct inizio_file {
+    std::string byte;        // at most the bytes asked for
+    uint64_t dimensione = 0; // the whole file's size, at least byte.size()
+  };
+
+  // Returns the first min(size, `massimo`) bytes of the regular file at
+  // `percorso` and its whole size, reading and allocating no more than
+  // `massimo` bytes however large the file is (dimensione > massimo tells
+  // that bytes were left unread). Refuses what leggi refuses. Throws
+  // ErroreFile when it cannot be read. This default reads the whole file
+  // through leggi and cuts it: a disk whose files may be large overrides it.
+  virtual inizio_file leggi_inizio(const std::string& percorso, size_t massimo);
 };
 
 // The real file system of the machine. It creates temporary files
@@ -70,6 +95,8 @@ class DiscoReale : public Disco {
   std::unique_ptr<Blocco> blocca(const std::string& percorso,
                                  std::chrono::milliseconds attesa) override;
   void rimuovi_temporanei(const std::string& percorso) override;
+  void sposta_senza_sostituire(const std::string& da, const std::string& a) override;
+  inizio_file leggi_inizio(const std::string& percorso, size_t massimo) override;
 };
 
 // Throws ErroreFile naming `percorso` when it is longer than the system's

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -63,6 +64,45 @@ TEST_F(DiscoRealeTest, ReadsFilesOfEverySizeWhole) {
     { std::ofstream(p, std::ios::binary) << byte; }
     EXPECT_EQ(disco.leggi(p), byte) << n;
   }
+}
+
+// A bounded read takes no more than it is asked for, whatever the file's
+// size (a sparse file of 1 GiB here), and says how large the file is.
+TEST_F(DiscoRealeTest, ABoundedReadTakesAtMostWhatItIsAskedAndGivesTheWholeSize) {
+  const auto grande = percorso("grande");
+  { std::ofstream(grande, std::ios::binary) << "abcdef"; }
+  fs::resize_file(grande, uint64_t{1} << 30);
+  const auto piccolo = percorso("piccolo");
+  { std::ofstream(piccolo, std::ios::binary) << "abc"; }
+  struct caso { std::string p; size_t massimo; std::string byte; uint64_t dimensione; };
+  for (const caso& c : {caso{grande, 4, "abcd", uint64_t{1} << 30}, caso{grande, 0, "", uint64_t{1} << 30},
+                        caso{piccolo, 4, "abc", 3}, caso{piccolo, 3, "abc", 3}, caso{piccolo, 2, "ab", 3}}) {
+    const Disco::inizio_file letto = disco.leggi_inizio(c.p, c.massimo);
+    EXPECT_EQ(letto.byte, c.byte) << c.p << " " << c.massimo;
+    EXPECT_EQ(letto.dimensione, c.dimensione) << c.p << " " << c.massimo;
+  }
+  EXPECT_THROW(disco.leggi_inizio(percorso("assente"), 10), ErroreFile);
+  EXPECT_THROW(disco.leggi_inizio(cartella.string(), 10), ErroreFile);  // a folder
+}
+
+// A move keeps the bytes whole and never takes a name that is there; a
+// failed one leaves both files as they were.
+TEST_F(DiscoRealeTest, AMoveNeverReplacesWhatStandsAtTheNewName) {
+  const auto da = percorso("mia.txt"), a = percorso("mia.1.txt"), preso = percorso("altra.txt");
+  { std::ofstream(da, std::ios::binary) << "modifica\r\n"; }
+  { std::ofstream(preso, std::ios::binary) << "altra"; }
+  try {
+    disco.sposta_senza_sostituire(da, preso);
+    ADD_FAILURE() << "moved over a file";
+  } catch (const ErroreFile& e) {
+    EXPECT_NE(std::string(e.what()).find("there already"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(contenuto(da), "modifica\r\n");
+  EXPECT_EQ(contenuto(preso), "altra");
+  disco.sposta_senza_sostituire(da, a);
+  EXPECT_FALSE(fs::exists(da));
+  EXPECT_EQ(contenuto(a), "modifica\r\n");
+  EXPECT_THROW(disco.sposta_senza_sostituire(da, percorso("x.txt")), ErroreFile);  // gone
 }
 
 TEST_F(DiscoRealeTest, CreatesMissingFilesAndDeletesQuietly) {
@@ -220,6 +260,7 @@ TEST_F(DiscoRealeTest, ReadingLockingAndClearingNeverFollowALinkOrWaitOnAPipe) {
   ASSERT_EQ(::mkfifo(tubo.c_str(), 0600), 0);
   for (const auto& p : {collegamento, tubo}) {
     EXPECT_THROW(disco.leggi(p), ErroreFile) << p;
+    EXPECT_THROW(disco.leggi_inizio(p, 10), ErroreFile) << p;
     EXPECT_THROW(disco.blocca(p, std::chrono::milliseconds(0)), ErroreFile) << p;
   }
   const auto avanzo = percorso("f.dat.nuovo-0123456789abcdef");

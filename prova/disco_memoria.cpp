@@ -20,7 +20,17 @@ std::string DiscoMemoria::leggi(const std::string& percorso) {
   verifica(guasto, "read", percorso);
   auto it = file.find(percorso);
   if (it == file.end()) throw ErroreFile(percorso, "read", "No such file or directory");
+  byte_letti += it->second.size();
   return it->second;
+}
+
+Disco::inizio_file DiscoMemoria::leggi_inizio(const std::string& percorso, size_t massimo) {
+  verifica(guasto, "read", percorso);
+  auto it = file.find(percorso);
+  if (it == file.end()) throw ErroreFile(percorso, "read", "No such file or directory");
+  inizio_file letto{it->second.substr(0, massimo), it->second.size()};
+  byte_letti += letto.byte.size();
+  return letto;
 }
 
 void DiscoMemoria::sostituisci(const std::string& percorso, std::string_view contenuto) {
@@ -32,6 +42,15 @@ void DiscoMemoria::sostituisci(const std::string& percorso, std::string_view con
 void DiscoMemoria::elimina(const std::string& percorso) {
   verifica(guasto, "delete", percorso);
   file.erase(percorso);
+}
+
+void DiscoMemoria::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  verifica(guasto, "rename", da);
+  auto it = file.find(da);
+  if (it == file.end()) throw ErroreFile(da, "rename", "No such file or directory");
+  if (file.count(a)) throw ErroreFile(a, "create", "a file of that name is there already");
+  file[a] = std::move(it->second);
+  file.erase(da);
 }
 
 }  // namespace piattaforma

@@ -7,16 +7,26 @@
 
 namespace scenario {
 
+file_sorgente sorgente_linea(const modello& m, const std::string& cartella) {
+  file_sorgente f{piattaforma::unisci_percorso(cartella, nome_sorgente_linea(m.linea)), {}};
+  f.byte = piattaforma::testo_crlf(piattaforma::tabella_righe(testo_linea, "sources/linea.txt"), f.percorso);
+  return f;
+}
+
+file_sorgente sorgente_treno(const modello& m, const std::string& cartella) {
+  file_sorgente f{piattaforma::unisci_percorso(cartella, nome_sorgente_treno(m.linea, m.treno)), {}};
+  f.byte = piattaforma::testo_crlf(piattaforma::tabella_righe(testo_treno, "sources/treno.txt"), f.percorso);
+  return f;
+}
+
 void dati_linea(const modello& m, piattaforma::Disco& disco, const std::string& cartella) {
-  piattaforma::scrivi_tabella(
-      disco, piattaforma::unisci_percorso(cartella, nome_sorgente_linea(m.linea)),
-      piattaforma::tabella_righe(testo_linea, "sources/linea.txt"));
+  const file_sorgente f = sorgente_linea(m, cartella);
+  disco.sostituisci(f.percorso, f.byte);
 }
 
 void dati_treno(const modello& m, piattaforma::Disco& disco, const std::string& cartella) {
-  piattaforma::scrivi_tabella(
-      disco, piattaforma::unisci_percorso(cartella, nome_sorgente_treno(m.linea, m.treno)),
-      piattaforma::tabella_righe(testo_treno, "sources/treno.txt"));
+  const file_sorgente f = sorgente_treno(m, cartella);
+  disco.sostituisci(f.percorso, f.byte);
 }
 
 }  // namespace scenario
