@@ -1,6 +1,8 @@
 #include "packer/diagnosi.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <cctype>
 
 #include "model/modello.h"
@@ -21,7 +23,17 @@ std::string_view senza_blanchi(std::string_view campo) {
 // Edit distance between the two texts, letter case ignored.
 size_t distanza(std::string_view a, std::string_view b) {
   auto minuscola = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-  std::vector<size_t> prima(b.size() + 1), ora(b.size() + 1);
+  // Two rows on the stack for the known names (all short), so that a source
+  // of many unknown names does not allocate for each comparison.
+  std::array<size_t, 64> riga_a{}, riga_b{};
+  std::vector<size_t> lunga_a, lunga_b;
+  std::span<size_t> prima(riga_a), ora(riga_b);
+  if (b.size() + 1 > riga_a.size()) {
+    lunga_a.resize(b.size() + 1);
+    lunga_b.resize(b.size() + 1);
+    prima = lunga_a;
+    ora = lunga_b;
+  }
   for (size_t j = 0; j <= b.size(); ++j) prima[j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
     ora[0] = i;
