@@ -49,7 +49,10 @@ size_t distanza(std::string_view a, std::string_view b) {
 // The text between backquotes, as names are quoted in messages; a long one
 // is cut short.
 std::string tra_apici(std::string_view s) {
-  return "`" + piattaforma::accorcia(s) + "`";
+  std::string r = "`";
+  r += piattaforma::accorcia(s);
+  r += '`';
+  return r;
 }
 
 }  // namespace
