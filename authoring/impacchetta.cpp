@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -60,14 +61,17 @@ class DiscoAutore : public piattaforma::Disco {
 };
 
 // One source as read: the name the author gave and the bytes the loader reads.
+// Its line starts are found on the first diagnostic in it.
 struct sorgente_letta {
   std::string nome;
   std::string byte;
+  std::optional<piattaforma::tavola_righe> righe;  // of `byte`; reset when it changes
 };
 
 // A diagnostic at byte `scostamento` of `s`.
-segnalazione a(const sorgente_letta& s, size_t scostamento) {
-  const auto rc = piattaforma::trova_riga_colonna(s.byte, scostamento);
+segnalazione a(sorgente_letta& s, size_t scostamento) {
+  if (!s.righe) s.righe.emplace(s.byte);
+  const auto rc = s.righe->trova(scostamento);
   segnalazione r;
   r.file = s.nome;
   r.riga = rc.riga;
@@ -77,7 +81,7 @@ segnalazione a(const sorgente_letta& s, size_t scostamento) {
 
 // Warns about a source that is not in Windows-1252. Requires the bytes as
 // they are in the file.
-void controlla_codifica(const sorgente_letta& s, std::vector<segnalazione>& avvisi) {
+void controlla_codifica(sorgente_letta& s, std::vector<segnalazione>& avvisi) {
   const esame_codifica e = esamina_codifica(s.byte);
   if (e.primo_utf8) {
     segnalazione w = a(s, *e.primo_utf8);
@@ -101,8 +105,8 @@ void controlla_codifica(const sorgente_letta& s, std::vector<segnalazione>& avvi
 }
 
 // The error table's reading of a recorded error, placed where it was recorded.
-segnalazione da_errore(const scenario::errore_registrato& e, const sorgente_letta& linea,
-                       const sorgente_letta& treno) {
+segnalazione da_errore(const scenario::errore_registrato& e, sorgente_letta& linea,
+                       sorgente_letta& treno) {
   segnalazione r;
   if (e.dove) {
     r = a(e.dove->file == scenario::sorgente::linea ? linea : treno, e.dove->scostamento);
@@ -119,21 +123,22 @@ segnalazione da_errore(const scenario::errore_registrato& e, const sorgente_lett
   return r;
 }
 
-// Prints the diagnostics, in the order of the files and of the lines.
+// Prints the diagnostics, in the order given, warnings past the limits
+// only counted (riduci); the count at the end holds them all.
 void stampa(const std::vector<segnalazione>& tutte, const opzioni& o, std::ostream& uscita,
             std::ostream& errori) {
+  const std::vector<segnalazione> mostrate = riduci(tutte);
   if (o.json) {
-    uscita << in_json(tutte);
+    uscita << in_json(mostrate);
     return;
   }
   size_t n_errori = 0;
-  for (const segnalazione& s : tutte) {
-    errori << in_riga(s, programma) << "\n";
-    n_errori += s.errore ? 1 : 0;
-  }
+  for (const segnalazione& s : mostrate) errori << in_riga(s, programma) << "\n";
+  for (const segnalazione& s : tutte) n_errori += s.errore ? 1 : 0;
   if (!tutte.empty())
-    errori << programma << ": " << n_errori << (n_errori == 1 ? " error, " : " errors, ")
-           << tutte.size() - n_errori << (tutte.size() - n_errori == 1 ? " warning" : " warnings")
+    errori << programma << ": " << piattaforma::in_migliaia(n_errori)
+           << (n_errori == 1 ? " error, " : " errors, ") << piattaforma::in_migliaia(tutte.size() - n_errori)
+           << (tutte.size() - n_errori == 1 ? " warning" : " warnings")
            << "\n";
 }
 
@@ -186,8 +191,8 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   const identita id = identita_da(o);
   verifica_nomi(id, o);
   const std::string cartella = o.uscita ? *o.uscita : cartella_di(o.sorgente_linea);
-  sorgente_letta linea{o.sorgente_linea, {}};
-  sorgente_letta treno{o.sorgente_treno, {}};
+  sorgente_letta linea{o.sorgente_linea, {}, {}};
+  sorgente_letta treno{o.sorgente_treno, {}, {}};
   std::vector<segnalazione> avvisi;
   try {
     linea.byte = disco.leggi(o.sorgente_linea);
@@ -208,6 +213,7 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
     }
     try {
       s->byte = da_utf8(s->byte);
+      s->righe.reset();
     } catch (const ErroreConversione& e) {
       errori << in_riga([&] {
         segnalazione r = a(*s, e.scostamento);

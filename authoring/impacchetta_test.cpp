@@ -308,5 +308,53 @@ TEST(ImpacchettaSorgenti, ConvertsASourceSavedAsUtf8OnlyWhenAsked) {
             "that is not UTF-8\n");
 }
 
+// Sources that warn on every line, or hold one huge line, are reported
+// in a bounded number of lines that never echo a huge field whole.
+TEST(ImpacchettaSorgenti, CapsAndCutsTheWarningsOfAHugeSource) {
+  const std::string T = "sorgenti/R_T-.txt:";
+  std::vector<std::string> molte = {"[rallentamenti]"};
+  for (int i = 0; i < 100000; ++i) molte.push_back("voce" + std::to_string(i) + ", 1");
+  std::string campi = "voce";
+  for (int i = 0; i < 200000; ++i) campi += ",1";
+  const std::string senza_virgola(1 << 20, 'x');
+  struct caso {
+    const char* nome;
+    std::vector<std::string> righe;  // in place of line 13, [rallentamenti]
+    std::vector<std::string> attese;  // the diagnostics, or their starts
+    std::string conta;
+  };
+  const std::vector<caso> casi = {
+      {"100,000 lines no rule takes",
+       molte,
+       {T + "14:1: warning: record name `voce0` is not recognised, so the line is ignored",
+        T + "113:1: warning: record name `voce99` is not recognised, so the line is ignored",
+        T + "114:1: note: and 99,900 more like it, not shown, from this one on: record name "
+            "`voce100` is not recognised, so the line is ignored"},
+       "impacchetta_scenario: 0 errors, 100,000 warnings\n"},
+      {"one line of 200,000 fields",
+       {"[rallentamenti]", campi},
+       {T + "14:1: warning: record name `voce` is not recognised, so the line is ignored"},
+       "impacchetta_scenario: 0 errors, 1 warning\n"},
+      {"a line of 1 MB without a comma",
+       {"[rallentamenti]", senza_virgola},
+       {T + "14:1: warning: record name `" + std::string(60, 'x') +
+        "\u2026 (1,048,576 characters)` is not recognised, so the line is ignored"},
+       "impacchetta_scenario: 0 errors, 1 warning\n"},
+  };
+  for (const caso& c : casi) {
+    SCOPED_TRACE(c.nome);
+    const esito e = esegui(testo(linea_base), testo(applica(treno_base, {true, 13, c.righe})));
+    EXPECT_EQ(e.stato, riuscito);
+    const std::vector<std::string> righe = diagnostiche(e.errori);
+    ASSERT_EQ(righe.size(), c.attese.size() == 1 ? 1u : 101u) << e.errori.substr(0, 2000);
+    EXPECT_EQ(righe.front(), c.attese.front());
+    if (c.attese.size() > 1) {
+      EXPECT_EQ(righe[99], c.attese[1]);
+      EXPECT_EQ(righe[100], c.attese[2]);
+    }
+    EXPECT_TRUE(e.errori.ends_with(c.conta)) << e.errori.substr(e.errori.size() - 200);
+  }
+}
+
 }  // namespace
 }  // namespace autore

@@ -1,6 +1,8 @@
 #include "packer/diagnosi.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <cctype>
 
 #include "model/modello.h"
@@ -21,7 +23,17 @@ std::string_view senza_blanchi(std::string_view campo) {
 // Edit distance between the two texts, letter case ignored.
 size_t distanza(std::string_view a, std::string_view b) {
   auto minuscola = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-  std::vector<size_t> prima(b.size() + 1), ora(b.size() + 1);
+  // Two rows on the stack for the known names (all short), so that a source
+  // of many unknown names does not allocate for each comparison.
+  std::array<size_t, 64> riga_a{}, riga_b{};
+  std::vector<size_t> lunga_a, lunga_b;
+  std::span<size_t> prima(riga_a), ora(riga_b);
+  if (b.size() + 1 > riga_a.size()) {
+    lunga_a.resize(b.size() + 1);
+    lunga_b.resize(b.size() + 1);
+    prima = lunga_a;
+    ora = lunga_b;
+  }
   for (size_t j = 0; j <= b.size(); ++j) prima[j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
     ora[0] = i;
@@ -34,17 +46,11 @@ size_t distanza(std::string_view a, std::string_view b) {
   return prima[b.size()];
 }
 
-// "line N" of the place, for messages.
-std::string riga_di(std::string_view dati, size_t scostamento) {
-  return "line " + std::to_string(piattaforma::trova_riga_colonna(dati, scostamento).riga);
-}
-
-// The text between backquotes, as names are quoted in messages.
+// The text between backquotes, as names are quoted in messages; a long one
+// is cut short.
 std::string tra_apici(std::string_view s) {
-  std::string r;
-  r.reserve(s.size() + 2);
-  r += '`';
-  r += s;
+  std::string r = "`";
+  r += piattaforma::accorcia(s);
   r += '`';
   return r;
 }
@@ -79,8 +85,10 @@ std::optional<std::string_view> nome_vicino(contesto c, std::string_view campo) 
   std::optional<std::string_view> migliore;
   size_t minima = 0;
   for (std::string_view nome : nomi_noti(c)) {
-    const size_t d = distanza(campo, nome);
     const size_t ammessa = nome.size() < 5 ? 1 : 2;
+    // The lengths alone differ by more: no need to weigh a long field.
+    if (campo.size() > nome.size() + ammessa || nome.size() > campo.size() + ammessa) continue;
+    const size_t d = distanza(campo, nome);
     if (d <= ammessa && (!migliore || d < minima)) {
       migliore = nome;
       minima = d;
@@ -89,11 +97,16 @@ std::optional<std::string_view> nome_vicino(contesto c, std::string_view campo) 
   return migliore;
 }
 
-// Scans back to the previous line end.
-size_t inizio_riga(std::string_view dati, size_t scostamento) {
-  size_t i = std::min(scostamento, dati.size());
-  while (i > 0 && !fine_riga(dati[i - 1])) --i;
-  return i;
+// Built on first use, and again only when the source's text is another one.
+const piattaforma::tavola_righe& diagnosi::righe(sorgente s, std::string_view dati) {
+  righe_sorgente& r = righe_[s == sorgente::linea ? 0 : 1];
+  if (r.testo != dati.data() || r.dimensione != dati.size())
+    r = {dati.data(), dati.size(), piattaforma::tavola_righe(dati)};
+  return r.righe;
+}
+
+void diagnosi::ignora_riga(luogo dove, std::string_view dati) {
+  riga_spiegata_ = std::pair{dove.file, inizio_riga(dove.file, dati, dove.scostamento)};
 }
 
 // Reports a field in a record name's place that no rule takes, once per line.
@@ -103,7 +116,7 @@ void diagnosi::campo_non_riconosciuto(contesto c, luogo dove, std::string_view c
   if (nome.empty()) return;
   // Section headers are read and passed over on purpose.
   if (nome.front() == '[' && nome.find(']') != std::string_view::npos) return;
-  const size_t riga = inizio_riga(dati, dove.scostamento);
+  const size_t riga = inizio_riga(dove.file, dati, dove.scostamento);
   if (riga_spiegata_ == std::pair{dove.file, riga}) return;
   riga_spiegata_ = std::pair{dove.file, riga};
 
@@ -155,9 +168,9 @@ void diagnosi::record_letto(luogo dove, std::string_view nome, size_t ultimo_cam
   bool a_capo = false;
   for (size_t i = dove.scostamento; i < fine && !a_capo; ++i) a_capo = fine_riga(dati[i]);
   if (!a_capo) return;
-  riga_spiegata_ = std::pair{dove.file, inizio_riga(dati, fine)};
-  avvisi.push_back({dove, "record " + tra_apici(senza_blanchi(nome)) + " runs on to " +
-                              riga_di(dati, fine) +
+  riga_spiegata_ = std::pair{dove.file, inizio_riga(dove.file, dati, fine)};
+  avvisi.push_back({dove, "record " + tra_apici(senza_blanchi(nome)) + " runs on to line " +
+                              std::to_string(righe(dove.file, dati).trova(fine).riga) +
                               ": its line holds fewer fields than the record takes, so the rest "
                               "were read from the line after it"});
 }
@@ -170,7 +183,7 @@ void diagnosi::commento(contesto c, luogo dove, std::string_view campo, std::str
     avvisi.push_back({dove, tra_apici(testo) +
                                 " holds a hyphen, so the loader skips it as a comment: did you mean " +
                                 tra_apici(*n) + "?"});
-    riga_spiegata_ = std::pair{dove.file, inizio_riga(dati, dove.scostamento)};
+    riga_spiegata_ = std::pair{dove.file, inizio_riga(dove.file, dati, dove.scostamento)};
     return;
   }
   size_t i = dove.scostamento;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/lettore_campi.h"
+
 namespace scenario {
 
 // The two source texts.
@@ -43,9 +45,6 @@ struct avviso {
 // source's [generale] block, in the line source after it, or in the train source.
 enum class contesto : uint8_t { testata_linea, corpo_linea, treno };
 
-// The offset of the start of the line that holds byte `scostamento`.
-size_t inizio_riga(std::string_view dati, size_t scostamento);
-
 class diagnosi {
  public:
   std::vector<errore_registrato> errori;
@@ -65,9 +64,7 @@ class diagnosi {
   void piu_regole(luogo dove, std::string_view nome, int n);
   // The rest of the line of `dove` is read as names no rule takes, as the
   // loader means to (a curve's fields without the plan): nothing to report.
-  void ignora_riga(luogo dove, std::string_view dati) {
-    riga_spiegata_ = std::pair{dove.file, inizio_riga(dati, dove.scostamento)};
-  }
+  void ignora_riga(luogo dove, std::string_view dati);
 
   // Records that own a cell the cab-code pass may record an error at.
   void segnale(int32_t cella, luogo dove) { segnali_[cella] = dove; }
@@ -90,6 +87,18 @@ class diagnosi {
   // The line (by the offset of its start) whose further fields are already
   // accounted for by a warning, so they are not reported one by one.
   std::optional<std::pair<sorgente, size_t>> riga_spiegata_;
+  // The line starts of each source, built once on the first warning in it
+  // (with the text they were built from, to tell if it changed).
+  struct righe_sorgente {
+    const char* testo = nullptr;
+    size_t dimensione = 0;
+    piattaforma::tavola_righe righe;
+  };
+  righe_sorgente righe_[2];
+  const piattaforma::tavola_righe& righe(sorgente s, std::string_view dati);
+  size_t inizio_riga(sorgente s, std::string_view dati, size_t scostamento) {
+    return righe(s, dati).inizio(scostamento);
+  }
 };
 
 // The record names as the builder writes them, for the context.

@@ -1,5 +1,6 @@
 #include "platform/lettore_campi.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace piattaforma {
@@ -76,19 +77,19 @@ int64_t LettoreCampi::leggi_numero(int64_t minimo, int64_t massimo, const char* 
     ++i;
   }
   if (i == gettone.size())
-    throw ErroreLettura("no number where one is due: \"" + gettone + "\"");
+    throw ErroreLettura("no number where one is due: \"" + accorcia(gettone) + "\"");
   int64_t valore = 0;
   bool troppo = false;
   for (; i < gettone.size(); ++i) {
     char c = gettone[i];
-    if (c < '0' || c > '9') throw ErroreLettura("no number where one is due: \"" + gettone + "\"");
+    if (c < '0' || c > '9') throw ErroreLettura("no number where one is due: \"" + accorcia(gettone) + "\"");
     // Past 10^12 the value fits no target; stop growing to stay in range.
     if (valore < 1000000000000LL) valore = valore * 10 + (c - '0');
     else troppo = true;
   }
   if (negativo) valore = -valore;
   if (troppo || valore < minimo || valore > massimo)
-    throw ErroreLettura(gettone + " does not fit " + bersaglio);
+    throw ErroreLettura(accorcia(gettone) + " does not fit " + bersaglio);
 
   while (pos_ < dati_.size() && spazio(dati_[pos_])) ++pos_;
   if (pos_ < dati_.size() && dati_[pos_] == ',')
@@ -126,6 +127,44 @@ riga_colonna trova_riga_colonna(std::string_view dati, size_t scostamento) {
   }
   rc.colonna = scostamento - inizio_riga + 1;
   return rc;
+}
+
+// One pass over the text; a CR followed by LF ends its line at the LF.
+tavola_righe::tavola_righe(std::string_view dati) : dimensione_(dati.size()) {
+  for (size_t i = 0; i < dati.size(); ++i)
+    if (dati[i] == '\n' || (dati[i] == '\r' && (i + 1 >= dati.size() || dati[i + 1] != '\n')))
+      inizi_.push_back(i + 1);
+}
+
+// The last line start at or before the offset (past the end: before the end).
+riga_colonna tavola_righe::trova(size_t scostamento) const {
+  const size_t fine = std::min(scostamento, dimensione_);
+  const auto dopo = std::upper_bound(inizi_.begin(), inizi_.end(), fine);
+  riga_colonna rc;
+  rc.riga = static_cast<size_t>(dopo - inizi_.begin());
+  rc.colonna = scostamento - *(dopo - 1) + 1;
+  return rc;
+}
+
+size_t tavola_righe::inizio(size_t scostamento) const {
+  const size_t fine = std::min(scostamento, dimensione_);
+  return *(std::upper_bound(inizi_.begin(), inizi_.end(), fine) - 1);
+}
+
+std::string accorcia(std::string_view campo, size_t massimo) {
+  if (campo.size() <= massimo) return std::string(campo);
+  std::string r(campo.substr(0, massimo));
+  return r + "\x85 (" + in_migliaia(campo.size()) + " characters)";
+}
+
+std::string in_migliaia(size_t n) {
+  const std::string cifre = std::to_string(n);
+  std::string r;
+  for (size_t i = 0; i < cifre.size(); ++i) {
+    if (i > 0 && (cifre.size() - i) % 3 == 0) r += ',';
+    r += cifre[i];
+  }
+  return r;
 }
 
 }  // namespace piattaforma

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace piattaforma {
 
@@ -76,5 +77,29 @@ struct riga_colonna {
 // The line and column of byte offset `scostamento` of `dati` (an offset
 // past the end gives the place just after the last byte).
 riga_colonna trova_riga_colonna(std::string_view dati, size_t scostamento);
+
+// The starts of the lines of one text, found in one pass, so that each
+// place is then found without reading the text again.
+class tavola_righe {
+ public:
+  tavola_righe() = default;
+  explicit tavola_righe(std::string_view dati);
+  // The same as trova_riga_colonna on the text the table was built from.
+  riga_colonna trova(size_t scostamento) const;
+  // The offset of the start of the line that holds byte `scostamento`.
+  size_t inizio(size_t scostamento) const;
+
+ private:
+  size_t dimensione_ = 0;
+  std::vector<size_t> inizi_{0};  // ascending; the first line starts at 0
+};
+
+// A field as it may be quoted in a message: whole when it is at most
+// `massimo` bytes, else its first `massimo` bytes, an ellipsis (byte 0x85,
+// Windows-1252) and its length, so that no message echoes a huge field.
+std::string accorcia(std::string_view campo, size_t massimo = 60);
+
+// A count with a comma between thousands: 99,900.
+std::string in_migliaia(size_t n);
 
 }  // namespace piattaforma

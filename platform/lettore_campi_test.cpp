@@ -94,6 +94,29 @@ TEST(LettoreCampi, RefusesNumbersThatDoNotFitOrAreNotWholeNumbers) {
   for (const auto& caso : casi) esegui(caso);
 }
 
+// The table of line starts places every offset as the scan from the start
+// does, over every kind of line end, a CR at the very end and past the end.
+TEST(LettoreCampi, LineTablePlacesEachOffsetAsTheScanDoes) {
+  for (const std::string& dati : {std::string("a,b\r\n  c\rd\n\n\r\nfine\r"), std::string(),
+                                 std::string("\n\r\r\n")}) {
+    const tavola_righe righe(dati);
+    for (size_t i = 0; i <= dati.size() + 2; ++i) {
+      const riga_colonna attesa = trova_riga_colonna(dati, i), trovata = righe.trova(i);
+      EXPECT_EQ(trovata.riga, attesa.riga) << i;
+      EXPECT_EQ(trovata.colonna, attesa.colonna) << i;
+      EXPECT_EQ(righe.inizio(i) + attesa.colonna - 1, i) << i;
+    }
+  }
+}
+
+// A long field is quoted cut short, with its length.
+TEST(LettoreCampi, CutsALongFieldShortWithItsLength) {
+  EXPECT_EQ(accorcia("segnale"), "segnale");
+  EXPECT_EQ(accorcia(std::string(60, 'x')), std::string(60, 'x'));
+  EXPECT_EQ(accorcia(std::string(1234567, 'x')), std::string(60, 'x') + "\x85 (1,234,567 characters)");
+  EXPECT_EQ(accorcia("abcdef", 3), "abc\x85 (6 characters)");
+}
+
 // Each field's start, as line and column, over every kind of line end; a
 // field that runs on after a missing value is placed on its own line.
 TEST(LettoreCampi, KnowsTheLineAndColumnOfEachFieldItReads) {
