@@ -141,6 +141,7 @@ TEST_F(Cartelle, AWrongCommandLineGivesTheUsageAndStatus3) {
       {"linea.txt", nome_treno},
       {nome_linea, "Altra-Linea_Reg 1-.txt"},
       {"--starting-point", "x", nome_linea},
+      {"-o", "a", "--output=b", nome_linea, nome_treno},  // given twice
   };
   for (const auto& argomenti : casi) {
     const auto esito = impacchetta(argomenti);
