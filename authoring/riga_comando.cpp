@@ -72,7 +72,7 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
 }
 
 std::string testo_aiuto() {
-  return "Usage: " + std::string(uso) + R"(
+  return std::string("Usage: ").append(uso) + R"(
 Packs a scenario's two source texts into the three packed files that the
 simulator loads, exactly as crea_scenario packs its own. The sources are
 only read, never changed; the packed files are replaced whole.

@@ -310,7 +310,7 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
 }
 
 std::string testo_aiuto() {
-  return "Usage: " + std::string(uso) + R"(
+  return std::string("Usage: ").append(uso) + R"(
 Reads the three packed files of a scenario, checks them against their
 layouts and lists what they hold, in the order of the line.
 

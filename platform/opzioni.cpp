@@ -119,7 +119,8 @@ void a_capo(std::string& t, std::string_view testo, size_t colonna, size_t usate
     testo.remove_prefix(std::min(fine_parola + 1, testo.size()));
     if (parola.empty()) continue;
     if (!primo && usate + 1 + parola.size() > larghezza) {
-      t += "\n" + std::string(colonna, ' ');
+      t += '\n';
+      t.append(colonna, ' ');
       usate = colonna;
     } else if (!primo) {
       t += ' ';
@@ -156,8 +157,8 @@ riga_letta leggi_riga(std::span<const voce_opzione> voci,
     if (v == voci.end()) {
       const std::string_view vicino = nome_vicino(voci, dato);
       const std::string proposta =
-          vicino.empty() ? std::string() : ": did you mean " + std::string(vicino) + "?";
-      throw ErroreUso("unknown option " + std::string(dato) + proposta);
+          vicino.empty() ? std::string() : std::string(": did you mean ").append(vicino).append("?");
+      throw ErroreUso(std::string("unknown option ").append(dato).append(proposta));
     }
     const std::string nome(nome_di(*v));
     std::optional<valore_letto>& valore = letta.valori[static_cast<size_t>(v - voci.begin())];
@@ -189,8 +190,10 @@ std::string elenco_opzioni(std::span<const voce_opzione> voci) {
     std::string s(v.breve);
     if (!v.breve.empty() && !v.lungo.empty()) s += ", ";
     s += v.lungo;
-    if (v.tipo != tipo_valore::nessuno)
-      s += " " + std::string(v.segnaposto.empty() ? "VALUE" : v.segnaposto);
+    if (v.tipo != tipo_valore::nessuno) {
+      s += ' ';
+      s += v.segnaposto.empty() ? "VALUE" : v.segnaposto;
+    }
     massima = std::max(massima, s.size());
     sinistra.push_back(std::move(s));
   }
@@ -199,7 +202,9 @@ std::string elenco_opzioni(std::span<const voce_opzione> voci) {
       "Options (anywhere on the line; \"--\" ends them; a value as --opt VALUE or\n"
       "--opt=VALUE):\n";
   for (size_t i = 0; i < voci.size(); ++i) {
-    t += "  " + sinistra[i] + std::string(colonna - 2 - sinistra[i].size(), ' ');
+    t += "  ";
+    t += sinistra[i];
+    t.append(colonna - 2 - sinistra[i].size(), ' ');
     a_capo(t, voci[i].aiuto, colonna, colonna);
     t += "\n";
   }
@@ -214,7 +219,9 @@ std::string testo_errore_uso(std::string_view programma, std::string_view messag
   t += "\nUsage: ";
   t += uso;
   if (!uso.empty() && uso.back() != '\n') t += "\n";
-  t += "Run \"" + std::string(programma) + " --help\" for every option and the exit statuses.\n";
+  t += "Run \"";
+  t += programma;
+  t += " --help\" for every option and the exit statuses.\n";
   return t;
 }
 
