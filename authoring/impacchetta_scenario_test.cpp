@@ -220,6 +220,7 @@ TEST_F(Cartelle, AWrongCommandLineGivesTheUsageAndStatus3) {
       {"--route", "R", "--train", "Reg\n1", nome_linea, nome_treno},
       {"R|x_linea.txt", "R|x_T-.txt"},
       {"--route", "R", "R_linea.txt", "R_T<1-.txt"},
+      {"-o", "a", "--output=b", nome_linea, nome_treno},  // given twice
   };
   for (const auto& argomenti : casi) {
     const auto esito = impacchetta(argomenti);

@@ -10,6 +10,7 @@
 #include "authoring/impacchetta.h"
 #include "platform/argomenti.h"
 #include "platform/disco.h"
+#include "platform/opzioni.h"
 #include "platform/segnali.h"
 
 int main(int argc, char** argv) {
@@ -23,13 +24,16 @@ int main(int argc, char** argv) {
         std::cout << autore::testo_aiuto();
         return autore::riuscito;
       }
+      if (o.versione) {
+        std::cout << piattaforma::riga_versione(autore::programma);
+        return autore::riuscito;
+      }
       piattaforma::DiscoReale disco;
       if (o.punto_di_partenza)
         return autore::scrivi_punto_di_partenza(disco, *o.punto_di_partenza, std::cout, std::cerr);
       return autore::impacchetta_sorgenti(disco, o, std::cout, std::cerr);
     } catch (const autore::ErroreUso& e) {
-      std::cerr << autore::programma << ": " << e.what() << "\n"
-                << "Usage: impacchetta_scenario [OPTIONS] LINE_SOURCE TRAIN_SOURCE (see --help)\n";
+      std::cerr << autore::testo_errore_uso(e.what());
       return autore::errore_uso;
     }
   } catch (const std::exception& e) {
