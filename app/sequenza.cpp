@@ -56,8 +56,8 @@ std::unique_ptr<piattaforma::Disco::Blocco> prepara_cartella(piattaforma::Disco&
                                                               const modello& m,
                                                               const std::string& cartella) {
   return piattaforma::prendi_cartella(disco, cartella, percorsi_costruzione(m, cartella), [&] {
-    piattaforma::messaggio("crea_scenario: another program is writing into " + cartella +
-                           "; waiting for it to end");
+    piattaforma::avviso("crea_scenario: another program is writing into " + cartella +
+                        "; waiting for it to end");
   });
 }
 
@@ -122,7 +122,7 @@ int costruisci(piattaforma::Disco& disco, const std::string& cartella,
     // Every file the run leaves is flushed before its rename, and the folder
     // once at the end, which makes all the renames durable; the two sources,
     // read back and removed by the packer, are not flushed at all.
-    disco.inizia_serie();
+    piattaforma::Serie serie(disco);
     dati_linea(m, disco, cartella);
     dati_treno(m, disco, cartella);
     dati_note(m, disco, cartella);
@@ -130,7 +130,7 @@ int costruisci(piattaforma::Disco& disco, const std::string& cartella,
     dati_scheda(m, disco, cartella);
     int32_t j = 1;
     memorizza_percorso(m, disco, cartella, j);
-    disco.fine_serie();
+    serie.concludi();
   } catch (const piattaforma::ErroreFile& e) {
     piattaforma::messaggio_errore(rapporto_errore_file(e));
     return uscita_errore_file;

@@ -250,9 +250,9 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
           [&] { errori << programma << ": another program is writing into " << cartella
                        << "; waiting for it to end\n"; });
     // The packed files flushed one by one, their folder once at the end.
-    disco.inizia_serie();
+    piattaforma::Serie serie(disco);
     scenario::impacchetta(m, disco_autore, cartella, &d);
-    disco.fine_serie();
+    serie.concludi();
   } catch (const scenario::ErroreFatale& e) {
     fatale = " Errore n. " + std::to_string(e.numero());
     esito = errore_testata;
@@ -326,10 +326,13 @@ int scrivi_punto_di_partenza(piattaforma::Disco& disco, const std::string& carte
                << " already exists; the starting point is written only where neither source is\n";
         return errore_file;
       }
-    // The author's own files from now on: written durably.
+    // The author's own files from now on: written durably, their folder
+    // flushed once for both.
+    piattaforma::Serie serie(disco);
     for (const scenario::file_sorgente& f :
          {scenario::sorgente_linea(m, cartella), scenario::sorgente_treno(m, cartella)})
       disco.sostituisci(f.percorso, f.byte);
+    serie.concludi();
   } catch (const piattaforma::ErroreFile& e) {
     errori << programma << ": " << e.what() << "\n";
     return errore_file;

@@ -234,6 +234,20 @@ void Disco::sostituisci_provvisorio(const std::string& percorso, std::string_vie
 void Disco::inizia_serie() {}
 void Disco::fine_serie() {}
 
+Serie::Serie(Disco& disco) : disco_(&disco) { disco_->inizia_serie(); }
+
+void Serie::concludi() {
+  if (disco_ != nullptr) std::exchange(disco_, nullptr)->fine_serie();
+}
+
+Serie::~Serie() {
+  try {
+    concludi();
+  } catch (...) {
+    // Reported by nobody: a failure is already on its way out.
+  }
+}
+
 void DiscoReale::sostituisci(const std::string& percorso, std::string_view contenuto) {
   sostituisci_(percorso, contenuto, true);
 }
