@@ -56,8 +56,7 @@ std::unique_ptr<piattaforma::Disco::Blocco> prepara_cartella(piattaforma::Disco&
                                                               const modello& m,
                                                               const std::string& cartella) {
   return piattaforma::prendi_cartella(disco, cartella, percorsi_costruzione(m, cartella), [&] {
-    piattaforma::avviso("crea_scenario: another program is writing into " + cartella +
-                        "; waiting for it to end");
+    piattaforma::avviso(piattaforma::testo_attesa("crea_scenario", cartella));
   });
 }
 

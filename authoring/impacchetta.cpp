@@ -247,8 +247,7 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
           {piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_linea(id.linea)),
            piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_voci(id.linea, id.treno)),
            piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_celle(id.linea, id.treno))},
-          [&] { errori << programma << ": another program is writing into " << cartella
-                       << "; waiting for it to end\n"; });
+          [&] { errori << piattaforma::testo_attesa(programma, cartella) << "\n"; });
     // The packed files flushed one by one, their folder once at the end.
     piattaforma::Serie serie(disco);
     scenario::impacchetta(m, disco_autore, cartella, &d);
@@ -318,8 +317,7 @@ int scrivi_punto_di_partenza(piattaforma::Disco& disco, const std::string& carte
     const auto blocco = piattaforma::prendi_cartella(
         disco, cartella,
         {piattaforma::unisci_percorso(cartella, nomi[0]), piattaforma::unisci_percorso(cartella, nomi[1])},
-        [&] { errori << programma << ": another program is writing into " << cartella
-                     << "; waiting for it to end\n"; });
+        [&] { errori << piattaforma::testo_attesa(programma, cartella) << "\n"; });
     for (const std::string& nome : nomi)
       if (disco.esiste(piattaforma::unisci_percorso(cartella, nome))) {
         errori << programma << ": " << piattaforma::unisci_percorso(cartella, nome)

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 #include "platform/identita_file.h"
 
@@ -42,23 +43,14 @@ std::string cifre_casuali() {
   return testo;
 }
 
-// The folder and the bare name of a path. A path without a separator is
-// in "."; a name straight under the root keeps the root as its folder.
+// The folder and the bare name of a path.
 std::pair<std::string, std::string> dividi(const std::string& percorso) {
 #ifdef _WIN32
   const size_t fine = percorso.find_last_of("\\/");
 #else
   const size_t fine = percorso.find_last_of('/');
 #endif
-  if (fine == std::string::npos) return {".", percorso};
-  size_t inizio_cartella = fine;
-  // A doubled separator after a root ("C:\\f", "//f") belongs to the root.
-  while (inizio_cartella > 0 &&
-         (percorso[inizio_cartella - 1] == '/' || percorso[inizio_cartella - 1] == '\\'))
-    --inizio_cartella;
-  std::string cartella = percorso.substr(0, inizio_cartella);
-  if (cartella.empty() || cartella.back() == ':') cartella = percorso.substr(0, inizio_cartella + 1);
-  return {cartella, percorso.substr(fine + 1)};
+  return {cartella_di(percorso), fine == std::string::npos ? percorso : percorso.substr(fine + 1)};
 }
 
 // A message for a lock that stayed taken for the whole wait.

@@ -303,6 +303,21 @@ TEST(UnisciPercorso, AlwaysAddsOneSeparator) {
   EXPECT_EQ(unisci_percorso("radice" + s, "f.txt"), "radice" + s + s + "f.txt");
 }
 
+// The folder of a path, a root and a doubled separator included: what
+// unisci_percorso joins, cartella_di takes apart.
+TEST(CartellaDi, GivesTheFolderARootAndDotForABareName) {
+  const std::string s(1, separatore);
+  struct caso { std::string percorso, cartella; };
+  std::vector<caso> casi = {{"f.txt", "."}, {"a" + s + "f", "a"}, {"a" + s + "b" + s + "f", "a" + s + "b"},
+                            {"a" + s + s + "f", "a"}, {s + "f", s}, {s + s + "f", s}};
+#ifdef _WIN32
+  casi.push_back({"C:\\f", "C:\\"});
+  casi.push_back({"C:/a/f", "C:/a"});
+#endif
+  for (const caso& c : casi) EXPECT_EQ(cartella_di(c.percorso), c.cartella) << c.percorso;
+  EXPECT_EQ(cartella_di(unisci_percorso("cartella", "f.txt")), "cartella");
+}
+
 #ifdef _WIN32
 // The test program is piattaforma_test.exe; its folder is absolute, holds it
 // and does not end with a separator.

@@ -1,5 +1,6 @@
 #include "prova/disco_memoria.h"
 
+#include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 
 namespace piattaforma {
@@ -10,12 +11,6 @@ void verifica(const DiscoMemoria::Guasto& guasto, std::string_view operazione,
   if (!guasto) return;
   std::string motivo = guasto(operazione, percorso);
   if (!motivo.empty()) throw ErroreFile(percorso, std::string(operazione), motivo);
-}
-
-// The folder of a path, as the real disk splits it: "." for a bare name.
-std::string cartella_di(const std::string& percorso) {
-  const size_t fine = percorso.find_last_of("\\/");
-  return fine == std::string::npos ? "." : percorso.substr(0, fine == 0 ? 1 : fine);
 }
 
 }  // namespace
