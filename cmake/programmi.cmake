@@ -19,7 +19,9 @@ endif()
 # Builds the program NAME from the source MAIN (relative to the source
 # tree) and the library MODULE, compiled against MODULE's include view,
 # linked statically where it can be, and written to bin/ in the build tree.
+# Every program so made goes into the release packages (cmake/rilascio.cmake).
 function(aggiungi_programma nome principale modulo)
+  set_property(GLOBAL APPEND PROPERTY SCENARIO_PROGRAMMI ${nome})
   add_executable(${nome} ${CMAKE_SOURCE_DIR}/${principale})
   target_link_libraries(${nome} PRIVATE ${modulo})
   usa_vista(${nome} ${modulo})

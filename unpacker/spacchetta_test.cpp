@@ -331,9 +331,11 @@ TEST(Spacchetta, DamagedPackedFilesAreNamedAndGiveStatus2) {
     impacchettato p = sano;
     d.guasta(p);
     piattaforma::DiscoMemoria disco;
-    disco.file["in/" + scenario::nome_pacchetto_linea("Linea")] = *p.linea;
-    disco.file["in/" + scenario::nome_pacchetto_voci("Linea", "T 1")] = p.voci;
-    disco.file["in/" + scenario::nome_pacchetto_celle("Linea", "T 1")] = p.celle;
+    // The folder's paths as the program joins them, with the system's separator.
+    const std::string in = piattaforma::unisci_percorso("in", "");
+    disco.file[in + scenario::nome_pacchetto_linea("Linea")] = *p.linea;
+    disco.file[in + scenario::nome_pacchetto_voci("Linea", "T 1")] = p.voci;
+    disco.file[in + scenario::nome_pacchetto_celle("Linea", "T 1")] = p.celle;
     spacchettatore::opzioni o;
     o.cartella = "in";
     o.uscita = (std::filesystem::temp_directory_path() / "spacchetta_danni").string();
@@ -341,7 +343,7 @@ TEST(Spacchetta, DamagedPackedFilesAreNamedAndGiveStatus2) {
     auto elenca = [&](const std::string&) {
       std::vector<std::string> nomi;
       for (const auto& [percorso, byte] : disco.file)
-        if (percorso.rfind("in/", 0) == 0) nomi.push_back(percorso.substr(3));
+        if (percorso.rfind(in, 0) == 0) nomi.push_back(percorso.substr(in.size()));
       return nomi;
     };
     std::ostringstream uscita, errori;
