@@ -81,9 +81,11 @@ std::string nome_conservato(piattaforma::Disco& disco, const std::string& percor
 
 // Moves aside, whole, a file at a source's name whose bytes differ from
 // those the builder writes there (an author's edit): the builder never
-// destroys what it did not write. A file that cannot be read as a regular
-// file (a link, a pipe) is left for the replacement, which never writes
-// through it. Returns the new name, or "" when nothing was moved.
+// destroys what it did not write. An empty file (what a crash may leave of
+// a source, which is never flushed) holds nothing to keep. A file that
+// cannot be read as a regular file (a link, a pipe) is left for the
+// replacement, which never writes through it. Returns the new name, or ""
+// when nothing was moved.
 std::string conserva_se_diverso(piattaforma::Disco& disco, const file_sorgente& f) {
   if (!disco.esiste(f.percorso)) return {};
   std::string presente;
@@ -92,7 +94,7 @@ std::string conserva_se_diverso(piattaforma::Disco& disco, const file_sorgente& 
   } catch (const piattaforma::ErroreFile&) {
     return {};
   }
-  if (presente == f.byte) return {};
+  if (presente.empty() || presente == f.byte) return {};
   const std::string nuovo = nome_conservato(disco, f.percorso, std::time(nullptr));
   disco.sposta_senza_sostituire(f.percorso, nuovo);
   return nuovo;

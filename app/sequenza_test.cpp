@@ -89,7 +89,8 @@ TEST(CostruisciScenario, FlushesTheFolderOnceAndNamesItWhenThatFails) {
 // A file at a source's name that is not what the builder writes (an
 // author's edit) is moved aside whole under a dated name and the build
 // goes on as always; one that holds the builder's own bytes (a killed
-// run's) is simply replaced.
+// run's), or nothing (what a crash may leave of a source), is simply
+// replaced.
 TEST(CostruisciScenario, KeepsAnEditedSourceWholeUnderANewName) {
   modello m;
   m.linea = linea_scenario;
@@ -103,6 +104,10 @@ TEST(CostruisciScenario, KeepsAnEditedSourceWholeUnderANewName) {
   disco.file[linea.percorso] = modifica;
   disco.file[treno.percorso] = treno.byte;  // a killed run's, unchanged
   EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_riuscita);
+  piattaforma::DiscoMemoria vuoto;
+  vuoto.file[treno.percorso] = "";
+  EXPECT_EQ(costruisci_scenario(vuoto, "c"), uscita_riuscita);
+  EXPECT_TRUE(vuoto.file == pulito.file) << "an empty source was kept aside";
   std::vector<std::string> conservati;
   for (const auto& [nome, byte] : disco.file)
     if (!pulito.file.count(nome)) {
