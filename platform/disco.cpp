@@ -402,6 +402,8 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
   Maniglia f(CreateFileW(largo(percorso).c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.h() == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND)
+    throw ErroreFile(dividi(percorso).first, "write into", "there is no such folder");
   if (f.h() == INVALID_HANDLE_VALUE) throw errore_windows(percorso, "lock");
   if (GetFileType(f.h()) != FILE_TYPE_DISK)
     throw ErroreFile(percorso, "lock", "it is not a regular file");
@@ -621,6 +623,8 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
                                                   std::chrono::milliseconds attesa) {
   Descrittore d(::open(percorso.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
                        0644));
+  if (d.fd() < 0 && (errno == ENOENT || errno == ENOTDIR))
+    throw ErroreFile(dividi(percorso).first, "write into", "there is no such folder");
   if (d.fd() < 0) throw errore_errno(percorso, "lock");
   struct stat info;
   if (::fstat(d.fd(), &info) != 0) throw errore_errno(percorso, "examine");

@@ -70,7 +70,8 @@ class Disco {
   // Takes the lock on the lock file `percorso` for as long as the returned
   // object lives, waiting up to `attesa` for another holder to let go.
   // Throws ErroreOccupato when another holder kept it for the whole wait,
-  // ErroreFile when it cannot be taken for another reason. A disk that no other process
+  // ErroreFile when it cannot be taken for another reason (naming the
+  // folder when there is no such folder). A disk that no other process
   // sees needs no lock: this default returns an empty one.
   virtual std::unique_ptr<Blocco> blocca(const std::string& percorso,
                                          std::chrono::milliseconds attesa);

@@ -161,6 +161,14 @@ TEST_F(DiscoRealeTest, TheLockKeepsASecondHolderOutUntilTheFirstLetsGo) {
   rilascio.join();
   EXPECT_NO_THROW(disco.blocca(p, milliseconds(0)));
   EXPECT_TRUE(fs::is_regular_file(p));
+  // In a folder that is not there: the folder is named.
+  const std::string manca = percorso("manca");
+  try {
+    disco.blocca(unisci_percorso(manca, "prova.lock"), milliseconds(0));
+    ADD_FAILURE() << "locked in a missing folder";
+  } catch (const ErroreFile& e) {
+    EXPECT_EQ(e.what(), "cannot write into \"" + manca + "\": there is no such folder");
+  }
 }
 
 // Only entries named "<name>.nuovo-" and 16 lower-case hexadecimal digits
