@@ -253,12 +253,11 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
           {piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_linea(id.linea)),
            piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_voci(id.linea, id.treno)),
            piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_celle(id.linea, id.treno))},
-          [&] { errori << programma << ": another program is writing into " << cartella
-                       << "; waiting for it to end\n"; });
+          [&] { errori << piattaforma::testo_attesa(programma, cartella) << "\n"; });
     // The packed files flushed one by one, their folder once at the end.
-    disco.inizia_serie();
+    piattaforma::Serie serie(disco);
     scenario::impacchetta(m, disco_autore, cartella, &d);
-    disco.fine_serie();
+    serie.concludi();
   } catch (const scenario::ErroreFatale& e) {
     fatale = " Errore n. " + std::to_string(e.numero());
     esito = errore_testata;
@@ -324,18 +323,20 @@ int scrivi_punto_di_partenza(piattaforma::Disco& disco, const std::string& carte
     const auto blocco = piattaforma::prendi_cartella(
         disco, cartella,
         {piattaforma::unisci_percorso(cartella, nomi[0]), piattaforma::unisci_percorso(cartella, nomi[1])},
-        [&] { errori << programma << ": another program is writing into " << cartella
-                     << "; waiting for it to end\n"; });
+        [&] { errori << piattaforma::testo_attesa(programma, cartella) << "\n"; });
     for (const std::string& nome : nomi)
       if (disco.esiste(piattaforma::unisci_percorso(cartella, nome))) {
         errori << programma << ": " << piattaforma::unisci_percorso(cartella, nome)
                << " already exists; the starting point is written only where neither source is\n";
         return errore_file;
       }
-    // The author's own files from now on: written durably.
+    // The author's own files from now on: written durably, their folder
+    // flushed once for both.
+    piattaforma::Serie serie(disco);
     for (const scenario::file_sorgente& f :
          {scenario::sorgente_linea(m, cartella), scenario::sorgente_treno(m, cartella)})
       disco.sostituisci(f.percorso, f.byte);
+    serie.concludi();
   } catch (const piattaforma::ErroreFile& e) {
     errori << programma << ": " << e.what() << "\n";
     return errore_file;

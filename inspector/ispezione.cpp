@@ -17,6 +17,7 @@
 #include "inspector/verifiche.h"
 #include "model/identita.h"
 #include "platform/cartella_programma.h"
+#include "platform/cartella_scrittura.h"
 #include "platform/errore_file.h"
 #include "platform/windows1252.h"
 #include "platform/identita_file.h"
@@ -276,6 +277,11 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
         if (piattaforma::stesso_file(*o.svg, piattaforma::unisci_percorso(cartella, *nome)))
           throw piattaforma::ErroreFile(*o.svg, "write the drawing to",
                                         "it is the packed file " + *nome + " being inspected");
+      // Written under its folder's lock, as every program writes, which
+      // also clears what a killed run left of its temporary files.
+      const std::string dove = piattaforma::cartella_di(*o.svg);
+      const auto blocco = piattaforma::prendi_cartella(
+          disco, dove, {*o.svg}, [&] { errori << piattaforma::testo_attesa(programma, dove) << "\n"; });
       disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t));
     } catch (const piattaforma::ErroreFile& x) {
       errori << programma << ": " << x.what() << "\n";

@@ -97,4 +97,18 @@ void messaggio_errore(std::string_view testo) {
   std::fflush(stderr);
 }
 
+// Standard error when it is open; on Windows otherwise the starting
+// console, if there is one.
+void avviso(std::string_view testo) {
+#ifdef _WIN32
+  if (!maniglia_utilizzabile(GetStdHandle(STD_ERROR_HANDLE))) {
+    scrivi_su_console_di_partenza(testo);
+    return;
+  }
+#endif
+  std::fwrite(testo.data(), 1, testo.size(), stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
 }  // namespace piattaforma

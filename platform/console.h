@@ -22,6 +22,11 @@ void stampa(std::string_view testo);
 // box with an error icon, which waits for the person to close it.
 void messaggio_errore(std::string_view testo);
 
+// Writes one line to standard error, for a notice that must not hold the
+// run up: on Windows, with no standard error, to the console the program
+// was started from, or nowhere; never in a message box.
+void avviso(std::string_view testo);
+
 #ifdef _WIN32
 // True when `maniglia` (a HANDLE, as GetStdHandle gives it) leads somewhere
 // a message can be written: a console, a file, a pipe or NUL.
