@@ -121,6 +121,14 @@ inline constexpr int riga_codici = 86;  // cab-signalling stretch, train, sand, 
 inline constexpr int32_t zona_discendente = 1;
 inline constexpr int32_t aggiunta_discendente = 100;
 
+// Kilometre reading, in metres, at chainage x of a zone as the loader
+// stores it (rows 81 to 83: `salvato` in fine, `direzione` in posizione):
+// the reading at chainage 0 plus x, or less x when it falls.
+inline int64_t lettura_chilometrica(int32_t salvato, int32_t direzione, int64_t x) {
+  return direzione == zona_discendente ? int64_t{salvato} - aggiunta_discendente - x
+                                       : int64_t{salvato} + x;
+}
+
 inline constexpr int32_t lunghezza_massima = 1000000;  // longest route, metres
 inline constexpr int32_t estensione = 7000;            // cells reach 7000 m beyond the end
 inline constexpr int capacita_montagne = 1000;         // mountain zones a line may hold
