@@ -34,7 +34,8 @@ namespace {
 // author's is ever removed.
 class DiscoAutore : public piattaforma::Disco {
  public:
-  DiscoAutore(piattaforma::Disco& vero, std::map<std::string, std::string> sorgenti)
+  // `sorgenti`: each source's path and its bytes, which stay with the caller.
+  DiscoAutore(piattaforma::Disco& vero, std::map<std::string, const std::string*> sorgenti)
       : vero_(vero), sorgenti_(std::move(sorgenti)) {}
 
   bool scrivi = true;
@@ -46,7 +47,7 @@ class DiscoAutore : public piattaforma::Disco {
   bool esiste(const std::string& p) override { return sorgenti_.count(p) || vero_.esiste(p); }
   std::string leggi(const std::string& p) override {
     auto s = sorgenti_.find(p);
-    return s != sorgenti_.end() ? s->second : vero_.leggi(p);
+    return s != sorgenti_.end() ? *s->second : vero_.leggi(p);
   }
   void sostituisci(const std::string& p, std::string_view contenuto) override {
     if (scrivi && trattieni && trattieni()) scrivi = false;
@@ -62,7 +63,7 @@ class DiscoAutore : public piattaforma::Disco {
 
  private:
   piattaforma::Disco& vero_;
-  std::map<std::string, std::string> sorgenti_;
+  std::map<std::string, const std::string*> sorgenti_;
 };
 
 // One source as read: the name the author gave and the bytes the loader reads.
@@ -341,7 +342,7 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   m.linea = id.linea;
   m.treno = id.treno;
   scenario::diagnosi d;
-  DiscoAutore disco_autore(disco, {{o.sorgente_linea, linea.byte}, {o.sorgente_treno, treno.byte}});
+  DiscoAutore disco_autore(disco, {{o.sorgente_linea, &linea.byte}, {o.sorgente_treno, &treno.byte}});
   const int32_t j = o.senza_piano ? 0 : 1;
   scenario::carica_sorgenti(m, disco_autore,
                             {o.sorgente_linea, o.sorgente_treno, /*elimina=*/false, &d}, j);

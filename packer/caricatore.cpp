@@ -12,6 +12,7 @@
 #include "model/identita.h"
 #include "packer/controlli.h"
 #include "packer/costruttori.h"
+#include "packer/formato.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 #include "platform/lettore_campi.h"
@@ -24,6 +25,9 @@ using piattaforma::ErroreLettura;
 
 // Curve lines may not carry the plan past this metre.
 constexpr int32_t ultimo_metro_curve = 1000000;
+
+// The longest record name the checks keep: far beyond any record's.
+constexpr size_t nome_massimo = 200;
 
 // Thrown once a rejection has been carried out: the loader returns at once.
 struct Rifiuto {};
@@ -119,6 +123,7 @@ class Caricatore {
       celle_di_riserva();
     }
     sorgente_treno();
+    if (d_ && !continua_) controlla_cella_testata();
   }
 
   // Records code 25 for a failed read, with `motivo`, at the field that
@@ -176,7 +181,11 @@ class Caricatore {
     riconosciuti_ = 0;
     campi_.clear();
     campi_.push_back(inizio_record_);
-    if (d_) nome_record_ = m_.riga;
+    if (d_) {
+      // Kept cut: a name longer than any record's is never near one.
+      nome_record_ = m_.riga.substr(0, nome_massimo);
+      commento_come_nome_ = contiene(m_.riga, "-");
+    }
   }
 
   // A rule's test on a record name (letter case ignored): true when the
@@ -199,7 +208,7 @@ class Caricatore {
   void esito_record(int commenti_ammessi) {
     if (!d_) return;
     if (riconosciuti_ > 0) ++riconosciuti_file_;
-    if (contiene(nome_record_, "-")) {
+    if (commento_come_nome_) {
       d_->commento_di_troppo(luogo_record(), nome_record_, commenti_ammessi, riconosciuti_ > 0);
       if (riconosciuti_ == 0) return;
     }
@@ -368,6 +377,23 @@ class Caricatore {
     if (d_) d_->conseguenza(luogo_record(), testo);
     ferma(true);
     throw Rifiuto{};
+  }
+
+  // Cell 1 carries the header stamps of the packed track file in its first
+  // two values: a record that leaves either set there makes the packing stop
+  // (" Errore n. 1250" or 1251) with nothing written. Told at that record.
+  void controlla_cella_testata() {
+    if (m_.celle.size() <= static_cast<size_t>(formato::cella_testata)) return;
+    const cella& c = m_.celle[formato::cella_testata];
+    if (c.valore1 == 0 && c.valore2 == 0) return;
+    const auto dove = d_->luogo_del_passo(formato::cella_testata);
+    if (!dove) return;
+    d_->avvisa(specie::valore, *dove,
+               "this record takes cell 1 (the track from 50 to 100 m), whose first two values "
+               "carry the packed track file's header and must stay 0: the packing stops with \" "
+               "Errore n. " + std::to_string(c.valore1 != 0 ? 1250 : 1251) +
+                   "\" and writes nothing; move the record to another cell",
+               true);
   }
 
   // Going on past the stops without a route length: the cells of the
@@ -566,7 +592,8 @@ class Caricatore {
         leggi_riga();
       }
     segna_record();
-    const std::string r = m_.riga;
+    // The name moves out of riga, which the record's text fields reuse.
+    const std::string r = std::move(m_.riga);
 
     if (regola_ci(r, "percorso", "lunghezza")) {
       lunghezza_vista_ = true;
@@ -680,7 +707,8 @@ class Caricatore {
 
   // Interprets one field of the line body. False when a range check failed.
   bool record_linea() {
-    const std::string r = m_.riga;
+    // The name moves out of riga, which the record's text fields reuse.
+    const std::string r = std::move(m_.riga);
 
     if (regola_ci(r, "pendenza")) {
       const int32_t x = n32();
@@ -731,7 +759,7 @@ class Caricatore {
       if (!entro(inizio, 100, 1)) return false;
       const int32_t scritto = tipo;
       costruisci([&] { memo_montagna(m_, inizio, fine, tipo); }, inizio, 1, [&](int32_t) {
-        return spiegazione{"", "a line holds " + std::to_string(capacita_montagne - 1) +
+        return spiegazione{"", "a line holds " + std::to_string(capacita_montagne) +
                                    " mountain zones at most", "join some of them", {}};
       });
       if (d_) {
@@ -913,7 +941,8 @@ class Caricatore {
 
   // Interprets one field of the train source. False when a range check failed.
   bool record_treno() {
-    const std::string r = m_.riga;
+    // The name moves out of riga, which the record's text fields reuse.
+    const std::string r = std::move(m_.riga);
 
     if (regola_ci(r, "frenata", "massa")) {
       m_.voci[riga_treno].inizio = n32();
@@ -1193,7 +1222,8 @@ class Caricatore {
   bool fermo_tutto_ = false;
 
   // What the checks keep (only with diagnosi).
-  std::string nome_record_;
+  std::string nome_record_;                  // cut at nome_massimo
+  bool commento_come_nome_ = false;          // the record name holds a hyphen
   std::optional<luogo> progressiva_errata_;  // a chainage reference off the 50 m grid
   spiegazione spiegazione_progressiva_;
   std::array<luogo, 2> generale_{};          // the [generale] line of each source

@@ -146,10 +146,11 @@ std::vector<omissione> diagnosi::omissioni() const {
   for (const auto& [chiave, c] : conteggi_) {
     if (c.visti <= mostrati_per_specie) continue;
     omissione o;
-    o.errore = chiave >= chiave_errori;
-    o.cosa = o.errore ? "errors of code " + std::to_string(chiave - chiave_errori)
-                      : std::string("warnings of this kind (") +
-                            nome_specie(static_cast<specie>(chiave)) + ")";
+    const bool codice = chiave >= chiave_errori;
+    o.errore = codice || chiave % 2 == 1;
+    o.cosa = codice ? "errors of code " + std::to_string(chiave - chiave_errori)
+                    : std::string(o.errore ? "errors" : "warnings") + " of this kind (" +
+                          nome_specie(static_cast<specie>(chiave / 2)) + ")";
     o.quanti = c.visti - mostrati_per_specie;
     o.primo = c.primo_omesso;
     o.dopo_arresto = c.primo_dopo_arresto;
@@ -166,7 +167,9 @@ void diagnosi::errore(errore_registrato e) {
   errori_.push_back(std::move(e));
 }
 
-bool diagnosi::da_tenere(specie t, const luogo& dove) { return conta(static_cast<int>(t), dove); }
+bool diagnosi::da_tenere(specie t, const luogo& dove, bool errore) {
+  return conta(static_cast<int>(t) * 2 + (errore ? 1 : 0), dove);
+}
 
 void diagnosi::aggiungi(avviso a) {
   a.dopo_arresto = dopo(a.dove);
@@ -175,7 +178,7 @@ void diagnosi::aggiungi(avviso a) {
 
 void diagnosi::avvisa(specie t, const luogo& dove, std::string testo, bool errore,
                       std::vector<nota> note) {
-  if (!da_tenere(t, dove)) return;
+  if (!da_tenere(t, dove, errore)) return;
   aggiungi({dove, std::move(testo), t, errore, std::move(note), false});
 }
 
@@ -209,7 +212,7 @@ void diagnosi::campo_non_riconosciuto(contesto c, luogo dove, std::string_view c
                                  dati.begin() + static_cast<std::ptrdiff_t>(dove.scostamento),
                                  [](char ch) { return ch == ' ' || ch == '\t'; });
   if (!primo && dopo_testo) {
-    if (!da_tenere(specie::nome_tagliato, dove)) return;
+    if (!da_tenere(specie::nome_tagliato, dove, true)) return;
     aggiungi({dove,
               "the name before it ends at the comma: the loader keeps only what stands before it, "
               "and reads " + tra_apici(nome) + " and the rest of the line as further fields, which "
@@ -225,7 +228,7 @@ void diagnosi::campo_non_riconosciuto(contesto c, luogo dove, std::string_view c
               specie::campo_avanzato, false, {}, false});
     return;
   }
-  if (!da_tenere(specie::nome_sconosciuto, dove)) return;
+  if (!da_tenere(specie::nome_sconosciuto, dove, true)) return;
   auto errore = [&](std::string testo) {
     aggiungi({dove, std::move(testo), specie::nome_sconosciuto, true, {}, false});
   };
@@ -269,7 +272,7 @@ void diagnosi::record_letto(luogo dove, std::string_view nome, size_t ultimo_cam
   if (riga_della(dove) == riga_della(ultimo)) return;
   riga_spiegata_ = riga_della(ultimo);
   const specie t = specie::riga_continua;
-  if (!da_tenere(t, dove)) return;
+  if (!da_tenere(t, dove, inghiottito)) return;
   std::string testo = "record " + tra_apici(senza_blanchi(nome)) + " runs on to " +
                       riga_di(ultimo) +
                       ": its line holds fewer fields than the record takes, so the rest were read "
@@ -305,7 +308,7 @@ void diagnosi::commento(contesto c, luogo dove, std::string_view campo, std::str
 
 void diagnosi::commento_di_troppo(luogo dove, std::string_view campo, int massimo, bool preso) {
   riga_spiegata_ = riga_della(dove);
-  if (!da_tenere(specie::commento, dove)) return;
+  if (!da_tenere(specie::commento, dove, preso)) return;
   std::string testo = tra_apici(senza_blanchi(campo)) + " holds a hyphen but is read as a record "
                       "name: the loader skips at most " + std::to_string(massimo) +
                       " comments in a row, and this one comes after them";

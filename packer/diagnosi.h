@@ -129,9 +129,10 @@ class diagnosi {
 
   // Keeps an error (each code is a kind of its own).
   void errore(errore_registrato e);
-  // True when a diagnostic of kind `t` at `dove` is to be kept: call before
-  // composing its text. Counts it either way.
-  bool da_tenere(specie t, const luogo& dove);
+  // True when a diagnostic of kind `t` at `dove` (an error of the checks
+  // when `errore`) is to be kept: call before composing its text. Counts it
+  // either way; errors and warnings of one kind are counted apart.
+  bool da_tenere(specie t, const luogo& dove, bool errore = false);
   // Keeps a warning (or an error of the checks) that da_tenere admitted.
   void aggiungi(avviso a);
   // da_tenere, then aggiungi.
@@ -208,7 +209,7 @@ class diagnosi {
   bool riepilogo_ = false;
   std::vector<errore_registrato> errori_;
   std::vector<avviso> avvisi_;
-  std::map<int, conteggio> conteggi_;  // by kind: specie, or 1000 + an error code
+  std::map<int, conteggio> conteggi_;  // by kind: specie x 2 (+ 1 for errors), or 1000 + a code
   std::array<piattaforma::indice_righe, 2> indici_;
   std::array<bool, 2> fermo_{};
   bool fermo_tutto_ = false;
