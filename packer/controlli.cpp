@@ -377,8 +377,8 @@ void controlla_zone(diagnosi& d, const std::array<zona_scritta, 3>& scritte,
     if (inizio >= fine || inizio > lunghezza) continue;
     const int64_t da = std::max<int64_t>(inizio, 0);
     const int64_t minima = direzione == zona_discendente
-                               ? lettura_chilometrica(salvato, direzione, fine)
-                               : lettura_chilometrica(salvato, direzione, da);
+                               ? lettura_chilometrica<int64_t>(lettura_a_zero(salvato, direzione), direzione, fine)
+                               : lettura_chilometrica<int64_t>(lettura_a_zero(salvato, direzione), direzione, da);
     const int64_t dove_minima = direzione == zona_discendente ? fine : da;
     fine = inizio;
     if (minima >= 0) continue;
