@@ -246,7 +246,7 @@ TEST(ImpacchettaSorgenti, PointsEachDiagnosticAtItsFileLineAndColumn) {
             "of a record, which is read from it; put a record line between the comments",
         L + "16:13: warning: gradient rows must stand in ascending order of chainage, one 50 m cell "
             "apart at least: this row (0 m) does not lie beyond the row before it (1000 m), so the "
-            "loader only carries the previous value one cell on; move it to its place",
+            "value of the row before it reaches one cell at most; move it to its place",
         L + "14:14: note: the row before it, at line 14"}},
       {"a board on a cell already taken", {{false, 15, {"cartello_indicatore,  3000,   (a)(b)(c)", "cartello_indicatore,  3010,   (a)(b)(c)"}}}, errore_dati,
        {L + "16:23: error: line source: direction board on a cell already taken (chainage 3010 m) "
@@ -283,8 +283,8 @@ TEST(ImpacchettaSorgenti, PointsEachDiagnosticAtItsFileLineAndColumn) {
         T + "16:24: note: the record's last field was read here"}},
       {"a station without its name swallows the next line", {{true, 11, {"stazione,       0,  8,  400,  1, 0, 0,  4,1,0,  2,1,1,    1,  13,55,20,"}}}, errore_dati,
        {T + "11:1: error: record `stazione` runs on to line 12: its line holds fewer fields than the "
-            "record takes, so the rest were read from the line after it, and the record that line "
-            "holds is lost; give this record all its fields",
+            "record takes, so the rest were read from the line after it, and what that line holds "
+            "is lost; give this record all its fields",
         T + "12:1: note: the record's last field was read here"}},
       {"a station name cut at a comma", {{true, 12, {"stazione,    4000,  6,  500,  1, 0, 0,  1,1,0,  2,1,1,    0,  14, 5, 0, San Marco, Nord"}}}, errore_dati,
        {T + "12:84: error: the name before it ends at the comma: the loader keeps only what stands "
@@ -311,7 +311,7 @@ TEST(ImpacchettaSorgenti, PointsEachDiagnosticAtItsFileLineAndColumn) {
       {"speed rows out of order", {{true, 9, {"velocita,       0,   140", "velocita,    3000,   100", "velocita,    2000,   120"}}}, riuscito,
        {T + "11:14: warning: speed rows must stand in ascending order of chainage, one 50 m cell "
             "apart at least: this row (2000 m) does not lie beyond the row before it (3000 m), so "
-            "the loader only carries the previous value one cell on; move it to its place",
+            "the value of the row before it reaches one cell at most; move it to its place",
         T + "10:14: note: the row before it, at line 10"}},
       {"a clock that is no time of day", {{true, 5, {"orologio,    25  70  99"}}}, riuscito,
        {T + "5:14: warning: the start time 25:70:99 is not a time of day (hours 0 to 23, minutes and "

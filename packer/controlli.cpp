@@ -431,8 +431,8 @@ void ordine_profilo::avvisa_bassa(diagnosi& d, const letta& bassa, const letta& 
   d.avvisa(specie::ordine, bassa.dove,
            std::string(nome_) + " rows must stand in ascending order of chainage, one 50 m cell "
            "apart at least: this row (" + n(bassa.x) + " m) does not lie beyond the row before it (" +
-               n(prima.x) + " m), so the loader only carries the previous value one cell on; move "
-               "it to its place",
+               n(prima.x) + " m), so the value of the row before it reaches one cell at most; "
+               "move it to its place",
            false, {{prima.dove, "the row before it, at " + d.riga_di(prima.dove)}});
 }
 

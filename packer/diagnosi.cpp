@@ -278,7 +278,7 @@ void diagnosi::record_letto(luogo dove, std::string_view nome, size_t ultimo_cam
                       ": its line holds fewer fields than the record takes, so the rest were read "
                       "from the line after it";
   if (inghiottito)
-    testo += ", and the record that line holds is lost; give this record all its fields";
+    testo += ", and what that line holds is lost; give this record all its fields";
   aggiungi({dove, testo, t, inghiottito, {{ultimo, "the record's last field was read here"}}, false});
 }
 
