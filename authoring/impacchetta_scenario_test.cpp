@@ -306,8 +306,10 @@ TEST_F(Cartelle, ReportsARejectedRecordAndLeavesTheSourcesAsTheyWere) {
   const auto esito = impacchetta({nome_linea, nome_treno});
   EXPECT_EQ(esito.stato, errore_dati);
   EXPECT_EQ(esito.errori,
-            nome_treno + ":42:1: error 8: train source: station chainage not a multiple of 50 m "
-                         "(chainage 31020 m)\nimpacchetta_scenario: 1 error, 0 warnings\n");
+            nome_treno + ":42:13: error: train source: station chainage not a multiple of 50 m "
+                         "(chainage 31020 m); make the station's chainage 31000 or 31050 (the "
+                         "nearest multiples of 50) [code 8]\nimpacchetta_scenario: 1 error, 0 "
+                         "warnings\n");
   EXPECT_EQ(leggi(lavoro / nome_linea), linea);
   EXPECT_EQ(leggi(lavoro / fs::path(nome_treno)), treno);
 }
@@ -348,6 +350,32 @@ TEST_F(Cartelle, AWrongCommandLineGivesTheUsageAndStatus3) {
             "\"Tarvena-Olmara-Caldone\" but the train source's name \"Altra-Linea_Reg 1-.txt\" "
             "does not begin with \"Tarvena-Olmara-Caldone_\" (give --route and --train to pack "
             "them all the same)");
+}
+
+// --json prints one JSON document on standard output whatever the status,
+// a wrong command line's included; -o names a folder that is made when
+// missing.
+TEST_F(Cartelle, JsonForEveryStatusAndAMissingOutputFolderMade) {
+  const auto uso = impacchetta({"--json", "--bogus"});
+  EXPECT_EQ(uso.stato, errore_uso);
+  EXPECT_EQ(uso.uscita, R"({
+  "diagnostics": [],
+  "errors": 0,
+  "messages": [
+    "impacchetta_scenario: unknown option --bogus"
+  ],
+  "status": 3,
+  "warnings": 0,
+  "written": []
+}
+)");
+
+  ASSERT_EQ(impacchetta({"--starting-point", "."}).stato, riuscito);
+  const auto creata = impacchetta({"-o", "nuova/cartella", nome_linea, nome_treno});
+  EXPECT_EQ(creata.stato, riuscito) << creata.errori;
+  EXPECT_EQ(creata.errori, "impacchetta_scenario: created the folder nuova/cartella\n");
+  for (const std::string& nome : nomi_pacchetti)
+    EXPECT_TRUE(fs::is_regular_file(lavoro / "nuova" / "cartella" / fs::path(nome))) << nome;
 }
 
 // Every entry under `cartella`: a link as its target's path, a file as its

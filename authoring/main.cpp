@@ -2,21 +2,39 @@
 // packed files, reporting every problem at its file, line and column. Run
 // with --help for the command line and the exit statuses.
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "authoring/impacchetta.h"
+#include "authoring/rapporto.h"
 #include "platform/argomenti.h"
 #include "platform/disco.h"
 #include "platform/opzioni.h"
 #include "platform/segnali.h"
 
+namespace {
+
+// With --json, a run that ends before it reads anything still prints its
+// JSON document, holding the message.
+void json_se_chiesto(const std::vector<std::string>& argomenti, const std::string& messaggio,
+                     int stato) {
+  if (std::find(argomenti.begin(), argomenti.end(), "--json") == argomenti.end()) return;
+  autore::resoconto r;
+  r.messaggi.push_back(messaggio);
+  r.stato = stato;
+  std::cout << autore::in_json(r);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   piattaforma::scrittura_oltre_limite_come_errore();
+  std::vector<std::string> argomenti;
   try {
-    const std::vector<std::string> argomenti = piattaforma::argomenti_utf8(argc, argv);
+    argomenti = piattaforma::argomenti_utf8(argc, argv);
     autore::opzioni o;
     try {
       o = autore::leggi_opzioni(argomenti);
@@ -34,10 +52,14 @@ int main(int argc, char** argv) {
       return autore::impacchetta_sorgenti(disco, o, std::cout, std::cerr);
     } catch (const autore::ErroreUso& e) {
       std::cerr << autore::testo_errore_uso(e.what());
+      json_se_chiesto(argomenti, std::string(autore::programma) + ": " + e.what(),
+                      autore::errore_uso);
       return autore::errore_uso;
     }
   } catch (const std::exception& e) {
-    std::cerr << autore::programma << ": internal error: " << e.what() << "\n";
+    const std::string messaggio = std::string(autore::programma) + ": internal error: " + e.what();
+    std::cerr << messaggio << "\n";
+    json_se_chiesto(argomenti, messaggio, autore::errore_interno);
     return autore::errore_interno;
   }
 }

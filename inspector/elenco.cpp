@@ -320,8 +320,7 @@ resoconto componi(const scenario::modello& m, bool con_elementi) {
   r.ultima_cella = scenario::limite_celle(m);
   for (int riga = scenario::riga_progressiva_tre; riga <= scenario::riga_progressiva_uno; ++riga) {
     const voce& v = m.voci[static_cast<size_t>(riga)];
-    zona_km z{riga, v.inizio, v.fine, v.posizione, v.fine};
-    if (z.direzione == scenario::zona_discendente) z.riferimento -= scenario::aggiunta_discendente;
+    zona_km z{riga, v.inizio, v.fine, v.posizione, scenario::lettura_a_zero(v.fine, v.posizione)};
     r.zone.push_back(z);
   }
   r.sfondi = {linea.inizio, linea.posizione, linea.fine};

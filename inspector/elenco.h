@@ -30,8 +30,7 @@ struct zona_km {
 // Kilometre reading, in metres, of zone z at chainage x (int64_t or double).
 template <typename T>
 T lettura_zona(const zona_km& z, T x) {
-  const T riferimento = static_cast<T>(z.riferimento);
-  return z.direzione == scenario::zona_discendente ? riferimento - x : riferimento + x;
+  return scenario::lettura_chilometrica<T>(z.riferimento, z.direzione, x);
 }
 
 // Kilometre reading, in metres, at chainage x: from the zone with the

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <random>
 #include <string>
 #include <thread>
@@ -254,6 +256,19 @@ void Disco::sposta_senza_sostituire(const std::string& da, const std::string& a)
   if (esiste(a)) throw ErroreFile(a, "create", "a file of that name is there already");
   sostituisci(a, leggi(da));
   elimina(da);
+}
+
+bool Disco::crea_cartella(const std::string&) { return false; }
+
+bool DiscoReale::crea_cartella(const std::string& percorso) {
+  const std::filesystem::path p(std::u8string(percorso.begin(), percorso.end()));
+  std::error_code codice;
+  if (std::filesystem::is_directory(p, codice)) return false;
+  const bool creata = std::filesystem::create_directories(p, codice);
+  if (codice) throw ErroreFile(percorso, "create the folder", codice.message());
+  if (!std::filesystem::is_directory(p, codice))
+    throw ErroreFile(percorso, "create the folder", "something that is not a folder stands there");
+  return creata;
 }
 
 Disco::inizio_file Disco::leggi_inizio(const std::string& percorso, size_t massimo) {

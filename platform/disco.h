@@ -88,6 +88,13 @@ class Disco {
   // disk that no other process sees.
   virtual void sposta_senza_sostituire(const std::string& da, const std::string& a);
 
+  // Creates the folder `percorso`, and the folders above it, where missing.
+  // True when it created one, false when the folder was there. Throws
+  // ErroreFile when it cannot (something else stands at the name, no
+  // right). A disk that holds no folders has nothing to create: this
+  // default returns false.
+  virtual bool crea_cartella(const std::string& percorso);
+
   // --- Bounded reading, for files that may come from anyone ---
 
   // The first bytes of a file and the size the whole file has.
@@ -141,6 +148,7 @@ class DiscoReale : public Disco {
   void rimuovi_temporanei(const std::string& percorso) override;
   void sposta_senza_sostituire(const std::string& da, const std::string& a) override;
   inizio_file leggi_inizio(const std::string& percorso, size_t massimo) override;
+  bool crea_cartella(const std::string& percorso) override;
 
  private:
   // Writes the temporary, flushes it when `scarica`, renames it over the

@@ -53,6 +53,12 @@ class LettoreCampi {
   // The bytes being read.
   const std::string& dati() const { return dati_; }
 
+  // Moves past the end of the line that holds the field read last, unless
+  // that read already consumed its line end (or a read failed past it): the
+  // next read then starts on the following line. For going on after a
+  // record that could not be taken whole.
+  void salta_resto_riga();
+
  private:
   // Reads one number token and checks it against [minimo, massimo].
   int64_t leggi_numero(int64_t minimo, int64_t massimo, const char* bersaglio);
@@ -64,6 +70,7 @@ class LettoreCampi {
   std::string dati_;
   size_t pos_ = 0;
   size_t inizio_campo_ = 0;
+  bool a_capo_ = true;  // the last read ended by consuming a line end
 };
 
 // A place in a text: line and column, both counted from 1. A line ends at
@@ -75,31 +82,31 @@ struct riga_colonna {
 };
 
 // The line and column of byte offset `scostamento` of `dati` (an offset
-// past the end gives the place just after the last byte).
+// past the end gives the place just after the last byte). Counts from the
+// start: for one place. For many places in one text, indice_righe.
 riga_colonna trova_riga_colonna(std::string_view dati, size_t scostamento);
 
-// The starts of the lines of one text, found in one pass, so that each
-// place is then found without reading the text again.
-class tavola_righe {
+// The start of every line of a text, found in one pass, so that the line
+// and column of any offset take a binary search, never a scan of the text.
+// Lines end as for trova_riga_colonna, which it agrees with everywhere.
+class indice_righe {
  public:
-  tavola_righe() = default;
-  explicit tavola_righe(std::string_view dati);
-  // The same as trova_riga_colonna on the text the table was built from.
-  riga_colonna trova(size_t scostamento) const;
-  // The offset of the start of the line that holds byte `scostamento`.
-  size_t inizio(size_t scostamento) const;
+  indice_righe() = default;
+  explicit indice_righe(std::string_view dati);
+
+  // Line and column of byte offset `scostamento` (one past the end at most).
+  riga_colonna dove(size_t scostamento) const;
+  // Offset of the first byte of the line that holds `scostamento`.
+  size_t inizio_riga(size_t scostamento) const;
 
  private:
+  std::vector<size_t> inizi_{0};  // offset where each line begins, ascending
   size_t dimensione_ = 0;
-  std::vector<size_t> inizi_{0};  // ascending; the first line starts at 0
 };
 
-// A field as it may be quoted in a message: whole when it is at most
-// `massimo` bytes, else its first `massimo` bytes, an ellipsis (byte 0x85,
-// Windows-1252) and its length, so that no message echoes a huge field.
-std::string accorcia(std::string_view campo, size_t massimo = 60);
-
-// A count with a comma between thousands: 99,900.
-std::string in_migliaia(size_t n);
+// A text as a message quotes it: whole up to `massimo` bytes, else its first
+// `massimo` bytes followed by "\x85" (the ellipsis in Windows-1252), so that
+// a field megabytes long is never echoed whole.
+std::string citazione(std::string_view testo, size_t massimo = 40);
 
 }  // namespace piattaforma

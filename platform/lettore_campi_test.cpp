@@ -99,22 +99,22 @@ TEST(LettoreCampi, RefusesNumbersThatDoNotFitOrAreNotWholeNumbers) {
 TEST(LettoreCampi, LineTablePlacesEachOffsetAsTheScanDoes) {
   for (const std::string& dati : {std::string("a,b\r\n  c\rd\n\n\r\nfine\r"), std::string(),
                                  std::string("\n\r\r\n")}) {
-    const tavola_righe righe(dati);
-    for (size_t i = 0; i <= dati.size() + 2; ++i) {
-      const riga_colonna attesa = trova_riga_colonna(dati, i), trovata = righe.trova(i);
+    const indice_righe righe(dati);
+    for (size_t i = 0; i <= dati.size(); ++i) {
+      const riga_colonna attesa = trova_riga_colonna(dati, i), trovata = righe.dove(i);
       EXPECT_EQ(trovata.riga, attesa.riga) << i;
       EXPECT_EQ(trovata.colonna, attesa.colonna) << i;
-      EXPECT_EQ(righe.inizio(i) + attesa.colonna - 1, i) << i;
+      EXPECT_EQ(righe.inizio_riga(i) + attesa.colonna - 1, i) << i;
     }
   }
 }
 
-// A long field is quoted cut short, with its length.
-TEST(LettoreCampi, CutsALongFieldShortWithItsLength) {
-  EXPECT_EQ(accorcia("segnale"), "segnale");
-  EXPECT_EQ(accorcia(std::string(60, 'x')), std::string(60, 'x'));
-  EXPECT_EQ(accorcia(std::string(1234567, 'x')), std::string(60, 'x') + "\x85 (1,234,567 characters)");
-  EXPECT_EQ(accorcia("abcdef", 3), "abc\x85 (6 characters)");
+// A long field is quoted cut short, ending in an ellipsis.
+TEST(LettoreCampi, CutsALongFieldShort) {
+  EXPECT_EQ(citazione("segnale"), "segnale");
+  EXPECT_EQ(citazione(std::string(40, 'x')), std::string(40, 'x'));
+  EXPECT_EQ(citazione(std::string(1234567, 'x')), std::string(40, 'x') + "\x85");
+  EXPECT_EQ(citazione("abcdef", 3), "abc\x85");
 }
 
 // Each field's start, as line and column, over every kind of line end; a
