@@ -181,4 +181,20 @@ void posa_codici(modello& m, diagnosi* rapporto) {
   }
 }
 
+std::vector<int32_t> celle_del_passo(const std::vector<cella>& celle) {
+  modello m;
+  m.celle = celle;
+  auto del_passo = [](const cella& c) { return c.tipo == tipo_cella::codice && c.valore1 == codice_posato; };
+  for (cella& c : m.celle)
+    if (del_passo(c)) {
+      c.tipo = tipo_cella::libera;
+      c.valore1 = 0;
+    }
+  posa_codici(m);
+  std::vector<int32_t> trovate;
+  for (size_t i = 0; i < celle.size(); ++i)
+    if (del_passo(celle[i]) && del_passo(m.celle[i])) trovate.push_back(static_cast<int32_t>(i));
+  return trovate;
+}
+
 }  // namespace scenario
