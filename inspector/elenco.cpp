@@ -598,11 +598,9 @@ void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario:
       const campi_stazione f = campi_di(v);
       json campi = json::object();
       campi[campo::classe] = v.tipo;
-      for (size_t k = 0; k < 3; ++k) {
-        campi[f.nomi_opzioni[k]] = f.opzioni[k];
-        campi[f.nomi_gruppo_1[k]] = f.gruppo_1[k];
-        campi[f.nomi_gruppo_2[k]] = f.gruppo_2[k];
-      }
+      for (size_t k = 0; k < 3; ++k) campi[f.nomi_opzioni[k]] = f.opzioni[k];
+      for (size_t k = 0; k < 3; ++k) campi[f.nomi_gruppo_1[k]] = f.gruppo_1[k];
+      for (size_t k = 0; k < 3; ++k) campi[f.nomi_gruppo_2[k]] = f.gruppo_2[k];
       campi[campo::sosta] = v.opzione3;
       campi[campo::ore] = f.ora[0];
       campi[campo::minuti] = f.ora[1];

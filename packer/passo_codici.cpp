@@ -182,9 +182,11 @@ void posa_codici(modello& m, diagnosi* rapporto) {
 }
 
 std::vector<int32_t> celle_del_passo(const std::vector<cella>& celle) {
+  auto del_passo = [](const cella& c) { return c.tipo == tipo_cella::codice && c.valore1 == codice_posato; };
+  // Without a 180 there is nothing to tell apart, and no copy is made.
+  if (std::none_of(celle.begin(), celle.end(), del_passo)) return {};
   modello m;
   m.celle = celle;
-  auto del_passo = [](const cella& c) { return c.tipo == tipo_cella::codice && c.valore1 == codice_posato; };
   for (cella& c : m.celle)
     if (del_passo(c)) {
       c.tipo = tipo_cella::libera;
