@@ -17,6 +17,12 @@
 namespace autore {
 namespace {
 
+// The text with its first letter in capitals, to open the notice.
+std::string maiuscola(std::string t) {
+  if (!t.empty() && t[0] >= 'a' && t[0] <= 'z') t[0] = static_cast<char>(t[0] - 'a' + 'A');
+  return t;
+}
+
 // Rounds in a row that find a source missing before the loop says so: a
 // save by rename leaves it missing for a moment only.
 constexpr int giri_prima_di_dirlo = 4;
@@ -26,7 +32,7 @@ std::string quanti(int n, const char* cosa) {
   return std::to_string(n) + " " + cosa + (n == 1 ? "" : "s");
 }
 
-// What a status means, for the notice and the page.
+// What a status means, for the page and the signal line.
 std::string senso(int stato) {
   switch (stato) {
     case riuscito: return "packed without errors";
@@ -90,25 +96,25 @@ void Osservatore::disegna(const std::optional<std::string>& disegno, int stato) 
   const bool buono = disegno && (stato == riuscito || stato == avvisi_severi);
   std::string svg;
   std::string detto;  // what the signal line says of the drawing
-  const std::string come = "the terminal lists why; fix the sources and save to redraw";
+  const std::string come = "The terminal lists why; fix the sources and save to redraw";
   if (buono) {
     svg = *disegno;
     buono_ = *disegno;
     quando_buono_ = quando;
   } else if (buono_ && o_.osserva) {
     svg = con_avviso(*buono_,
-                     senso(stato) + " (" + quando + "): this is the drawing of " + quando_buono_ +
-                         ", the last without errors",
+                     maiuscola(senso(stato)) + " (" + quando + "): this is the drawing of " +
+                         quando_buono_ + ", the last without errors",
                      come);
     detto = " (the last drawing without errors, of " + quando_buono_ + ", with a notice)";
   } else if (disegno) {
     svg = con_avviso(*disegno,
-                     senso(stato) + " (" + quando +
+                     maiuscola(senso(stato)) + " (" + quando +
                          "): drawn from what the loader read before it stopped",
                      come);
     detto = " (what was packed, with a notice that the sources have errors)";
   } else {
-    svg = senza_disegno(senso(stato) + " (" + quando + "): nothing to draw", come);
+    svg = senza_disegno(maiuscola(senso(stato)) + " (" + quando + "): nothing to draw", come);
     detto = " (a notice only: nothing was packed)";
   }
   std::optional<pagina_disegno> p;
@@ -122,6 +128,9 @@ void Osservatore::disegna(const std::optional<std::string>& disegno, int stato) 
                                   scenario::nome_pacchetto_voci(id.linea, id.treno),
                                   scenario::nome_pacchetto_celle(id.linea, id.treno)})
     intoccabili.push_back(piattaforma::unisci_percorso(cartella, nome));
+  // The signal line: "round 2: status 0; drew FILE".
+  const std::string testa =
+      o_.osserva ? "round " + std::to_string(giro_) + ": status " + std::to_string(stato) + "; " : "";
   try {
     scrivi_disegno(disco_, *o_.svg, svg, p, svg, intoccabili, [&] {
       errori_ << piattaforma::testo_attesa(programma, piattaforma::cartella_di(*o_.svg)) << "\n";
@@ -129,14 +138,12 @@ void Osservatore::disegna(const std::optional<std::string>& disegno, int stato) 
   } catch (const piattaforma::ErroreFile& e) {
     errori_ << programma << ": " << e.what() << "\n";
     if (stato_ == riuscito) stato_ = errore_file;
-    uscita_ << (o_.osserva ? "round " + std::to_string(giro_) + ": status " + std::to_string(stato) + "; " : "")
-            << "could not draw " << *o_.svg << "\n";
+    uscita_ << testa << "could not draw " << *o_.svg << "\n";
     return;
   }
   mostrato_ = std::move(svg);
   pagina_ = p;
-  uscita_ << (o_.osserva ? "round " + std::to_string(giro_) + ": status " + std::to_string(stato) + "; " : "")
-          << "drew " << *o_.svg << detto << "\n";
+  uscita_ << testa << "drew " << *o_.svg << detto << "\n";
 }
 
 void Osservatore::fine() {
@@ -145,8 +152,8 @@ void Osservatore::fine() {
   pagina_disegno p = *pagina_;
   p.stato += "; the packer stopped watching at " + ora_();
   try {
-    scrivi_disegno(disco_, *o_.svg, std::nullopt, p, mostrato_, {o_.sorgente_linea, o_.sorgente_treno},
-                   [] {});
+    scrivi_disegno(disco_, *o_.svg, std::nullopt, p, mostrato_,
+                   {o_.sorgente_linea, o_.sorgente_treno}, [] {});
   } catch (const piattaforma::ErroreFile& e) {
     errori_ << programma << ": " << e.what() << "\n";
   }

@@ -46,7 +46,8 @@ const piattaforma::opzione<opzioni> tabella[] = {
      &opzioni::svg},
     {"", "--watch", "",
      "stay running: pack and report again whenever either source is saved, and with --svg redraw "
-     "FILE and keep FILE.html beside it, a page that shows the drawing and reloads it by itself; "
+     "FILE and keep FILE.html beside it, a page that shows the drawing and reloads it by itself "
+     "(with FILE.js, the signal it reloads on); "
      "Enter packs at once; ends at the end of standard input (Ctrl-D, or Ctrl-Z and Enter on "
      "Windows) or with Ctrl-C",
      &opzioni::osserva},
@@ -110,7 +111,8 @@ FILE:LINE:COLUMN: warning: text. Warnings never change what is packed.
 
 Exit status:
   0  packed (or checked) with no error in the data
-  1  a file could not be read, written or created (the message names it)
+  1  a file could not be read, written or created (the message names it),
+     the drawing of --svg included (the packed files are written first)
   2  the loader or the cab-code pass recorded an error in the data; the
      packed files were written all the same (not with --check or --strict)
   3  the command line was wrong (nothing was read or written), or
