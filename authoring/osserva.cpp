@@ -110,7 +110,7 @@ void Osservatore::disegna(const std::optional<std::string>& disegno, int stato) 
   } else if (disegno) {
     svg = con_avviso(*disegno,
                      maiuscola(senso(stato)) + " (" + quando +
-                         "): drawn from what the loader read before it stopped",
+                         "): drawn from what was packed of them",
                      come);
     detto = " (what was packed, with a notice that the sources have errors)";
   } else {

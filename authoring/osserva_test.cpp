@@ -171,7 +171,7 @@ TEST(Osservatore, SaysWhatWasDrawnWhenThereIsNoGoodPacking) {
     const char* avviso;
   } casi[] = {
       // Errors from the first round: what was packed, under the notice.
-      {linea, treno("4020"), errore_dati, "drawn from what the loader read before it stopped"},
+      {linea, treno("4020"), errore_dati, "): drawn from what was packed of them"},
       // Nothing packed at all: the notice alone.
       {"[generale]\r\n[fine]\r\n", treno(), senza_celle, "nothing could be packed (round 1, 12:00:00): nothing to draw"},
   };
