@@ -134,9 +134,9 @@ TEST(Osservatore, TitlesEachFeatureWithItsSourceLineAndPacksTheSameBytes) {
   ASSERT_EQ(b.osservatore.stato(), riuscito) << b.errori.str();
   const std::string& d = b.disegno();
   const std::pair<const char*, const char*> casi[] = {
-      {"Signal, chainage 2500 m", "R_T-.txt:11"},
-      {"Cab code, chainage 2000 m", "R_T-.txt:12"},
-      {"Direction board, chainage 3000 m", "R_linea.txt:17"},
+      {"Signal (segnale), chainage 2500 m", "R_T-.txt:11"},
+      {"Cab code (abbattimento), chainage 2000 m", "R_T-.txt:12"},
+      {"Direction board (cartello_indicatore), chainage 3000 m", "R_linea.txt:17"},
       {"Alfa, station", "R_T-.txt:9"},
       {"Beta, station", "R_T-.txt:10"},
       {"Speed limit 140 km/h", "R_T-.txt:7"},
