@@ -24,7 +24,8 @@ std::pair<std::string, std::string> dimensioni(std::string_view svg) {
   auto attributo = [&](std::string_view nome) -> std::string {
     const size_t radice = svg.find("<svg");
     if (radice == std::string_view::npos) return "0";
-    const std::string cerca = " " + std::string(nome) + "=\"";
+    std::string cerca(" ");
+    cerca.append(nome).append("=\"");
     const size_t i = svg.find(cerca, radice);
     if (i == std::string_view::npos) return "0";
     const size_t da = i + cerca.size();

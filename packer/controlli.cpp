@@ -21,8 +21,13 @@ std::pair<int64_t, int64_t> multipli_vicini(int64_t v, int32_t passo) {
 
 // "12:05:00" for a time as written (values out of range kept as they are).
 std::string ora(int64_t h, int64_t m, int64_t s) {
-  auto due = [](int64_t v) { return (v >= 0 && v < 10 ? "0" : "") + std::to_string(v); };
-  return due(h) + ":" + due(m) + ":" + due(s);
+  std::string r;
+  for (const int64_t v : {h, m, s}) {
+    if (!r.empty()) r += ':';
+    if (v >= 0 && v < 10) r += '0';
+    r += std::to_string(v);
+  }
+  return r;
 }
 
 // The longest text a packed item row holds, in bytes.
