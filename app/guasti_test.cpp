@@ -26,6 +26,7 @@
 #include "platform/errore_file.h"
 #include "prova/cartella_temporanea.h"
 #include "prova/disco_memoria.h"
+#include "prova/guasti_iniettati.h"
 #include "sources/scrittori.h"
 
 #ifndef _WIN32
@@ -262,40 +263,34 @@ class CartellaConProgramma : public ::testing::Test {
   fs::path dir;
 };
 
-// Environment that preloads the fault library into the program (the
-// sanitizer's runtime then no longer comes first, which it must be told;
-// the leak check at exit is left to the other tests, to keep the loop short).
-// LD_PRELOAD splits its list at blanks and colons, so the library is
-// preloaded from a copy beside the program's folder (in the temporary
-// folder), never from the build folder, whose path may hold a blank.
+// Environment that preloads the fault library into the program, counting
+// the calls on `dove`.
 std::vector<std::string> con_iniettore(const fs::path& dove, std::vector<std::string> altre) {
-  std::string asan = "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0";
-  if (const char* v = std::getenv("ASAN_OPTIONS")) asan += std::string(":") + v;
-  const fs::path libreria = dove.parent_path() / "iniettore_guasti.so";
-  if (!fs::exists(libreria)) fs::copy_file(INIETTORE_GUASTI, libreria);
-  EXPECT_EQ(libreria.string().find_first_of(" :"), std::string::npos)
-      << "the temporary folder's path must hold no blank or colon: " << libreria;
-  altre.push_back("LD_PRELOAD=" + libreria.string());
-  altre.push_back(asan);
-  altre.push_back("GUASTI_CARTELLA=" + dove.string());
-  return altre;
+  return prova::con_iniettore(INIETTORE_GUASTI, dove, std::move(altre));
 }
 
-// Reads the fault library's counts: kind of call -> calls made.
-std::map<std::string, long> leggi_conteggi(const fs::path& p) {
-  std::map<std::string, long> conteggi;
-  std::ifstream f(p);
-  std::string tipo;
-  long n = 0;
-  while (f >> tipo >> n) conteggi[tipo] = n;
-  return conteggi;
+// What a run flushes: each of the six files it leaves once, before its
+// rename, and the folder once, after the last rename, which makes every
+// rename of the run durable; the two sources, which the same run reads
+// back and removes, never. So a later change cannot add flushes back
+// unnoticed.
+TEST_F(CartellaConProgramma, ARunFlushesEachFileItLeavesAndItsFolderOnce) {
+  const fs::path conteggio = radice / "conteggio.txt";
+  for (int giro = 0; giro < 2; ++giro) {  // into an empty folder, then over a finished run
+    SCOPED_TRACE(giro);
+    ASSERT_EQ(esegui(con_iniettore(dir, {"GUASTI_CONTEGGIO=" + conteggio.string()})), 0) << uscita();
+    const auto chiamate = prova::leggi_conteggi(conteggio);
+    EXPECT_EQ(chiamate.at("flush"), 7);
+    EXPECT_EQ(chiamate.at("cartelle_scaricate"), 1);
+  }
 }
 
 // Every file call of a whole run on the real disk, one at a time: the
 // fault library makes exactly the i-th call of one kind fail (EACCES,
 // EIO, ENOSPC, ENOLCK or EPERM, as the kind would), and every time the run
-// must end with status 1 and a message naming a file of the folder and the
-// system's reason, each output must hold its old or its new content whole,
+// must end with status 1 and a message naming a file of the folder (the
+// folder itself when its flush, the run's last, fails) and the system's
+// reason, each output must hold its old or its new content whole,
 // a source left behind must be complete, no temporary file may remain and
 // no descriptor may be left open. One call is let fail unreported: the
 // last close, which releases the lock once everything is written (the
@@ -323,13 +318,11 @@ TEST_F(CartellaConProgramma, EveryFileCallOfARunFailingInTurnLeavesOldOrNewFiles
   const fs::path conteggio = radice / "conteggio.txt";
   prepara();
   ASSERT_EQ(esegui(con_iniettore(dir, {"GUASTI_CONTEGGIO=" + conteggio.string()})), 0) << uscita();
-  std::map<std::string, long> chiamate = leggi_conteggi(conteggio);
+  std::map<std::string, long> chiamate = prova::leggi_conteggi(conteggio);
   EXPECT_EQ(chiamate["aperti"], 0) << "descriptors left open";
   chiamate.erase("aperti");
+  chiamate.erase("cartelle_scaricate");
   ASSERT_GE(chiamate.size(), 8u);
-  // Flushed once each: the six files the run leaves, then the folder, once,
-  // for all their renames; the two sources, removed in the same run, never.
-  EXPECT_EQ(chiamate["flush"], 7);
 
   const std::set<std::string> ammesse = [] {
     std::set<std::string> a(file_della_costruzione.begin(), file_della_costruzione.end());
@@ -346,7 +339,7 @@ TEST_F(CartellaConProgramma, EveryFileCallOfARunFailingInTurnLeavesOldOrNewFiles
                 "GUASTI_CONTEGGIO=" + conteggio.string()}));
       ++prove;
       const std::string chi = tipo + " #" + std::to_string(i) + ": ";
-      const auto esito = leggi_conteggi(conteggio);
+      const auto esito = prova::leggi_conteggi(conteggio);
       const std::string messaggio = uscita();
       std::vector<std::string> qui;
       const bool rilascio = tipo == "close" && i == n;
@@ -361,6 +354,10 @@ TEST_F(CartellaConProgramma, EveryFileCallOfARunFailingInTurnLeavesOldOrNewFiles
             messaggio.find("\"" + dir.string()) == std::string::npos ||
             messaggio.find(motivo) == std::string::npos)
           qui.push_back("message without the file or the reason (" + motivo + "): " + messaggio);
+        // The last flush is the folder's, which makes every rename durable.
+        if (tipo == "flush" && i == n &&
+            messaggio.find("cannot flush \"" + dir.string() + "\": " + motivo) == std::string::npos)
+          qui.push_back("the failed folder flush is not named as the folder's: " + messaggio);
       }
       if (esito.count("aperti") && esito.at("aperti") != 0)
         qui.push_back(std::to_string(esito.at("aperti")) + " descriptors left open");
@@ -403,8 +400,8 @@ TEST_F(CartellaConProgramma, TheNextRunClearsWhatAKilledRunLeft) {
   }
 }
 
-// While another process holds the folder's lock the program waits and
-// writes nothing; once the lock is let go it builds.
+// While another process holds the folder's lock the program says that it
+// waits, and writes nothing; once the lock is let go it builds.
 TEST_F(CartellaConProgramma, ASecondRunWaitsForTheFirstAndNeverInterleaves) {
   piattaforma::DiscoReale disco;
   auto blocco = disco.blocca((dir / nome_blocco).string(), std::chrono::milliseconds(0));
@@ -414,6 +411,10 @@ TEST_F(CartellaConProgramma, ASecondRunWaitsForTheFirstAndNeverInterleaves) {
   blocco.reset();
   EXPECT_EQ(attendi(figlio), 0) << uscita();
   EXPECT_EQ(voci(), dopo_una_costruzione());
+  EXPECT_NE(uscita().find("crea_scenario: another program is writing into " + dir.string() +
+                          "; waiting for it to end\n"),
+            std::string::npos)
+      << uscita();
 }
 
 // Two runs started together in one folder both end well, one after the

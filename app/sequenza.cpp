@@ -56,8 +56,7 @@ std::unique_ptr<piattaforma::Disco::Blocco> prepara_cartella(piattaforma::Disco&
                                                               const modello& m,
                                                               const std::string& cartella) {
   return piattaforma::prendi_cartella(disco, cartella, percorsi_costruzione(m, cartella), [&] {
-    piattaforma::messaggio("crea_scenario: another program is writing into " + cartella +
-                           "; waiting for it to end");
+    piattaforma::avviso(piattaforma::testo_attesa("crea_scenario", cartella));
   });
 }
 
@@ -82,9 +81,11 @@ std::string nome_conservato(piattaforma::Disco& disco, const std::string& percor
 
 // Moves aside, whole, a file at a source's name whose bytes differ from
 // those the builder writes there (an author's edit): the builder never
-// destroys what it did not write. A file that cannot be read as a regular
-// file (a link, a pipe) is left for the replacement, which never writes
-// through it. Returns the new name, or "" when nothing was moved.
+// destroys what it did not write. An empty file (what a crash may leave of
+// a source, which is never flushed) holds nothing to keep. A file that
+// cannot be read as a regular file (a link, a pipe) is left for the
+// replacement, which never writes through it. Returns the new name, or ""
+// when nothing was moved.
 std::string conserva_se_diverso(piattaforma::Disco& disco, const file_sorgente& f) {
   if (!disco.esiste(f.percorso)) return {};
   std::string presente;
@@ -93,7 +94,7 @@ std::string conserva_se_diverso(piattaforma::Disco& disco, const file_sorgente& 
   } catch (const piattaforma::ErroreFile&) {
     return {};
   }
-  if (presente == f.byte) return {};
+  if (presente.empty() || presente == f.byte) return {};
   const std::string nuovo = nome_conservato(disco, f.percorso, std::time(nullptr));
   disco.sposta_senza_sostituire(f.percorso, nuovo);
   return nuovo;
@@ -122,7 +123,7 @@ int costruisci(piattaforma::Disco& disco, const std::string& cartella,
     // Every file the run leaves is flushed before its rename, and the folder
     // once at the end, which makes all the renames durable; the two sources,
     // read back and removed by the packer, are not flushed at all.
-    disco.inizia_serie();
+    piattaforma::Serie serie(disco);
     dati_linea(m, disco, cartella);
     dati_treno(m, disco, cartella);
     dati_note(m, disco, cartella);
@@ -130,7 +131,7 @@ int costruisci(piattaforma::Disco& disco, const std::string& cartella,
     dati_scheda(m, disco, cartella);
     int32_t j = 1;
     memorizza_percorso(m, disco, cartella, j);
-    disco.fine_serie();
+    serie.concludi();
   } catch (const piattaforma::ErroreFile& e) {
     piattaforma::messaggio_errore(rapporto_errore_file(e));
     return uscita_errore_file;

@@ -48,10 +48,49 @@ TEST(CostruisciScenario, WritesSourcesDocumentsThenPackedFilesInThatOrder) {
     EXPECT_EQ(ordine[i], piattaforma::unisci_percorso("c", attesi[i])) << i;
 }
 
+// What a run leaves on the device. The two sources are written without a
+// flush; every other file is on the device when the run returns, through
+// one flush of the folder after the last rename. That flush failing is
+// status 1 naming the folder (the files are all there, new); a failure
+// part-way still flushes the folder for the files renamed before it.
+TEST(CostruisciScenario, FlushesTheFolderOnceAndNamesItWhenThatFails) {
+  piattaforma::DiscoMemoria pulito;
+  ASSERT_EQ(costruisci_scenario(pulito, "c"), uscita_riuscita);
+  const std::string linea = piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_linea.txt");
+  const std::string treno = piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_Reg 40318-.txt");
+  EXPECT_EQ(pulito.provvisori, (std::vector<std::string>{linea, treno}));
+  EXPECT_TRUE(pulito.in_sospeso.empty());
+  EXPECT_EQ(pulito.cartelle_scaricate, std::vector<std::string>{"c"});
+
+  struct caso {
+    const char* operazione;
+    std::string percorso;
+    std::string messaggio;      // how standard error begins
+    size_t file_in_sospeso;     // replaced files that no flush made durable
+  };
+  const std::string sim = piattaforma::unisci_percorso("c", "Tarvena-Olmara-Caldone_Reg 40318.sim");
+  for (const caso& c : {caso{"flush", "c", "crea_scenario: cannot flush \"c\": Input/output error\n", 6},
+                        caso{"replace", sim, "crea_scenario: cannot replace \"" + sim + "\"", 0}}) {
+    SCOPED_TRACE(c.operazione);
+    piattaforma::DiscoMemoria disco;
+    disco.guasto = [&](std::string_view operazione, const std::string& p) {
+      return operazione == c.operazione && p == c.percorso ? std::string("Input/output error")
+                                                           : std::string();
+    };
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_errore_file);
+    const std::string errore = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errore.rfind(c.messaggio, 0), 0u) << errore;
+    EXPECT_EQ(disco.in_sospeso.size(), c.file_in_sospeso);
+    for (const auto& [nome, byte] : disco.file) EXPECT_EQ(byte, pulito.file.at(nome)) << nome;
+  }
+}
+
 // A file at a source's name that is not what the builder writes (an
 // author's edit) is moved aside whole under a dated name and the build
 // goes on as always; one that holds the builder's own bytes (a killed
-// run's) is simply replaced.
+// run's), or nothing (what a crash may leave of a source), is simply
+// replaced.
 TEST(CostruisciScenario, KeepsAnEditedSourceWholeUnderANewName) {
   modello m;
   m.linea = linea_scenario;
@@ -65,6 +104,10 @@ TEST(CostruisciScenario, KeepsAnEditedSourceWholeUnderANewName) {
   disco.file[linea.percorso] = modifica;
   disco.file[treno.percorso] = treno.byte;  // a killed run's, unchanged
   EXPECT_EQ(costruisci_scenario(disco, "c"), uscita_riuscita);
+  piattaforma::DiscoMemoria vuoto;
+  vuoto.file[treno.percorso] = "";
+  EXPECT_EQ(costruisci_scenario(vuoto, "c"), uscita_riuscita);
+  EXPECT_TRUE(vuoto.file == pulito.file) << "an empty source was kept aside";
   std::vector<std::string> conservati;
   for (const auto& [nome, byte] : disco.file)
     if (!pulito.file.count(nome)) {

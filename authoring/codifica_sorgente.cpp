@@ -43,12 +43,13 @@ esame_codifica esamina_codifica(std::string_view byte) {
     i += n;
   }
   if (tutto_utf8) e.primo_utf8 = primo;
-  if (!e.primo_utf8)
-    for (size_t i = 0; i < byte.size(); ++i)
-      if (indefinito(static_cast<unsigned char>(byte[i]))) {
-        e.byte_indefinito = i;
-        break;
-      }
+  for (size_t i = 0; i < byte.size(); ++i) {
+    const auto b = static_cast<unsigned char>(byte[i]);
+    const bool controllo = (b < 0x20 && b != '\t' && b != '\r' && b != '\n') || b == 0x7F;
+    if (!controllo && (e.primo_utf8 || !indefinito(b))) continue;
+    if (!e.primo_estraneo) e.primo_estraneo = i;
+    ++e.estranei;
+  }
   return e;
 }
 

@@ -16,7 +16,10 @@ struct esame_codifica {
   bool segno_utf8 = false;              // begins with the UTF-8 byte-order mark
   std::optional<size_t> primo_utf8;     // offset of the first multi-byte UTF-8 character,
                                         // when every byte above 127 forms one
-  std::optional<size_t> byte_indefinito;  // offset of a byte Windows-1252 leaves undefined
+  // Bytes no text holds: control characters other than tab, CR and LF,
+  // and, unless the text is UTF-8, the bytes Windows-1252 leaves undefined.
+  std::optional<size_t> primo_estraneo;  // offset of the first
+  size_t estranei = 0;                   // how many
 };
 
 // Looks at every byte; requires nothing.

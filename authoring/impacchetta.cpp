@@ -1,8 +1,11 @@
 #include "authoring/impacchetta.h"
 
 #include <algorithm>
+#include <tuple>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -32,18 +35,23 @@ namespace {
 // author's is ever removed.
 class DiscoAutore : public piattaforma::Disco {
  public:
-  DiscoAutore(piattaforma::Disco& vero, std::map<std::string, std::string> sorgenti)
+  // `sorgenti`: each source's path and its bytes, which stay with the caller.
+  DiscoAutore(piattaforma::Disco& vero, std::map<std::string, const std::string*> sorgenti)
       : vero_(vero), sorgenti_(std::move(sorgenti)) {}
 
   bool scrivi = true;
+  // Asked before each file: true keeps it from being written after all (an
+  // error that the cab-code pass found, with --strict).
+  std::function<bool()> trattieni;
   std::vector<std::string> scritti;  // paths of the files written, in order
 
   bool esiste(const std::string& p) override { return sorgenti_.count(p) || vero_.esiste(p); }
   std::string leggi(const std::string& p) override {
     auto s = sorgenti_.find(p);
-    return s != sorgenti_.end() ? s->second : vero_.leggi(p);
+    return s != sorgenti_.end() ? *s->second : vero_.leggi(p);
   }
   void sostituisci(const std::string& p, std::string_view contenuto) override {
+    if (scrivi && trattieni && trattieni()) scrivi = false;
     if (!scrivi) return;
     // verifica_uscite refused this before anything was written; kept as a guard.
     if (sorgenti_.count(p)) throw piattaforma::ErroreFile(p, "replace", "it is one of the sources");
@@ -56,16 +64,18 @@ class DiscoAutore : public piattaforma::Disco {
 
  private:
   piattaforma::Disco& vero_;
-  std::map<std::string, std::string> sorgenti_;
+  std::map<std::string, const std::string*> sorgenti_;
 };
 
 // One source as read: the name the author gave and the bytes the loader reads.
+// Its line starts are found on the first diagnostic in it.
 struct sorgente_letta {
   std::string nome;
   std::string byte;
 };
 
-// A diagnostic at byte `scostamento` of `s`.
+// A diagnostic at byte `scostamento` of `s`, found by counting its lines:
+// for the few diagnostics about a source's bytes.
 segnalazione a(const sorgente_letta& s, size_t scostamento) {
   const auto rc = piattaforma::trova_riga_colonna(s.byte, scostamento);
   segnalazione r;
@@ -75,67 +85,186 @@ segnalazione a(const sorgente_letta& s, size_t scostamento) {
   return r;
 }
 
-// Warns about a source that is not in Windows-1252. Requires the bytes as
-// they are in the file.
-void controlla_codifica(const sorgente_letta& s, std::vector<segnalazione>& avvisi) {
+// A source is taken for no text when more than one byte in this many is a
+// control character or a byte Windows-1252 leaves undefined.
+constexpr size_t byte_per_estraneo = 20;
+
+// Tells about a source that is not in Windows-1252, or not text at all.
+// Requires the bytes as they are in the file.
+void controlla_codifica(const sorgente_letta& s, std::vector<segnalazione>& dette) {
   const esame_codifica e = esamina_codifica(s.byte);
   if (e.primo_utf8) {
     segnalazione w = a(s, *e.primo_utf8);
+    w.livello = gravita::errore;
     w.testo = "the file is saved as UTF-8, not in the Windows-1252 code page the simulator reads: "
               "every letter outside ASCII would reach it as two wrong characters; pack with "
               "--from-utf8 to convert it while reading (the file is not changed)";
-    avvisi.push_back(w);
+    dette.push_back(w);
   } else if (e.segno_utf8) {
     segnalazione w = a(s, 0);
     w.testo = "the file begins with a UTF-8 byte-order mark, which the loader reads as three "
               "characters of the first field; pack with --from-utf8 to drop it, or save the file "
               "without it";
-    avvisi.push_back(w);
+    dette.push_back(w);
   }
-  if (e.byte_indefinito) {
-    segnalazione w = a(s, *e.byte_indefinito);
-    w.testo = "byte " + std::to_string(static_cast<unsigned char>(s.byte[*e.byte_indefinito])) +
-              " stands for no character in Windows-1252";
-    avvisi.push_back(w);
+  if (e.primo_estraneo && e.estranei * byte_per_estraneo > s.byte.size()) {
+    segnalazione w = a(s, *e.primo_estraneo);
+    w.livello = gravita::errore;
+    w.testo = "this does not look like a text file: " + con_migliaia(e.estranei) + " of its " +
+              con_migliaia(s.byte.size()) + " bytes are control characters or bytes that "
+              "Windows-1252 leaves undefined, which no source holds; the loader reads it as "
+              "text all the same";
+    dette.push_back(w);
+  } else if (e.primo_estraneo) {
+    const auto b = static_cast<unsigned char>(s.byte[*e.primo_estraneo]);
+    segnalazione w = a(s, *e.primo_estraneo);
+    w.testo = "byte " + std::to_string(b) +
+              (b >= 0x80 ? " stands for no character in Windows-1252"
+                         : " is a control character, which no source holds") +
+              ": it is read as part of the field it stands in";
+    dette.push_back(w);
   }
 }
 
-// The error table's reading of a recorded error, placed where it was recorded.
-segnalazione da_errore(const scenario::errore_registrato& e, const sorgente_letta& linea,
-                       const sorgente_letta& treno) {
-  segnalazione r;
-  if (e.dove) {
-    r = a(e.dove->file == scenario::sorgente::linea ? linea : treno, e.dove->scostamento);
-  } else if (e.codice == scenario::errore::segnale_senza_codice ||
-             e.codice == scenario::errore::gruppo_avvicinamento ||
-             e.codice == scenario::errore::codice_periodico) {
-    r.file = treno.nome;  // the cab-code pass works on the train's signals and slowdowns
+// The two sources, for placing what the loader reports.
+struct sorgenti_lette {
+  const sorgente_letta& linea;
+  const sorgente_letta& treno;
+  const std::string& nome(scenario::sorgente s) const {
+    return s == scenario::sorgente::linea ? linea.nome : treno.nome;
   }
-  r.errore = true;
-  r.codice = e.codice;
-  r.testo = scenario::descrizione_errore(e.codice);
-  if (!e.dettaglio.empty()) r.testo += ": " + piattaforma::da_windows1252(e.dettaglio);
-  if (scenario::errore_con_posizione(e.codice)) r.posizione = e.posizione;
+};
+
+// A place of the loader's diagnosi as file, line and column.
+nota_rapporto posto(const scenario::diagnosi& d, const sorgenti_lette& s, const scenario::luogo& l,
+                    std::string testo = {}) {
+  const auto rc = d.posto(l);
+  return {s.nome(l.file), rc.riga, rc.colonna, piattaforma::da_windows1252(testo)};
+}
+
+// A diagnostic at a place of the loader's diagnosi.
+segnalazione in_posto(const scenario::diagnosi& d, const sorgenti_lette& s,
+                      const scenario::luogo& l) {
+  const nota_rapporto p = posto(d, s, l);
+  segnalazione r;
+  r.file = p.file;
+  r.riga = p.riga;
+  r.colonna = p.colonna;
   return r;
 }
 
-// Prints the diagnostics, in the order of the files and of the lines.
-void stampa(const std::vector<segnalazione>& tutte, const opzioni& o, std::ostream& uscita,
-            std::ostream& errori) {
-  if (o.json) {
-    uscita << in_json(tutte);
-    return;
-  }
-  size_t n_errori = 0;
-  for (const segnalazione& s : tutte) {
-    errori << in_riga(s, programma) << "\n";
-    n_errori += s.errore ? 1 : 0;
-  }
-  if (!tutte.empty())
-    errori << programma << ": " << n_errori << (n_errori == 1 ? " error, " : " errors, ")
-           << tutte.size() - n_errori << (tutte.size() - n_errori == 1 ? " warning" : " warnings")
-           << "\n";
+// The notes of a diagnostic, placed.
+std::vector<nota_rapporto> note_di(const scenario::diagnosi& d, const sorgenti_lette& s,
+                                   const std::vector<scenario::nota>& note) {
+  std::vector<nota_rapporto> r;
+  for (const scenario::nota& n : note) r.push_back(posto(d, s, n.dove, n.testo));
+  return r;
 }
+
+// The error table's reading of a recorded error, placed where it was recorded.
+segnalazione da_errore(const scenario::errore_registrato& e, const scenario::diagnosi& d,
+                       const sorgenti_lette& s) {
+  segnalazione r;
+  if (e.dove) {
+    r = in_posto(d, s, *e.dove);
+  } else if (e.codice == scenario::errore::segnale_senza_codice ||
+             e.codice == scenario::errore::gruppo_avvicinamento ||
+             e.codice == scenario::errore::codice_periodico) {
+    r.file = s.treno.nome;  // the cab-code pass works on the train's signals and slowdowns
+  }
+  r.livello = gravita::errore;
+  r.codice = e.codice;
+  r.testo = e.significato.empty() ? scenario::descrizione_errore(e.codice)
+                                  : piattaforma::da_windows1252(e.significato);
+  if (!e.dettaglio.empty()) r.testo += ": " + piattaforma::da_windows1252(e.dettaglio);
+  if (scenario::errore_con_posizione(e.codice)) r.posizione = e.posizione;
+  r.rimedio = piattaforma::da_windows1252(e.rimedio);
+  r.dopo_arresto = e.dopo_arresto;
+  r.note = note_di(d, s, e.note);
+  return r;
+}
+
+// Everything the diagnosi kept, as diagnostics.
+void da_diagnosi(const scenario::diagnosi& d, const sorgenti_lette& s,
+                 std::vector<segnalazione>& dette) {
+  for (const scenario::avviso& w : d.avvisi()) {
+    segnalazione r = in_posto(d, s, w.dove);
+    r.livello = w.errore ? gravita::errore : gravita::avviso;
+    r.testo = piattaforma::da_windows1252(w.testo);
+    r.dopo_arresto = w.dopo_arresto;
+    r.note = note_di(d, s, w.note);
+    dette.push_back(std::move(r));
+  }
+  for (const scenario::errore_registrato& e : d.errori()) dette.push_back(da_errore(e, d, s));
+  for (const scenario::omissione& o : d.omissioni()) {
+    segnalazione r = in_posto(d, s, o.primo);
+    r.livello = gravita::nota;
+    r.omessi = o.quanti;
+    r.livello_omessi = o.errore ? gravita::errore : gravita::avviso;
+    r.dopo_arresto = o.dopo_arresto;
+    r.testo = con_migliaia(o.quanti) + " more " + o.cosa + ", from here on, are not shown one by "
+              "one (the first " + std::to_string(scenario::diagnosi::mostrati_per_specie) +
+              " of each kind are)";
+    dette.push_back(std::move(r));
+  }
+}
+
+// What a run tells, and how: each diagnostic and message as a line on
+// standard error (the packed files written on standard output), or, with
+// --json, the whole as one JSON document on standard output, whatever the
+// exit status.
+class Rapporto {
+ public:
+  Rapporto(const opzioni& o, std::ostream& uscita, std::ostream& errori)
+      : o_(o), uscita_(uscita), errori_(errori) {}
+
+  resoconto r;
+
+  // A message of the program's own, printed at once.
+  void messaggio(const std::string& testo) { riga(std::string(programma) + ": " + testo); }
+
+  // A line that already names the program, printed at once.
+  void riga(std::string testo) {
+    r.messaggi.push_back(std::move(testo));
+    errori_ << r.messaggi.back() << "\n";
+  }
+
+  // Prints the diagnostics in the order of the files and of the lines,
+  // then the messages kept for the end and the files written, and returns
+  // `stato`; with `ultimo`, one more message of the program's own.
+  int fine(int stato, const std::string& ultimo = {}) {
+    if (!ultimo.empty()) finali_.push_back(std::string(programma) + ": " + ultimo);
+    r.stato = stato;
+    // By file (line source first), then by place; errors without a place last.
+    auto chiave = [&](const segnalazione& s) {
+      const int file = !s.riga ? 2 : s.file == o_.sorgente_linea ? 0 : 1;
+      return std::tuple(file, s.riga.value_or(0), s.colonna.value_or(0));
+    };
+    std::stable_sort(r.segnalazioni.begin(), r.segnalazioni.end(),
+                     [&](const segnalazione& x, const segnalazione& y) { return chiave(x) < chiave(y); });
+    for (const std::string& m : finali_) r.messaggi.push_back(m);
+    if (o_.json) {
+      uscita_ << in_json(r);
+      for (const std::string& m : finali_) errori_ << m << "\n";
+    } else {
+      for (const segnalazione& s : r.segnalazioni) errori_ << in_righe(s, programma);
+      errori_ << riepilogo(r.segnalazioni, programma);
+      for (const std::string& m : finali_) errori_ << m << "\n";
+    }
+    std::ostream& elenco = o_.json ? errori_ : uscita_;
+    for (const std::string& p : r.scritti) elenco << "wrote " << p << "\n";
+    return stato;
+  }
+
+  // A message printed at the end, after the diagnostics.
+  void alla_fine(std::string testo) { finali_.push_back(std::move(testo)); }
+
+ private:
+  const opzioni& o_;
+  std::ostream& uscita_;
+  std::ostream& errori_;
+  std::vector<std::string> finali_;
+};
 
 // The route title and train designation, refused (ErroreUso) when either
 // cannot be part of a file name.
@@ -183,39 +312,34 @@ std::string verifica_uscite(const opzioni& o, const identita& id, const std::str
 
 int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostream& uscita,
                          std::ostream& errori) {
+  Rapporto rapporto(o, uscita, errori);
   const identita id = identita_da(o);
   verifica_nomi(id, o);
   const std::string cartella = o.uscita ? *o.uscita : cartella_di(o.sorgente_linea);
   sorgente_letta linea{o.sorgente_linea, {}};
   sorgente_letta treno{o.sorgente_treno, {}};
-  std::vector<segnalazione> avvisi;
+  std::vector<segnalazione>& dette = rapporto.r.segnalazioni;
   try {
     linea.byte = disco.leggi(o.sorgente_linea);
     treno.byte = disco.leggi(o.sorgente_treno);
     const std::string doppio = o.controllo ? "" : verifica_uscite(o, id, cartella);
-    if (!doppio.empty()) {
-      errori << programma << ": " << doppio << "\n";
-      return errore_file;
-    }
+    if (!doppio.empty()) return rapporto.fine(errore_file, doppio);
   } catch (const piattaforma::ErroreFile& e) {
-    errori << programma << ": " << e.what() << "\n";
-    return errore_file;
+    return rapporto.fine(errore_file, e.what());
   }
   for (sorgente_letta* s : {&linea, &treno}) {
     if (!o.da_utf8) {
-      controlla_codifica(*s, avvisi);
+      controlla_codifica(*s, dette);
       continue;
     }
     try {
       s->byte = da_utf8(s->byte);
     } catch (const ErroreConversione& e) {
-      errori << in_riga([&] {
-        segnalazione r = a(*s, e.scostamento);
-        r.errore = true;
-        r.testo = std::string("cannot read the file as UTF-8 (--from-utf8): ") + e.what();
-        return r;
-      }(), programma) << "\n";
-      return errore_file;
+      segnalazione r = a(*s, e.scostamento);
+      r.livello = gravita::errore;
+      r.testo = std::string("cannot read the file as UTF-8 (--from-utf8): ") + e.what();
+      dette.push_back(r);
+      return rapporto.fine(errore_file);
     }
   }
 
@@ -223,21 +347,36 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   m.linea = id.linea;
   m.treno = id.treno;
   scenario::diagnosi d;
-  DiscoAutore disco_autore(disco, {{o.sorgente_linea, linea.byte}, {o.sorgente_treno, treno.byte}});
+  DiscoAutore disco_autore(disco, {{o.sorgente_linea, &linea.byte}, {o.sorgente_treno, &treno.byte}});
   const int32_t j = o.senza_piano ? 0 : 1;
   scenario::carica_sorgenti(m, disco_autore,
                             {o.sorgente_linea, o.sorgente_treno, /*elimina=*/false, &d}, j);
-
-  for (const scenario::avviso& w : d.avvisi) {
-    segnalazione s = a(w.dove.file == scenario::sorgente::linea ? linea : treno, w.dove.scostamento);
-    s.testo = piattaforma::da_windows1252(w.testo);
-    avvisi.push_back(s);
+  const sorgenti_lette lette{linea, treno};
+  // Where the loader stopped, a second reading goes on to the end of both
+  // sources and keeps only what it finds from there on.
+  if (d.fermato(scenario::sorgente::linea) || d.fermato(scenario::sorgente::treno)) {
+    scenario::modello resto;
+    resto.linea = id.linea;
+    resto.treno = id.treno;
+    scenario::diagnosi oltre(/*solo_dopo_arresto=*/true);
+    scenario::carica_sorgenti(resto, disco_autore,
+                              {o.sorgente_linea, o.sorgente_treno, false, &oltre, true}, j);
+    da_diagnosi(oltre, lette, dette);
   }
-  disco_autore.scrivi = !o.controllo && !(o.severo && !avvisi.empty());
+
+  // With --strict, anything told at all means nothing is written: what the
+  // loader told, and an error the cab-code pass finds before the first file.
+  const bool detto = !dette.empty() || !d.avvisi().empty() || !d.errori().empty();
+  if (o.severo) disco_autore.trattieni = [&] { return !d.errori().empty(); };
+  bool testo_troppo_lungo = false;
+  for (const scenario::voce& v : m.voci) testo_troppo_lungo = testo_troppo_lungo || v.nome.size() > 0xFFFF;
+  disco_autore.scrivi = !o.controllo && !testo_troppo_lungo && !(o.severo && detto);
 
   int esito = riuscito;
-  std::string fatale;
   try {
+    // A folder named with -o is made when missing.
+    if (disco_autore.scrivi && o.uscita && m.celle.size() > 1 && disco.crea_cartella(cartella))
+      rapporto.messaggio("created the folder " + cartella);
     // Written under the folder's lock, as every writer's files are; what a
     // killed run of any writer left of these names is cleared under it.
     std::unique_ptr<piattaforma::Disco::Blocco> blocco;
@@ -247,43 +386,35 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
           {piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_linea(id.linea)),
            piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_voci(id.linea, id.treno)),
            piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_celle(id.linea, id.treno))},
-          [&] { errori << programma << ": another program is writing into " << cartella
-                       << "; waiting for it to end\n"; });
+          [&] { rapporto.riga(piattaforma::testo_attesa(programma, cartella)); });
     // The packed files flushed one by one, their folder once at the end.
-    disco.inizia_serie();
-    scenario::impacchetta(m, disco_autore, cartella, &d);
-    disco.fine_serie();
+    piattaforma::Serie serie(disco);
+    if (!testo_troppo_lungo) scenario::impacchetta(m, disco_autore, cartella, &d);
+    serie.concludi();
   } catch (const scenario::ErroreFatale& e) {
-    fatale = " Errore n. " + std::to_string(e.numero());
+    rapporto.alla_fine(" Errore n. " + std::to_string(e.numero()));
     esito = errore_testata;
   } catch (const scenario::ModelloSenzaCelle& e) {
-    fatale = std::string(programma) + ": " + e.what() + "; nothing was packed";
+    rapporto.alla_fine(std::string(programma) + ": " + e.what() + "; nothing was packed");
     esito = senza_celle;
   } catch (const piattaforma::ErroreFile& e) {
-    fatale = std::string(programma) + ": " + e.what();
+    rapporto.alla_fine(std::string(programma) + ": " + e.what());
     esito = errore_file;
   }
+  da_diagnosi(d, lette, dette);
+  for (const std::string& p : disco_autore.scritti) rapporto.r.scritti.push_back(nome_di(p));
 
-  std::vector<segnalazione> tutte = avvisi;
-  for (const scenario::errore_registrato& e : d.errori) tutte.push_back(da_errore(e, linea, treno));
-  // By file (line source first), then by place; errors without a place last.
-  auto chiave = [&](const segnalazione& s) {
-    const int file = s.file == linea.nome && s.riga ? 0 : s.file == treno.nome && s.riga ? 1 : 2;
-    return std::tuple(file, s.riga.value_or(0), s.colonna.value_or(0));
-  };
-  std::stable_sort(tutte.begin(), tutte.end(),
-                   [&](const segnalazione& x, const segnalazione& y) { return chiave(x) < chiave(y); });
-  stampa(tutte, o, uscita, errori);
-  if (!fatale.empty()) errori << fatale << "\n";
-
-  std::ostream& elenco = o.json ? errori : uscita;
-  for (const std::string& p : disco_autore.scritti) elenco << "wrote " << nome_di(p) << "\n";
-  if (esito != riuscito) return esito;
-  if (!disco_autore.scrivi && !o.controllo)
-    elenco << programma << ": --strict: warnings found, nothing was written\n";
-  if (m.codice_errore != scenario::errore::nessuno) return errore_dati;
-  if (o.severo && !avvisi.empty()) return avvisi_severi;
-  return riuscito;
+  if (esito != riuscito) return rapporto.fine(esito);
+  const auto [n_errori, n_avvisi] = conta(dette);
+  if (testo_troppo_lungo)
+    rapporto.alla_fine(std::string(programma) +
+                       ": a text is longer than a packed file holds: nothing was written");
+  else if (!disco_autore.scrivi && !o.controllo)
+    rapporto.alla_fine(std::string(programma) + ": --strict: " +
+                       (n_errori > 0 ? "errors" : "warnings") + " found, nothing was written");
+  if (m.codice_errore != scenario::errore::nessuno || n_errori > 0) return rapporto.fine(errore_dati);
+  if (o.severo && n_avvisi > 0) return rapporto.fine(avvisi_severi);
+  return rapporto.fine(riuscito);
 }
 
 namespace {
@@ -318,18 +449,20 @@ int scrivi_punto_di_partenza(piattaforma::Disco& disco, const std::string& carte
     const auto blocco = piattaforma::prendi_cartella(
         disco, cartella,
         {piattaforma::unisci_percorso(cartella, nomi[0]), piattaforma::unisci_percorso(cartella, nomi[1])},
-        [&] { errori << programma << ": another program is writing into " << cartella
-                     << "; waiting for it to end\n"; });
+        [&] { errori << piattaforma::testo_attesa(programma, cartella) << "\n"; });
     for (const std::string& nome : nomi)
       if (disco.esiste(piattaforma::unisci_percorso(cartella, nome))) {
         errori << programma << ": " << piattaforma::unisci_percorso(cartella, nome)
                << " already exists; the starting point is written only where neither source is\n";
         return errore_file;
       }
-    // The author's own files from now on: written durably.
+    // The author's own files from now on: written durably, their folder
+    // flushed once for both.
+    piattaforma::Serie serie(disco);
     for (const scenario::file_sorgente& f :
          {scenario::sorgente_linea(m, cartella), scenario::sorgente_treno(m, cartella)})
       disco.sostituisci(f.percorso, f.byte);
+    serie.concludi();
   } catch (const piattaforma::ErroreFile& e) {
     errori << programma << ": " << e.what() << "\n";
     return errore_file;

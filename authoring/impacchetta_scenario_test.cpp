@@ -4,19 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
+#include <iostream>
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "authoring/impacchetta.h"
 #include "platform/disco.h"
 #include "prova/cartella_temporanea.h"
 #include "prova/esegui_programma.h"
+#include "prova/guasti_iniettati.h"
 #include "prova/scenario_spedito.h"
 
 #ifdef _WIN32
@@ -133,51 +140,154 @@ TEST_F(Cartelle, AFileTooLargeForTheLimitIsAWriteErrorAndLeavesNoTemporary) {
   EXPECT_NE(esito.errori.find("File too large"), std::string::npos) << esito.errori;
   for (const auto& voce : fs::directory_iterator(lavoro))
     EXPECT_EQ(voce.path().filename().string().find(".nuovo-"), std::string::npos) << voce.path();
+  // Without the limit the next run packs, and leaves no temporary either.
+  EXPECT_EQ(impacchetta({nome_linea, nome_treno}).stato, riuscito);
+  for (const auto& voce : fs::directory_iterator(lavoro))
+    EXPECT_EQ(voce.path().filename().string().find(".nuovo-"), std::string::npos) << voce.path();
+  EXPECT_TRUE(fs::exists(lavoro / nomi_pacchetti[0]));
+}
+
+// What the packer flushes, counted by the fault library: each packed file
+// once, before its rename, and their folder once, after the last (the
+// starting point's two sources likewise), so a later change cannot add
+// flushes back unnoticed. A run killed part-way (at its second write)
+// leaves a temporary file of a packed file, which the next run clears
+// under the folder's lock.
+TEST_F(Cartelle, FlushesEachFileAndItsFolderOnceAndClearsWhatAKilledRunLeft) {
+  const fs::path conteggio = radice / "conteggio.txt";
+  const auto con = [&](std::vector<std::string> altre) {
+    return prova::con_iniettore(INIETTORE_GUASTI, lavoro, std::move(altre));
+  };
+  // Absolute paths: the fault library counts the calls on the folder's.
+  const auto avvia = [&](const std::vector<std::string>& argomenti, const std::vector<std::string>& ambiente) {
+    return prova::esegui_programma(PROGRAMMA_IMPACCHETTA_SCENARIO, argomenti, lavoro, ambiente);
+  };
+  struct caso {
+    std::vector<std::string> argomenti;
+    long file;  // files flushed, then the folder once
+  };
+  for (const caso& c : {caso{{"--starting-point", utf8(lavoro)}, 2},
+                        caso{{utf8(lavoro / nome_linea), utf8(lavoro / nome_treno)}, 3}}) {
+    SCOPED_TRACE(c.argomenti[0]);
+    const auto esito = avvia(c.argomenti, con({"GUASTI_CONTEGGIO=" + conteggio.string()}));
+    ASSERT_EQ(esito.stato, riuscito) << esito.errori;
+    const auto chiamate = prova::leggi_conteggi(conteggio);
+    EXPECT_EQ(chiamate.at("flush"), c.file + 1);
+    EXPECT_EQ(chiamate.at("cartelle_scaricate"), 1);
+  }
+  std::map<std::string, std::string> pacchetti;
+  for (const std::string& nome : nomi_pacchetti) pacchetti[nome] = leggi(lavoro / fs::path(nome));
+
+  const std::vector<std::string> argomenti = {utf8(lavoro / nome_linea), utf8(lavoro / nome_treno)};
+  EXPECT_EQ(avvia(argomenti, con({"GUASTI_OPERAZIONE=write", "GUASTI_INDICE=2", "GUASTI_UCCIDI=1"})).stato, -1);
+  const auto temporanei = [&] {
+    int n = 0;
+    for (const auto& voce : fs::directory_iterator(lavoro))
+      n += voce.path().filename().string().find(".nuovo-") != std::string::npos;
+    return n;
+  };
+  ASSERT_EQ(temporanei(), 1) << "the killed run left no temporary";
+  const auto dopo = impacchetta({nome_linea, nome_treno});
+  EXPECT_EQ(dopo.stato, riuscito) << dopo.errori;
+  EXPECT_EQ(temporanei(), 0);
+  for (const std::string& nome : nomi_pacchetti) EXPECT_EQ(leggi(lavoro / fs::path(nome)), pacchetti[nome]) << nome;
 }
 #endif
 
 #ifndef _WIN32
-// The builder and the packer started together into one folder, round after
-// round: each holds the folder's lock for the whole of its writing, so the
-// packed files of every round come whole from one of the two (the packer's
-// train starts at another time, so its item file differs), and both end
-// well; a leftover temporary of a packed file is cleared by the packer.
+// The builder and the packer writing into one folder. While another
+// program holds the folder's lock the packer says once that it waits and
+// writes and removes nothing (a temporary file of the holder's stays);
+// once the lock is let go it clears the temporaries left of its names and
+// packs. Then both are started together, round after round, the second
+// one a little later each round, so that their writing meets: each holds
+// the folder's lock for the whole of its writing, so the packed files of
+// every round come whole from one of the two (the packer's sources differ
+// in a curve, a gradient and the clock, so each of its three files
+// differs from the builder's), and both end well.
 TEST_F(Cartelle, TheBuilderAndThePackerNeverInterleaveTheirFilesInOneFolder) {
+  using orologio = std::chrono::steady_clock;
   const fs::path costruttore = radice / "crea";
   fs::create_directories(costruttore);
   const fs::path programma = costruttore / fs::path(PROGRAMMA_CREA_SCENARIO).filename();
   fs::copy_file(PROGRAMMA_CREA_SCENARIO, programma);
-  ASSERT_EQ(prova::esegui_programma(programma, {}, radice).stato, 0);
-  std::map<std::string, std::string> del_costruttore;
-  for (const std::string& nome : nomi_pacchetti) del_costruttore[nome] = leggi(costruttore / fs::path(nome));
+  const auto pacchetti = [&] {
+    std::map<std::string, std::string> file;
+    for (const std::string& nome : nomi_pacchetti) file[nome] = leggi(costruttore / fs::path(nome));
+    return file;
+  };
+  // The time one run takes alone, to place the rounds' starts.
+  const auto durata = [](const std::function<int()>& esegui) {
+    const auto inizio = orologio::now();
+    EXPECT_EQ(esegui(), 0);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(orologio::now() - inizio);
+  };
+  const auto costruisci = [&] { return prova::esegui_programma(programma, {}, radice); };
+  const auto tempo_costruttore = durata([&] { return costruisci().stato; });
+  const std::map<std::string, std::string> del_costruttore = pacchetti();
 
   ASSERT_EQ(impacchetta({"--starting-point", "."}).stato, riuscito);
-  std::string treno = leggi(lavoro / fs::path(nome_treno));
-  const size_t orologio = treno.find("orologio");
-  ASSERT_NE(orologio, std::string::npos);
-  treno.replace(treno.find(',', orologio) + 1, 0, " 1");  // another start hour
-  scrivi(lavoro / fs::path(nome_treno), treno);
+  for (const auto& [nome, vecchio, nuovo] :
+       {std::tuple(nome_linea, "curvad1,  1500,", "curvad2,  1500,"),
+        std::tuple(nome_linea, "pendenza,   0,    0\r\n", "pendenza,   0,    7\r\n"),
+        std::tuple(nome_treno, "orologio,    13 ", "orologio,    14 ")}) {
+    std::string testo = leggi(lavoro / fs::path(nome));
+    const size_t dove = testo.find(vecchio);
+    ASSERT_NE(dove, std::string::npos) << vecchio;
+    scrivi(lavoro / fs::path(nome), testo.replace(dove, std::strlen(vecchio), nuovo));
+  }
   const std::vector<std::string> argomenti = {nome_linea, nome_treno, "-o", utf8(costruttore)};
-  scrivi(costruttore / fs::path(nomi_pacchetti[1] + ".nuovo-0123456789abcdef"), "left by a killed run");
-  ASSERT_EQ(impacchetta(argomenti).stato, riuscito);
-  std::map<std::string, std::string> del_pacchettatore;
-  for (const std::string& nome : nomi_pacchetti) del_pacchettatore[nome] = leggi(costruttore / fs::path(nome));
-  ASSERT_NE(del_pacchettatore, del_costruttore);
-  for (const auto& voce : fs::directory_iterator(costruttore))
-    EXPECT_EQ(voce.path().filename().string().find(".nuovo-"), std::string::npos) << voce.path();
+  const std::string riga_attesa = std::string(autore::programma) + ": another program is writing into " +
+                                  utf8(costruttore) + "; waiting for it to end\n";
+  {
+    piattaforma::DiscoReale disco;
+    auto blocco = disco.blocca((costruttore / "crea_scenario.lock").string(), std::chrono::milliseconds(0));
+    const fs::path avanzo = costruttore / fs::path(nomi_pacchetti[1] + ".nuovo-0123456789abcdef");
+    scrivi(avanzo, "being written by the lock's holder");
+    auto pacchetto = std::async(std::launch::async, [&] { return impacchetta(argomenti); });
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_TRUE(pacchetti() == del_costruttore) << "written while another program held the folder";
+    EXPECT_TRUE(fs::exists(avanzo)) << "removed while another program held the folder";
+    blocco.reset();
+    const auto esito = pacchetto.get();
+    EXPECT_EQ(esito.stato, riuscito) << esito.errori;
+    EXPECT_EQ(esito.errori, riga_attesa);
+    EXPECT_FALSE(fs::exists(avanzo));
+  }
+  const auto tempo_pacchettatore = durata([&] { return impacchetta(argomenti).stato; });
+  const std::map<std::string, std::string> del_pacchettatore = pacchetti();
+  for (const std::string& nome : nomi_pacchetti)
+    ASSERT_NE(del_pacchettatore.at(nome), del_costruttore.at(nome)) << nome;
 
-  int misti = 0;
-  for (int giro = 0; giro < 12; ++giro) {
-    auto costruzione = std::async(std::launch::async, [&] { return prova::esegui_programma(programma, {}, radice); });
+  // Round k starts the packer `scarto` after the builder (before it when
+  // negative): around the point where both would end together, 10 ms
+  // further each round.
+  int misti = 0, attese = 0;
+  for (int giro = 0; giro < 20; ++giro) {
+    const auto scarto = tempo_costruttore - tempo_pacchettatore + std::chrono::milliseconds(10 * (giro - 10));
+    auto costruzione = std::async(std::launch::async, [&] {
+      std::this_thread::sleep_for(-std::min(scarto, decltype(scarto){0}));
+      return costruisci();
+    });
+    std::this_thread::sleep_for(std::max(scarto, decltype(scarto){0}));
     const auto pacchetto = impacchetta(argomenti);
     const auto costruito = costruzione.get();
     EXPECT_EQ(costruito.stato, 0) << costruito.errori;
     EXPECT_EQ(pacchetto.stato, riuscito) << pacchetto.errori;
-    std::map<std::string, std::string> ora;
-    for (const std::string& nome : nomi_pacchetti) ora[nome] = leggi(costruttore / fs::path(nome));
+    // A run that waited for the other says so in one line, and says nothing else.
+    for (const auto& [errori, riga] :
+         {std::pair(costruito.errori, "crea_scenario: another program is writing into " + utf8(costruttore) +
+                                          "; waiting for it to end\n"),
+          std::pair(pacchetto.errori, riga_attesa)}) {
+      if (errori.empty()) continue;
+      EXPECT_EQ(errori, riga);
+      ++attese;
+    }
+    const auto ora = pacchetti();
     if (ora != del_costruttore && ora != del_pacchettatore) ++misti;
   }
   EXPECT_EQ(misti, 0) << "rounds that left packed files of both programs";
+  std::cout << "builder and packer together: 20 rounds, " << attese << " runs waited for the other\n";
 }
 #endif
 
@@ -196,8 +306,10 @@ TEST_F(Cartelle, ReportsARejectedRecordAndLeavesTheSourcesAsTheyWere) {
   const auto esito = impacchetta({nome_linea, nome_treno});
   EXPECT_EQ(esito.stato, errore_dati);
   EXPECT_EQ(esito.errori,
-            nome_treno + ":42:1: error 8: train source: station chainage not a multiple of 50 m "
-                         "(chainage 31020 m)\nimpacchetta_scenario: 1 error, 0 warnings\n");
+            nome_treno + ":42:13: error: train source: station chainage not a multiple of 50 m "
+                         "(chainage 31020 m); make the station's chainage 31000 or 31050 (the "
+                         "nearest multiples of 50) [code 8]\nimpacchetta_scenario: 1 error, 0 "
+                         "warnings\n");
   EXPECT_EQ(leggi(lavoro / nome_linea), linea);
   EXPECT_EQ(leggi(lavoro / fs::path(nome_treno)), treno);
 }
@@ -220,6 +332,7 @@ TEST_F(Cartelle, AWrongCommandLineGivesTheUsageAndStatus3) {
       {"--route", "R", "--train", "Reg\n1", nome_linea, nome_treno},
       {"R|x_linea.txt", "R|x_T-.txt"},
       {"--route", "R", "R_linea.txt", "R_T<1-.txt"},
+      {"-o", "a", "--output=b", nome_linea, nome_treno},  // given twice
   };
   for (const auto& argomenti : casi) {
     const auto esito = impacchetta(argomenti);
@@ -237,6 +350,32 @@ TEST_F(Cartelle, AWrongCommandLineGivesTheUsageAndStatus3) {
             "\"Tarvena-Olmara-Caldone\" but the train source's name \"Altra-Linea_Reg 1-.txt\" "
             "does not begin with \"Tarvena-Olmara-Caldone_\" (give --route and --train to pack "
             "them all the same)");
+}
+
+// --json prints one JSON document on standard output whatever the status,
+// a wrong command line's included; -o names a folder that is made when
+// missing.
+TEST_F(Cartelle, JsonForEveryStatusAndAMissingOutputFolderMade) {
+  const auto uso = impacchetta({"--json", "--bogus"});
+  EXPECT_EQ(uso.stato, errore_uso);
+  EXPECT_EQ(uso.uscita, R"({
+  "diagnostics": [],
+  "errors": 0,
+  "messages": [
+    "impacchetta_scenario: unknown option --bogus"
+  ],
+  "status": 3,
+  "warnings": 0,
+  "written": []
+}
+)");
+
+  ASSERT_EQ(impacchetta({"--starting-point", "."}).stato, riuscito);
+  const auto creata = impacchetta({"-o", "nuova/cartella", nome_linea, nome_treno});
+  EXPECT_EQ(creata.stato, riuscito) << creata.errori;
+  EXPECT_EQ(creata.errori, "impacchetta_scenario: created the folder nuova/cartella\n");
+  for (const std::string& nome : nomi_pacchetti)
+    EXPECT_TRUE(fs::is_regular_file(lavoro / "nuova" / "cartella" / fs::path(nome))) << nome;
 }
 
 // Every entry under `cartella`: a link as its target's path, a file as its

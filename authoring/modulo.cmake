@@ -13,3 +13,5 @@ if(TARGET autore_test)
   # The end-to-end tests run the built programs themselves.
   avvia_programmi(autore_test crea_scenario impacchetta_scenario)
 endif()
+# The field reference, one text that the README links and the program prints.
+incorpora_testo(autore ${CMAKE_SOURCE_DIR}/authoring/riferimento.txt testo_riferimento)

@@ -2,6 +2,9 @@
 
 #include <string_view>
 
+#include "authoring/impacchetta.h"
+#include "platform/opzioni.h"
+
 namespace autore {
 namespace {
 
@@ -18,49 +21,43 @@ bool finisce_con(std::string_view s, std::string_view coda) {
   return s.size() >= coda.size() && s.substr(s.size() - coda.size()) == coda;
 }
 
+// The options, as the reader takes them and --help lists them.
+const piattaforma::opzione<opzioni> tabella[] = {
+    {"-o", "--output", "FOLDER", "write the packed files into FOLDER", &opzioni::uscita},
+    {"", "--route", "TITLE", "the route title, when LINE_SOURCE is named otherwise", &opzioni::linea},
+    {"", "--train", "NAME", "the train designation, when TRAIN_SOURCE is named otherwise",
+     &opzioni::treno},
+    {"", "--no-plan", "", "pack without the plan geometry: no packed line file",
+     &opzioni::senza_piano},
+    {"", "--check", "", "read and report only; write nothing", &opzioni::controllo},
+    {"", "--strict", "", "a warning fails the run (status 6): nothing is written", &opzioni::severo},
+    {"", "--from-utf8", "",
+     "the sources are saved as UTF-8: convert them to Windows-1252 while reading (the files stay "
+     "as they are)",
+     &opzioni::da_utf8},
+    {"", "--json", "",
+     "print the diagnostics as a JSON array on standard output instead of as lines on standard "
+     "error",
+     &opzioni::json},
+    {"", "--starting-point", "FOLDER",
+     "write the shipped scenario's two sources into FOLDER (created when missing, never over "
+     "existing sources)",
+     &opzioni::punto_di_partenza},
+    {"-h", "--help", "", "print this text", &opzioni::aiuto},
+    {"", "--version", "", "print the version", &opzioni::versione},
+};
+
+constexpr std::string_view uso =
+    "impacchetta_scenario [OPTIONS] LINE_SOURCE TRAIN_SOURCE\n"
+    "       impacchetta_scenario --starting-point FOLDER\n";
+
 }  // namespace
 
-// Options may stand anywhere; "--" ends them.
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
   opzioni o;
-  std::vector<std::string> posizionali;
-  bool solo_posizionali = false;
-  auto valore = [&](size_t& i, const std::string& nome) -> std::string {
-    if (i + 1 >= argomenti.size() || argomenti[i + 1].empty())
-      throw ErroreUso(nome + " needs a value");
-    return argomenti[++i];
-  };
-  for (size_t i = 0; i < argomenti.size(); ++i) {
-    const std::string& a = argomenti[i];
-    if (solo_posizionali || a.empty() || a[0] != '-' || a == "-") {
-      posizionali.push_back(a);
-    } else if (a == "--") {
-      solo_posizionali = true;
-    } else if (a == "--help" || a == "-h") {
-      o.aiuto = true;
-    } else if (a == "-o" || a == "--output") {
-      o.uscita = valore(i, a);
-    } else if (a == "--route") {
-      o.linea = valore(i, a);
-    } else if (a == "--train") {
-      o.treno = valore(i, a);
-    } else if (a == "--starting-point") {
-      o.punto_di_partenza = valore(i, a);
-    } else if (a == "--no-plan") {
-      o.senza_piano = true;
-    } else if (a == "--check") {
-      o.controllo = true;
-    } else if (a == "--strict") {
-      o.severo = true;
-    } else if (a == "--from-utf8") {
-      o.da_utf8 = true;
-    } else if (a == "--json") {
-      o.json = true;
-    } else {
-      throw ErroreUso("unknown option " + a);
-    }
-  }
-  if (o.aiuto) return o;
+  const std::vector<std::string> posizionali =
+      piattaforma::leggi_opzioni<opzioni>(tabella, argomenti, o);
+  if (o.aiuto || o.versione) return o;
   if (o.punto_di_partenza) {
     if (!posizionali.empty())
       throw ErroreUso("--starting-point takes no sources: it writes them");
@@ -75,9 +72,7 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
 }
 
 std::string testo_aiuto() {
-  return R"(Usage: impacchetta_scenario [OPTIONS] LINE_SOURCE TRAIN_SOURCE
-       impacchetta_scenario --starting-point FOLDER
-
+  return std::string("Usage: ").append(uso) + R"(
 Packs a scenario's two source texts into the three packed files that the
 simulator loads, exactly as crea_scenario packs its own. The sources are
 only read, never changed; the packed files are replaced whole.
@@ -90,22 +85,8 @@ Files written (into the line source's folder unless -o says otherwise):
   <ROUTE>_<TRAIN>.sim    packed item file
   <ROUTE>_<TRAIN>.dat    packed track file
 
-Options:
-  -o, --output FOLDER     write the packed files into FOLDER
-  --route TITLE           the route title, when LINE_SOURCE is named otherwise
-  --train NAME            the train designation, when TRAIN_SOURCE is named
-                          otherwise
-  --no-plan               pack without the plan geometry: no packed line file
-  --check                 read and report only; write nothing
-  --strict                a warning fails the run (status 6): nothing is written
-  --from-utf8             the sources are saved as UTF-8: convert them to
-                          Windows-1252 while reading (the files stay as they are)
-  --json                  print the diagnostics as a JSON array on standard
-                          output instead of as lines on standard error
-  --starting-point FOLDER write the shipped scenario's two sources into FOLDER
-                          (created when missing, never over existing sources)
-  --help                  print this text
-
+)" + piattaforma::elenco_opzioni(piattaforma::voci_di<opzioni>(tabella)) +
+         R"(
 Each diagnostic reads FILE:LINE:COLUMN: error CODE: meaning (chainage N m), or
 FILE:LINE:COLUMN: warning: text. Warnings never change what is packed.
 
@@ -121,6 +102,10 @@ Exit status:
   5  an unexpected fault of the program itself
   6  --strict and at least one warning: nothing was written
 )";
+}
+
+std::string testo_errore_uso(const std::string& messaggio) {
+  return piattaforma::testo_errore_uso(programma, messaggio, uso);
 }
 
 std::string nome_di(const std::string& percorso) {

@@ -3,17 +3,15 @@
 // the route title and train designation their names give.
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/opzioni.h"
 
 namespace autore {
 
 // The command line was wrong; the message says how.
-class ErroreUso : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+using ErroreUso = piattaforma::ErroreUso;
 
 struct opzioni {
   std::string sorgente_linea;               // LINE_SOURCE as given
@@ -28,14 +26,20 @@ struct opzioni {
   bool da_utf8 = false;      // --from-utf8
   bool json = false;         // --json
   bool aiuto = false;        // --help
+  bool versione = false;     // --version
 };
 
-// Reads argv[1] onwards. Throws ErroreUso for an unknown option, a missing
-// value, or other than two sources (none with --help or --starting-point).
+// Reads argv[1] onwards by the rules of platform/opzioni.h. Throws
+// ErroreUso as that reader does, or for other than two sources (none with
+// --help, --version or --starting-point).
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
 
-// The usage text printed by --help.
+// The usage text printed by --help, its options listed from the table.
 std::string testo_aiuto();
+
+// What a usage error prints: the message, the usage lines, and a pointer
+// to --help.
+std::string testo_errore_uso(const std::string& messaggio);
 
 // The last component of a path (after the last separator).
 std::string nome_di(const std::string& percorso);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <cstdio>
 #include <optional>
 #include <set>
 #include <string>
@@ -17,9 +17,11 @@
 #include "inspector/verifiche.h"
 #include "model/identita.h"
 #include "platform/cartella_programma.h"
+#include "platform/cartella_scrittura.h"
 #include "platform/errore_file.h"
 #include "platform/windows1252.h"
 #include "platform/identita_file.h"
+#include "platform/opzioni.h"
 
 namespace ispettore {
 namespace {
@@ -275,6 +277,11 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
         if (piattaforma::stesso_file(*o.svg, piattaforma::unisci_percorso(cartella, *nome)))
           throw piattaforma::ErroreFile(*o.svg, "write the drawing to",
                                         "it is the packed file " + *nome + " being inspected");
+      // Written under its folder's lock, as every program writes, which
+      // also clears what a killed run left of its temporary files.
+      const std::string dove = piattaforma::cartella_di(*o.svg);
+      const auto blocco = piattaforma::prendi_cartella(
+          disco, dove, {*o.svg}, [&] { errori << piattaforma::testo_attesa(programma, dove) << "\n"; });
       disco.sostituisci(*o.svg, disegna_svg(*e.r, e.s.con_piano ? &e.s.piano : nullptr, t));
     } catch (const piattaforma::ErroreFile& x) {
       errori << programma << ": " << x.what() << "\n";
@@ -350,60 +357,63 @@ int elenca_scenari(piattaforma::Disco& disco, const std::vector<std::string>& no
   return ispezione_riuscita;
 }
 
+// The options, as the reader takes them and --help lists them.
+const piattaforma::opzione<opzioni> tabella[] = {
+    {"", "--json", "",
+     "print one JSON document instead of text: the files, the checks with every fault, and the "
+     "listing of what could be decoded; always printed, whatever the exit status. With several "
+     "scenarios, {\"folder\", \"scenarios\": [documents]}",
+     &opzioni::json},
+    {"", "--svg", "FILE",
+     "draw the line into FILE, one self-contained SVG: the plan view fitted to its panel with a "
+     "north arrow and a scale bar, then speed limit (with its values), gradient and adhesion along "
+     "the chainage with stations, signals, boards and cab codes marked; every feature names itself "
+     "when pointed at. Only the files and the checks' summary are printed then, unless --listing "
+     "or --json is given. Needs one scenario: name it when the folder holds several. FILE is "
+     "replaced only when it is a regular file or missing (a folder, pipe, device or link there is "
+     "refused); \"-\" writes the drawing to standard output, and the files and checks to standard "
+     "error",
+     &opzioni::svg},
+    {"", "--from", "KM",
+     "draw only the stretch from chainage KM, in kilometres from the start of the line as on the "
+     "drawing's chainage axis (not the kilometre reading, which restarts and runs backwards from "
+     "zone to zone); left out, from the start of the line",
+     &opzioni::da_km},
+    {"", "--to", "KM", "draw only up to chainage KM; left out, to the end of the line",
+     &opzioni::a_km},
+    {"", "--listing", "", "print the whole listing even with --svg", &opzioni::elenco},
+    {"", "--scenarios", "", "only list the scenarios that FOLDER holds, with their files",
+     &opzioni::scenari},
+    {"-h", "--help", "", "print this text", &opzioni::aiuto},
+    {"", "--version", "", "print the version", &opzioni::versione},
+};
+
+constexpr std::string_view uso =
+    "ispeziona_scenario [--json] [--listing] [--svg FILE [--from KM] [--to KM]]\n"
+    "                          [FOLDER [ROUTE_TITLE [TRAIN]]]\n"
+    "       ispeziona_scenario --scenarios [--json] [FOLDER]\n";
+
 }  // namespace
+
+std::string testo_errore_uso(const std::string& messaggio) {
+  return piattaforma::testo_errore_uso(programma, messaggio, uso);
+}
 
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
   opzioni o;
-  std::vector<std::string> posizionali;
-  bool solo_posizionali = false;
-  // The value of option `a`: after "=", or the next argument.
-  auto valore = [&](size_t& i, const std::string& a, const std::string& nome) -> std::string {
-    if (a.size() > nome.size() && a[nome.size()] == '=') return a.substr(nome.size() + 1);
-    if (i + 1 >= argomenti.size()) throw ErroreUso(nome + " needs a value");
-    return argomenti[++i];
-  };
-  auto chilometri = [](const std::string& nome, const std::string& t) {
-    char* fine = nullptr;
-    const double v = std::strtod(t.c_str(), &fine);
-    if (t.empty() || fine != t.c_str() + t.size() || !std::isfinite(v) || v < 0)
-      throw ErroreUso(nome + " needs a chainage in kilometres, 0 or more, such as 190 or 12.5; got \"" +
-                      t + "\"");
-    return v;
-  };
-  for (size_t i = 0; i < argomenti.size(); ++i) {
-    const std::string& a = argomenti[i];
-    auto e = [&](const char* nome) {
-      const size_t n = std::char_traits<char>::length(nome);
-      return a.compare(0, n, nome) == 0 && (a.size() == n || a[n] == '=');
-    };
-    if (solo_posizionali || a.empty() || a[0] != '-' || a == "-") {
-      posizionali.push_back(a);
-    } else if (a == "--") {
-      solo_posizionali = true;
-    } else if (a == "--help" || a == "-h") {
-      o.aiuto = true;
-    } else if (a == "--json") {
-      o.json = true;
-    } else if (a == "--listing") {
-      o.elenco = true;
-    } else if (a == "--scenarios") {
-      o.scenari = true;
-    } else if (e("--svg")) {
-      o.svg = valore(i, a, "--svg");
-      if (o.svg->empty()) throw ErroreUso("--svg needs a file name");
-    } else if (e("--from")) {
-      o.da_km = chilometri("--from", valore(i, a, "--from"));
-    } else if (e("--to")) {
-      o.a_km = chilometri("--to", valore(i, a, "--to"));
-    } else {
-      throw ErroreUso("unknown option " + a);
-    }
-  }
+  const std::vector<std::string> posizionali = piattaforma::leggi_opzioni<opzioni>(tabella, argomenti, o);
   if (posizionali.size() > 3)
     throw ErroreUso("too many arguments: at most FOLDER, ROUTE_TITLE and TRAIN");
   if (posizionali.size() > 0) o.cartella = posizionali[0];
   if (posizionali.size() > 1) o.linea = posizionali[1];
   if (posizionali.size() > 2) o.treno = posizionali[2];
+  for (const auto& [nome, km] : {std::pair{"--from", o.da_km}, std::pair{"--to", o.a_km}})
+    if (km && *km < 0) {
+      char testo[32];
+      std::snprintf(testo, sizeof testo, "%g", *km);
+      throw ErroreUso(std::string(nome) +
+                      " needs a chainage in kilometres, 0 or more, such as 190 or 12.5; got " + testo);
+    }
   if ((o.da_km || o.a_km) && !o.svg)
     throw ErroreUso("--from and --to choose the stretch to draw: give --svg FILE too");
   if (o.da_km && o.a_km && *o.da_km >= *o.a_km)
@@ -412,11 +422,9 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
     throw ErroreUso("--scenarios takes only --json and a FOLDER");
   return o;
 }
-std::string testo_aiuto() {
-  return R"(Usage: ispeziona_scenario [--json] [--listing] [--svg FILE [--from KM] [--to KM]]
-                          [FOLDER [ROUTE_TITLE [TRAIN]]]
-       ispeziona_scenario --scenarios [--json] [FOLDER]
 
+std::string testo_aiuto() {
+  return std::string("Usage: ").append(uso) + R"(
 Reads the three packed files of a scenario, checks them against their
 layouts and lists what they hold, in the order of the line.
 
@@ -435,32 +443,8 @@ track file. A name is split after the longest route title that has a line
 file in the folder; without one, after the route title its item file
 holds; else at its first "_".
 
-Options:
-  --json        print one JSON document instead of text: the files, the
-                checks with every fault, and the listing of what could be
-                decoded; always printed, whatever the exit status. With
-                several scenarios, {"folder", "scenarios": [documents]}
-  --svg FILE    draw the line into FILE, one self-contained SVG: the plan
-                view fitted to its panel with a north arrow and a scale
-                bar, then speed limit (with its values), gradient and
-                adhesion along the chainage with stations, signals, boards
-                and cab codes marked; every feature names itself when
-                pointed at. Only the files and the checks' summary are
-                printed then, unless --listing or --json is given. Needs
-                one scenario: name it when the folder holds several.
-                FILE is replaced only when it is a regular file or
-                missing (a folder, pipe, device or link there is refused);
-                "-" writes the drawing to standard output, and the files
-                and checks to standard error
-  --from KM     draw only the stretch from chainage KM to chainage --to KM
-  --to KM       (kilometres from the start of the line, as on the drawing's
-                chainage axis; not the kilometre reading, which restarts and
-                runs backwards from zone to zone); either may be left out
-                for the start or the end of the line
-  --listing     print the whole listing even with --svg
-  --scenarios   only list the scenarios that FOLDER holds, with their files
-  --help        print this text
-
+)" + piattaforma::elenco_opzioni(piattaforma::voci_di<opzioni>(tabella)) +
+         R"(
 Checks: file sizes (no byte past what the route allows is read), the
 plan's entry types and finite coordinates, the header stamps 610 and 5121,
 the identity codes recomputed from the train and route names, that those

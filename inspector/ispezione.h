@@ -5,11 +5,11 @@
 #include <functional>
 #include <optional>
 #include <ostream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/disco.h"
+#include "platform/opzioni.h"
 
 namespace ispettore {
 
@@ -25,6 +25,7 @@ enum stato_ispezione : int {
 // What the command line asks for.
 struct opzioni {
   bool aiuto = false;
+  bool versione = false;
   bool json = false;
   bool elenco = false;   // --listing: the whole listing even with --svg
   bool scenari = false;  // --scenarios: only list the folder's scenarios
@@ -38,18 +39,20 @@ struct opzioni {
 };
 
 // A command line that cannot be understood.
-class ErroreUso : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+using ErroreUso = piattaforma::ErroreUso;
 
-// Reads the arguments after the program's name. Throws ErroreUso for an
-// unknown option, a missing or malformed value, too many arguments, or
-// options that do not go together.
+// Reads the arguments after the program's name by the rules of
+// platform/opzioni.h. Throws ErroreUso as that reader does, or for too many
+// arguments, a negative chainage, or options that do not go together.
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
 
-// The text that --help prints: usage, what is read and the exit statuses.
+// The text that --help prints: usage, what is read, the options from their
+// table and the exit statuses.
 std::string testo_aiuto();
+
+// What a usage error prints: the message, the usage lines, and a pointer
+// to --help.
+std::string testo_errore_uso(const std::string& messaggio);
 
 // The names of the files in a folder; throws piattaforma::ErroreFile when
 // it cannot be listed.

@@ -59,11 +59,15 @@ TEST_F(IspezioneScenario, TheBuiltScenarioPassesEveryCheckAndIsListedAndDrawn) {
   EXPECT_NE(elenco.uscita.find("Checks: every file matches its layout"), std::string::npos)
       << elenco.uscita;
 
-  // JSON and the drawing, folder given.
+  // JSON and the drawing, folder given; what a killed run left of the
+  // drawing's temporary file is cleared under the folder's lock.
   const fs::path svg = altrove / "linea.svg";
+  const fs::path avanzo = altrove / "linea.svg.nuovo-0123456789abcdef";
+  std::ofstream(avanzo) << "left by a killed run";
   const ::prova::esito_programma json =
       esegui_programma(PROGRAMMA_ISPEZIONA_SCENARIO, {"--json", "--svg", svg.string(), cartella.string()}, altrove);
   ASSERT_EQ(json.stato, ispezione_riuscita) << json.errori;
+  EXPECT_FALSE(fs::exists(avanzo));
   const auto j = nlohmann::json::parse(json.uscita);
   EXPECT_TRUE(j["checks"]["passed"]);
   EXPECT_TRUE(j["files"]["line"]["present"]);

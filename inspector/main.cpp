@@ -12,6 +12,7 @@
 #include "platform/cartella_programma.h"
 #include "platform/disco.h"
 #include "platform/errore_file.h"
+#include "platform/opzioni.h"
 #include "platform/segnali.h"
 
 int main(int argc, char** argv) {
@@ -22,11 +23,15 @@ int main(int argc, char** argv) {
     try {
       o = ispettore::leggi_opzioni(argomenti);
     } catch (const ispettore::ErroreUso& e) {
-      std::cerr << "ispeziona_scenario: " << e.what() << " (see --help)\n";
+      std::cerr << ispettore::testo_errore_uso(e.what());
       return ispettore::ispezione_uso;
     }
     if (o.aiuto) {
       std::cout << ispettore::testo_aiuto();
+      return ispettore::ispezione_riuscita;
+    }
+    if (o.versione) {
+      std::cout << piattaforma::riga_versione("ispeziona_scenario");
       return ispettore::ispezione_riuscita;
     }
     const std::string cartella = o.cartella ? *o.cartella : piattaforma::cartella_programma();

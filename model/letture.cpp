@@ -8,9 +8,7 @@ std::vector<zona_km> zone_km(const modello& m) {
   std::vector<zona_km> zone;
   for (int riga = riga_progressiva_tre; riga <= riga_progressiva_uno; ++riga) {
     const voce& v = m.voci[static_cast<size_t>(riga)];
-    zona_km z{riga, v.inizio, v.fine, v.posizione, v.fine};
-    if (z.direzione == zona_discendente) z.riferimento -= aggiunta_discendente;
-    zone.push_back(z);
+    zone.push_back({riga, v.inizio, v.fine, v.posizione, lettura_a_zero(v.fine, v.posizione)});
   }
   return zone;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Kilometre readings: the line's own count of kilometres, shown on the
 // documents and in the inspector's listing, mapped from chainage by the
-// three kilometre zones that the packer stores in item rows 81 to 83.
+// three kilometre zones that the packer stores in item rows 81 to 83. The
+// reading of one zone is lettura_chilometrica (model/modello.h), which the
+// loader's checks call too.
 
 #include <cstdint>
 #include <optional>
@@ -18,7 +20,7 @@ struct zona_km {
   int32_t inizio = 0;       // chainage from which the zone applies
   int32_t salvato = 0;      // the stored reference
   int32_t direzione = 0;    // zona_discendente: the reading falls with chainage; any other: it grows
-  int64_t riferimento = 0;  // reading at chainage 0: salvato, less the 100 the packer adds when falling
+  int64_t riferimento = 0;  // reading at chainage 0: lettura_a_zero(salvato, direzione)
 };
 
 // The three zones of rows 81 to 83 of m, in row order.
@@ -27,8 +29,7 @@ std::vector<zona_km> zone_km(const modello& m);
 // Kilometre reading, in metres, of zone z at chainage x (int64_t or double).
 template <typename T>
 T lettura_zona(const zona_km& z, T x) {
-  const T riferimento = static_cast<T>(z.riferimento);
-  return z.direzione == zona_discendente ? riferimento - x : riferimento + x;
+  return lettura_chilometrica<T>(z.riferimento, z.direzione, x);
 }
 
 // The zone whose reading applies at chainage x: the one with the greatest

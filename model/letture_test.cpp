@@ -9,9 +9,15 @@ namespace {
 // 100 higher, and read back without it.
 TEST(Letture, ZonesReadBackFromTheirRowsWithTheFallingReferenceRestored) {
   modello m;
-  m.voci[riga_progressiva_tre] = {.inizio = 131450, .fine = 227650, .posizione = zona_discendente};
-  m.voci[riga_progressiva_due] = {.inizio = 100000, .fine = -100000, .posizione = 0};
-  m.voci[riga_progressiva_uno] = {.inizio = 0, .fine = 187550, .posizione = 0};
+  const auto zona = [&](int riga, int32_t inizio, int32_t salvato, int32_t direzione) {
+    voce& v = m.voci[static_cast<size_t>(riga)];
+    v.inizio = inizio;
+    v.fine = salvato;
+    v.posizione = direzione;
+  };
+  zona(riga_progressiva_tre, 131450, 227650, zona_discendente);
+  zona(riga_progressiva_due, 100000, -100000, 0);
+  zona(riga_progressiva_uno, 0, 187550, 0);
   const auto zone = zone_km(m);
   ASSERT_EQ(zone.size(), 3u);
   EXPECT_EQ(zone[0].riga, riga_progressiva_tre);

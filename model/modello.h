@@ -125,6 +125,21 @@ inline constexpr uint8_t classe_senza_fermata = 25;
 inline constexpr int32_t zona_discendente = 1;
 inline constexpr int32_t aggiunta_discendente = 100;
 
+// The reading, in metres, at chainage 0 of a kilometre zone as the loader
+// stores it (rows 81 to 83: `salvato` in fine, `direzione` in posizione):
+// the stored value, less what the loader adds to a falling zone's.
+inline int64_t lettura_a_zero(int32_t salvato, int32_t direzione) {
+  return direzione == zona_discendente ? int64_t{salvato} - aggiunta_discendente : int64_t{salvato};
+}
+
+// Kilometre reading, in metres, at chainage x (int64_t or double) of a zone
+// whose reading at chainage 0 is `a_zero`: that plus x, or less x when the
+// zone's reading falls.
+template <typename T>
+T lettura_chilometrica(int64_t a_zero, int32_t direzione, T x) {
+  return direzione == zona_discendente ? static_cast<T>(a_zero) - x : static_cast<T>(a_zero) + x;
+}
+
 inline constexpr int32_t lunghezza_massima = 1000000;  // longest route, metres
 inline constexpr int32_t estensione = 7000;            // cells reach 7000 m beyond the end
 inline constexpr int capacita_montagne = 1000;         // mountain zones a line may hold

@@ -14,12 +14,17 @@ namespace scenario {
 
 // Which two files the loader reads, whether it deletes them once read (and
 // on a rejection or a failed read), and where it reports what it found
-// (nothing when null).
+// (nothing when null). With `fino_in_fondo` (and a diagnosi, and no
+// deletion) the loader does not stop where it would: it reports there as it
+// always does, then skips the record and goes on to the end of both
+// sources, so that everything after the stop is checked too. The model it
+// fills is then not the one to pack.
 struct sorgenti_caricamento {
   std::string linea;
   std::string treno;
   bool elimina = true;
   diagnosi* rapporto = nullptr;
+  bool fino_in_fondo = false;
 };
 
 // Fills `m` from the two source files in `cartella` (names formed from

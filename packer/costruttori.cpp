@@ -35,6 +35,12 @@ int16_t velocita_combinate(int32_t d, int32_t s) {
 
 }  // namespace
 
+celle_rallentamento celle_di_rallentamento(int32_t x, int32_t l) {
+  const int64_t a = static_cast<int64_t>(x) - 1200;
+  return {cella_elemento(a), cella_elemento(x), cella_elemento(static_cast<int64_t>(x) + l),
+          cella_di(a, 0)};
+}
+
 // Sorts rows 81 to 83 of voci; requires nothing.
 void progressive_ordina(modello& m) {
   auto prendi = [&](int r) {
@@ -121,13 +127,13 @@ void memo_montagna(modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo) {
 // Places one slowdown; requires nothing.
 void memo_rallentamento(modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,
                         int32_t& d_v) {
-  const int64_t a = static_cast<int64_t>(x) - 1200;
-  const int32_t cella_avviso = cella_elemento(a);
-  const int32_t cella_inizio = cella_elemento(x);
-  const int32_t cella_fine = cella_elemento(static_cast<int64_t>(x) + l);
-  const int32_t cella_prima = cella_di(a, 0);
+  const celle_rallentamento celle_r = celle_di_rallentamento(x, l);
+  const int32_t cella_avviso = celle_r.avviso;
+  const int32_t cella_inizio = celle_r.inizio;
+  const int32_t cella_fine = celle_r.fine;
+  const int32_t cella_prima = celle_r.prima;
 
-  const bool con_avviso = x > 1500;
+  const bool con_avviso = x > ultimo_rallentamento_senza_avviso;
   if (!con_avviso) f_ta = 0;
 
   // A slowdown any of whose cells would lie outside celle (an end beyond

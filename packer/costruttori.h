@@ -25,6 +25,22 @@ inline bool dentro_celle(const modello& m, int64_t c) {
 // board, boards) at chainage x: x / 50 + 1, rounded.
 inline int32_t cella_elemento(int64_t x) { return arrotonda(static_cast<double>(x) / 50.0 + 1); }
 
+// The cells of a slowdown starting at chainage x, l metres long: its
+// warning board, 1200 m before it ((x - 1200) / 50 + 1), its start and its
+// end (cella_elemento of x and x + l), and the first of the four cells
+// before the board ((x - 1200) / 50, no + 1), all rounded.
+struct celle_rallentamento {
+  int32_t avviso = 0;
+  int32_t inizio = 0;
+  int32_t fine = 0;
+  int32_t prima = 0;
+};
+celle_rallentamento celle_di_rallentamento(int32_t x, int32_t l);
+
+// A slowdown starting at this chainage or before gets no warning board, and
+// so none of the four cells before one.
+inline constexpr int32_t ultimo_rallentamento_senza_avviso = 1500;
+
 // Puts the chainage references of voci rows 81 to 83 (read from the "tre",
 // "due" and "uno" lines) into decreasing order of their start, and adds 100
 // to the second value of each whose direction is 1.

@@ -1,6 +1,7 @@
 #include "packer/passo_codici.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace scenario {
 namespace {
@@ -23,12 +24,18 @@ void posa(modello& m, int32_t n) {
 }
 
 // Records error `codice` at cell n; a later error overwrites an earlier one.
-// With a diagnosi, every error is kept there with the record it traces to.
-void registra(modello& m, diagnosi* rapporto, int32_t codice, int32_t n) {
+// With a diagnosi, every error is kept there with the record it traces to:
+// the one that claimed cell `origine` (the signal, or the slowdown's start).
+void registra(modello& m, diagnosi* rapporto, int32_t codice, int32_t n, int32_t origine) {
   m.codice_errore = codice;
   m.posizione_errore = n * 50;
-  if (rapporto)
-    rapporto->errori.push_back({codice, m.posizione_errore, rapporto->luogo_del_passo(codice, n), {}});
+  if (rapporto) {
+    errore_registrato e;
+    e.codice = codice;
+    e.posizione = m.posizione_errore;
+    e.dove = rapporto->luogo_del_passo(origine);
+    rapporto->errore(std::move(e));
+  }
 }
 
 // Cell n. Requires n inside m.celle.
@@ -56,7 +63,7 @@ void copri_segnali(modello& m, diagnosi* rapporto, int32_t i) {
     else if (cella_a(m, s - 2).tipo == tipo_cella::codice)
       abbassa(m, s - 2);
     else
-      registra(m, rapporto, errore::segnale_senza_codice, s);
+      registra(m, rapporto, errore::segnale_senza_codice, s, s);
   }
 }
 
@@ -74,7 +81,7 @@ void gruppi_avvicinamento(modello& m, diagnosi* rapporto, int32_t i) {
         posato = true;
       }
     }
-    if (!posato) registra(m, rapporto, errore::gruppo_avvicinamento, i);
+    if (!posato) registra(m, rapporto, errore::gruppo_avvicinamento, i, i);
   }
 }
 
@@ -103,7 +110,7 @@ int32_t cammina(modello& m, diagnosi* rapporto, int32_t i) {
         c = -1;
       } else {
         // c stays at 8 and only grows from here: no further periodic code.
-        registra(m, rapporto, errore::codice_periodico, k);
+        registra(m, rapporto, errore::codice_periodico, k, i);
       }
     }
     if (cella_a(m, k).tipo == tipo_cella::fine_rallentamento) return k;
@@ -121,11 +128,11 @@ int32_t cerca_fine(const modello& m, int32_t i) {
   return -1;
 }
 
-// The first signal in cells k to k + 12 after the slowdown end at cell k
-// gets a code cell on one of the two cells before it; when neither is free,
-// error 13 is recorded at k. The window stops at the last cell. Requires
+// The first signal in cells k to k + 12 after the end at cell k of the
+// slowdown starting at cell i gets a code cell on one of the two cells
+// before it; when neither is free, error 13 is recorded at k. The window stops at the last cell. Requires
 // k >= 2, so the signal's cell h is at least 2 and h - 2 at least 0.
-void segnale_dopo_fine(modello& m, diagnosi* rapporto, int32_t k) {
+void segnale_dopo_fine(modello& m, diagnosi* rapporto, int32_t k, int32_t i) {
   const int32_t ultimo = std::min(k + portata_dopo_fine, limite_celle(m));
   for (int32_t h = k; h <= ultimo; ++h) {
     if (cella_a(m, h).tipo != tipo_cella::segnale) continue;
@@ -135,7 +142,7 @@ void segnale_dopo_fine(modello& m, diagnosi* rapporto, int32_t k) {
     else if (libera(cella_a(m, t - 1)))
       posa(m, t - 1);
     else
-      registra(m, rapporto, errore::codice_periodico, k);
+      registra(m, rapporto, errore::codice_periodico, k, i);
     return;
   }
 }
@@ -155,7 +162,7 @@ void tratta_rallentamento(modello& m, diagnosi* rapporto, int32_t i) {
     fine = cerca_fine(m, i);
   }
   // No end cell up to the last cell: there is no "after the end" to look at.
-  if (fine >= 0) segnale_dopo_fine(m, rapporto, fine);
+  if (fine >= 0) segnale_dopo_fine(m, rapporto, fine, i);
 }
 
 }  // namespace

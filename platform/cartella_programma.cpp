@@ -75,4 +75,23 @@ std::string unisci_percorso(const std::string& cartella, const std::string& nome
   return cartella + separatore + nome;
 }
 
+// The part before the last separator, the separators that double it
+// belonging to it; what is left at a root is the root itself.
+std::string cartella_di(const std::string& percorso) {
+#ifdef _WIN32
+  const size_t fine = percorso.find_last_of("\\/");
+#else
+  const size_t fine = percorso.find_last_of('/');
+#endif
+  if (fine == std::string::npos) return ".";
+  size_t inizio_cartella = fine;
+  // A doubled separator after a root ("C:\\f", "//f") belongs to the root.
+  while (inizio_cartella > 0 &&
+         (percorso[inizio_cartella - 1] == '/' || percorso[inizio_cartella - 1] == '\\'))
+    --inizio_cartella;
+  std::string cartella = percorso.substr(0, inizio_cartella);
+  if (cartella.empty() || cartella.back() == ':') cartella = percorso.substr(0, inizio_cartella + 1);
+  return cartella;
+}
+
 }  // namespace piattaforma

@@ -21,4 +21,9 @@ std::string cartella_programma();
 // which still names the file in the root).
 std::string unisci_percorso(const std::string& cartella, const std::string& nome);
 
+// The folder of a path: "." for a bare name; a root keeps its separator
+// ("/f" is in "/", and on Windows "C:\f" in "C:\"). On Windows a backslash
+// separates too.
+std::string cartella_di(const std::string& percorso);
+
 }  // namespace piattaforma

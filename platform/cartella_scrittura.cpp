@@ -5,6 +5,11 @@
 
 namespace piattaforma {
 
+std::string testo_attesa(std::string_view programma, const std::string& cartella) {
+  return std::string(programma) + ": another program is writing into " + cartella +
+         "; waiting for it to end";
+}
+
 std::unique_ptr<Disco::Blocco> prendi_cartella(Disco& disco, const std::string& cartella,
                                                const std::vector<std::string>& percorsi,
                                                const std::function<void()>& in_attesa) {

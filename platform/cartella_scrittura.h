@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/disco.h"
@@ -21,13 +22,20 @@ namespace piattaforma {
 inline constexpr const char* nome_blocco = "crea_scenario.lock";
 inline constexpr std::chrono::seconds attesa_blocco{60};
 
+// The one line a program that has to wait for the folder says, without
+// its line end: "PROGRAM: another program is writing into FOLDER; waiting
+// for it to end".
+std::string testo_attesa(std::string_view programma, const std::string& cartella);
+
 // Checks that `percorsi` (the files the run will write in `cartella`) and
 // their temporaries stay within the system's limit for a path, takes the
 // folder's lock, and removes the temporaries a killed run left of each of
 // `percorsi`. When another program holds the lock, calls `in_attesa` once
-// (to say so) and waits up to attesa_blocco. The lock is held while the
-// returned object lives. Throws ErroreFile (ErroreOccupato when the wait
-// ran out); nothing has been written or removed then.
+// (to say so, with testo_attesa) and waits up to attesa_blocco. The lock
+// is held while the returned object lives: a program takes it before it
+// writes, or checks what stands at its names, and holds it until its last
+// file is written. Throws ErroreFile (ErroreOccupato when the wait ran
+// out); nothing has been written or removed then.
 std::unique_ptr<Disco::Blocco> prendi_cartella(Disco& disco, const std::string& cartella,
                                                const std::vector<std::string>& percorsi,
                                                const std::function<void()>& in_attesa = {});

@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <random>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 #include "platform/identita_file.h"
 
@@ -42,23 +45,14 @@ std::string cifre_casuali() {
   return testo;
 }
 
-// The folder and the bare name of a path. A path without a separator is
-// in "."; a name straight under the root keeps the root as its folder.
+// The folder and the bare name of a path.
 std::pair<std::string, std::string> dividi(const std::string& percorso) {
 #ifdef _WIN32
   const size_t fine = percorso.find_last_of("\\/");
 #else
   const size_t fine = percorso.find_last_of('/');
 #endif
-  if (fine == std::string::npos) return {".", percorso};
-  size_t inizio_cartella = fine;
-  // A doubled separator after a root ("C:\\f", "//f") belongs to the root.
-  while (inizio_cartella > 0 &&
-         (percorso[inizio_cartella - 1] == '/' || percorso[inizio_cartella - 1] == '\\'))
-    --inizio_cartella;
-  std::string cartella = percorso.substr(0, inizio_cartella);
-  if (cartella.empty() || cartella.back() == ':') cartella = percorso.substr(0, inizio_cartella + 1);
-  return {cartella, percorso.substr(fine + 1)};
+  return {cartella_di(percorso), fine == std::string::npos ? percorso : percorso.substr(fine + 1)};
 }
 
 // A message for a lock that stayed taken for the whole wait.
@@ -234,6 +228,20 @@ void Disco::sostituisci_provvisorio(const std::string& percorso, std::string_vie
 void Disco::inizia_serie() {}
 void Disco::fine_serie() {}
 
+Serie::Serie(Disco& disco) : disco_(&disco) { disco_->inizia_serie(); }
+
+void Serie::concludi() {
+  if (disco_ != nullptr) std::exchange(disco_, nullptr)->fine_serie();
+}
+
+Serie::~Serie() {
+  try {
+    concludi();
+  } catch (...) {
+    // Reported by nobody: a failure is already on its way out.
+  }
+}
+
 void DiscoReale::sostituisci(const std::string& percorso, std::string_view contenuto) {
   sostituisci_(percorso, contenuto, true);
 }
@@ -248,6 +256,19 @@ void Disco::sposta_senza_sostituire(const std::string& da, const std::string& a)
   if (esiste(a)) throw ErroreFile(a, "create", "a file of that name is there already");
   sostituisci(a, leggi(da));
   elimina(da);
+}
+
+bool Disco::crea_cartella(const std::string&) { return false; }
+
+bool DiscoReale::crea_cartella(const std::string& percorso) {
+  const std::filesystem::path p(std::u8string(percorso.begin(), percorso.end()));
+  std::error_code codice;
+  if (std::filesystem::is_directory(p, codice)) return false;
+  const bool creata = std::filesystem::create_directories(p, codice);
+  if (codice) throw ErroreFile(percorso, "create the folder", codice.message());
+  if (!std::filesystem::is_directory(p, codice))
+    throw ErroreFile(percorso, "create the folder", "something that is not a folder stands there");
+  return creata;
 }
 
 Disco::inizio_file Disco::leggi_inizio(const std::string& percorso, size_t massimo) {
@@ -396,6 +417,8 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
   Maniglia f(CreateFileW(largo(percorso).c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (f.h() == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PATH_NOT_FOUND)
+    throw ErroreFile(dividi(percorso).first, "write into", "there is no such folder");
   if (f.h() == INVALID_HANDLE_VALUE) throw errore_windows(percorso, "lock");
   if (GetFileType(f.h()) != FILE_TYPE_DISK)
     throw ErroreFile(percorso, "lock", "it is not a regular file");
@@ -615,6 +638,8 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
                                                   std::chrono::milliseconds attesa) {
   Descrittore d(::open(percorso.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
                        0644));
+  if (d.fd() < 0 && (errno == ENOENT || errno == ENOTDIR))
+    throw ErroreFile(dividi(percorso).first, "write into", "there is no such folder");
   if (d.fd() < 0) throw errore_errno(percorso, "lock");
   struct stat info;
   if (::fstat(d.fd(), &info) != 0) throw errore_errno(percorso, "examine");

@@ -55,9 +55,12 @@ class Disco {
   // Between inizia_serie and fine_serie, sostituisci flushes each file
   // before its rename but not the folder after it; fine_serie then flushes
   // every folder the series renamed into, once, and throws ErroreFile
-  // naming the folder when that fails. After it returns, every file of the
-  // series is on the device. Series nest; only the outermost end flushes.
-  // These defaults do nothing, for a disk with no device behind it.
+  // naming the folder when that fails (the series is over either way).
+  // After it returns, every file of the series is on the device. Series
+  // nest; only the outermost end flushes. A crash in between leaves each
+  // name with its old content or its new one, whole. Hold a series with
+  // Serie (below), which ends it on every way out. These defaults do
+  // nothing, for a disk with no device behind it.
   virtual void inizia_serie();
   virtual void fine_serie();
 
@@ -67,7 +70,8 @@ class Disco {
   // Takes the lock on the lock file `percorso` for as long as the returned
   // object lives, waiting up to `attesa` for another holder to let go.
   // Throws ErroreOccupato when another holder kept it for the whole wait,
-  // ErroreFile when it cannot be taken for another reason. A disk that no other process
+  // ErroreFile when it cannot be taken for another reason (naming the
+  // folder when there is no such folder). A disk that no other process
   // sees needs no lock: this default returns an empty one.
   virtual std::unique_ptr<Blocco> blocca(const std::string& percorso,
                                          std::chrono::milliseconds attesa);
@@ -84,6 +88,13 @@ class Disco {
   // disk that no other process sees.
   virtual void sposta_senza_sostituire(const std::string& da, const std::string& a);
 
+  // Creates the folder `percorso`, and the folders above it, where missing.
+  // True when it created one, false when the folder was there. Throws
+  // ErroreFile when it cannot (something else stands at the name, no
+  // right). A disk that holds no folders has nothing to create: this
+  // default returns false.
+  virtual bool crea_cartella(const std::string& percorso);
+
   // --- Bounded reading, for files that may come from anyone ---
 
   // The first bytes of a file and the size the whole file has.
@@ -99,6 +110,25 @@ class Disco {
   // ErroreFile when it cannot be read. This default reads the whole file
   // through leggi and cuts it: a disk whose files may be large overrides it.
   virtual inizio_file leggi_inizio(const std::string& percorso, size_t massimo);
+};
+
+// A series of replacements (Disco::inizia_serie) held for as long as the
+// object lives. concludi() ends it, flushing the folders, and throws
+// ErroreFile when that fails. An object dropped without concludi() (a
+// failure on the way out) ends the series all the same and flushes what was
+// renamed so far as well as it can, reporting nothing: the failure already
+// on its way is the one to report, and the files written before it stay on
+// the device as they did when each rename was flushed on its own.
+class Serie {
+ public:
+  explicit Serie(Disco& disco);
+  ~Serie();
+  Serie(const Serie&) = delete;
+  Serie& operator=(const Serie&) = delete;
+  void concludi();
+
+ private:
+  Disco* disco_;  // null once concluded
 };
 
 // The real file system of the machine. It creates temporary files
@@ -118,6 +148,7 @@ class DiscoReale : public Disco {
   void rimuovi_temporanei(const std::string& percorso) override;
   void sposta_senza_sostituire(const std::string& da, const std::string& a) override;
   inizio_file leggi_inizio(const std::string& percorso, size_t massimo) override;
+  bool crea_cartella(const std::string& percorso) override;
 
  private:
   // Writes the temporary, flushes it when `scarica`, renames it over the

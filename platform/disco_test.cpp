@@ -161,6 +161,14 @@ TEST_F(DiscoRealeTest, TheLockKeepsASecondHolderOutUntilTheFirstLetsGo) {
   rilascio.join();
   EXPECT_NO_THROW(disco.blocca(p, milliseconds(0)));
   EXPECT_TRUE(fs::is_regular_file(p));
+  // In a folder that is not there: the folder is named.
+  const std::string manca = percorso("manca");
+  try {
+    disco.blocca(unisci_percorso(manca, "prova.lock"), milliseconds(0));
+    ADD_FAILURE() << "locked in a missing folder";
+  } catch (const ErroreFile& e) {
+    EXPECT_EQ(e.what(), "cannot write into \"" + manca + "\": there is no such folder");
+  }
 }
 
 // Only entries named "<name>.nuovo-" and 16 lower-case hexadecimal digits
@@ -301,6 +309,21 @@ TEST(UnisciPercorso, AlwaysAddsOneSeparator) {
   const std::string s(1, separatore);
   EXPECT_EQ(unisci_percorso("cartella", "f.txt"), "cartella" + s + "f.txt");
   EXPECT_EQ(unisci_percorso("radice" + s, "f.txt"), "radice" + s + s + "f.txt");
+}
+
+// The folder of a path, a root and a doubled separator included: what
+// unisci_percorso joins, cartella_di takes apart.
+TEST(CartellaDi, GivesTheFolderARootAndDotForABareName) {
+  const std::string s(1, separatore);
+  struct caso { std::string percorso, cartella; };
+  std::vector<caso> casi = {{"f.txt", "."}, {"a" + s + "f", "a"}, {"a" + s + "b" + s + "f", "a" + s + "b"},
+                            {"a" + s + s + "f", "a"}, {s + "f", s}, {s + s + "f", s}};
+#ifdef _WIN32
+  casi.push_back({"C:\\f", "C:\\"});
+  casi.push_back({"C:/a/f", "C:/a"});
+#endif
+  for (const caso& c : casi) EXPECT_EQ(cartella_di(c.percorso), c.cartella) << c.percorso;
+  EXPECT_EQ(cartella_di(unisci_percorso("cartella", "f.txt")), "cartella");
 }
 
 #ifdef _WIN32

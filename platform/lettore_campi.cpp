@@ -1,5 +1,6 @@
 #include "platform/lettore_campi.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace piattaforma {
@@ -23,15 +24,28 @@ bool LettoreCampi::fine_file() const {
 
 // Moves to the first character of the next field; requires one to exist.
 void LettoreCampi::salta_a_campo() {
+  a_capo_ = false;
   while (pos_ < dati_.size() && (spazio(dati_[pos_]) || fine_riga(dati_[pos_]))) ++pos_;
   inizio_campo_ = pos_;
-  if (pos_ >= dati_.size()) throw ErroreLettura("read past the end of the file");
+  if (pos_ >= dati_.size()) {
+    a_capo_ = true;
+    throw ErroreLettura("read past the end of the file");
+  }
 }
 
 // Consumes CR LF, a lone CR or a lone LF at the position.
 void LettoreCampi::consuma_fine_riga() {
+  const size_t prima = pos_;
   if (pos_ < dati_.size() && dati_[pos_] == '\r') ++pos_;
   if (pos_ < dati_.size() && dati_[pos_] == '\n') ++pos_;
+  if (pos_ > prima || pos_ >= dati_.size()) a_capo_ = true;
+}
+
+// Scans to the next line end and consumes it.
+void LettoreCampi::salta_resto_riga() {
+  if (a_capo_) return;
+  while (pos_ < dati_.size() && !fine_riga(dati_[pos_])) ++pos_;
+  consuma_fine_riga();
 }
 
 // Reads the next text field and consumes the comma or line end after it.
@@ -76,19 +90,20 @@ int64_t LettoreCampi::leggi_numero(int64_t minimo, int64_t massimo, const char* 
     ++i;
   }
   if (i == gettone.size())
-    throw ErroreLettura("no number where one is due: \"" + gettone + "\"");
+    throw ErroreLettura("no number where one is due: \"" + citazione(gettone) + "\"");
   int64_t valore = 0;
   bool troppo = false;
   for (; i < gettone.size(); ++i) {
     char c = gettone[i];
-    if (c < '0' || c > '9') throw ErroreLettura("no number where one is due: \"" + gettone + "\"");
+    if (c < '0' || c > '9')
+      throw ErroreLettura("no number where one is due: \"" + citazione(gettone) + "\"");
     // Past 10^12 the value fits no target; stop growing to stay in range.
     if (valore < 1000000000000LL) valore = valore * 10 + (c - '0');
     else troppo = true;
   }
   if (negativo) valore = -valore;
   if (troppo || valore < minimo || valore > massimo)
-    throw ErroreLettura(gettone + " does not fit " + bersaglio);
+    throw ErroreLettura(citazione(gettone) + " does not fit " + bersaglio);
 
   while (pos_ < dati_.size() && spazio(dati_[pos_])) ++pos_;
   if (pos_ < dati_.size() && dati_[pos_] == ',')
@@ -126,6 +141,39 @@ riga_colonna trova_riga_colonna(std::string_view dati, size_t scostamento) {
   }
   rc.colonna = scostamento - inizio_riga + 1;
   return rc;
+}
+
+// True when byte i of `dati` ends a line: LF, or CR not followed by LF.
+static bool chiude_riga(std::string_view dati, size_t i) {
+  return dati[i] == '\n' || (dati[i] == '\r' && (i + 1 >= dati.size() || dati[i + 1] != '\n'));
+}
+
+indice_righe::indice_righe(std::string_view dati) : dimensione_(dati.size()) {
+  for (size_t i = 0; i < dati.size(); ++i)
+    if (chiude_riga(dati, i)) inizi_.push_back(i + 1);
+}
+
+// The last line start at or before the offset.
+size_t indice_righe::inizio_riga(size_t scostamento) const {
+  const size_t s = std::min(scostamento, dimensione_);
+  const auto dopo = std::upper_bound(inizi_.begin(), inizi_.end(), s);
+  return *(dopo - 1);
+}
+
+riga_colonna indice_righe::dove(size_t scostamento) const {
+  const size_t s = std::min(scostamento, dimensione_);
+  const auto dopo = std::upper_bound(inizi_.begin(), inizi_.end(), s);
+  riga_colonna rc;
+  rc.riga = static_cast<size_t>(dopo - inizi_.begin());
+  rc.colonna = s - *(dopo - 1) + 1;
+  return rc;
+}
+
+std::string citazione(std::string_view testo, size_t massimo) {
+  if (testo.size() <= massimo) return std::string(testo);
+  std::string r(testo.substr(0, massimo));
+  r += '\x85';
+  return r;
 }
 
 }  // namespace piattaforma

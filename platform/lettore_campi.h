@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace piattaforma {
 
@@ -52,6 +53,12 @@ class LettoreCampi {
   // The bytes being read.
   const std::string& dati() const { return dati_; }
 
+  // Moves past the end of the line that holds the field read last, unless
+  // that read already consumed its line end (or a read failed past it): the
+  // next read then starts on the following line. For going on after a
+  // record that could not be taken whole.
+  void salta_resto_riga();
+
  private:
   // Reads one number token and checks it against [minimo, massimo].
   int64_t leggi_numero(int64_t minimo, int64_t massimo, const char* bersaglio);
@@ -63,6 +70,7 @@ class LettoreCampi {
   std::string dati_;
   size_t pos_ = 0;
   size_t inizio_campo_ = 0;
+  bool a_capo_ = true;  // the last read ended by consuming a line end
 };
 
 // A place in a text: line and column, both counted from 1. A line ends at
@@ -74,7 +82,31 @@ struct riga_colonna {
 };
 
 // The line and column of byte offset `scostamento` of `dati` (an offset
-// past the end gives the place just after the last byte).
+// past the end gives the place just after the last byte). Counts from the
+// start: for one place. For many places in one text, indice_righe.
 riga_colonna trova_riga_colonna(std::string_view dati, size_t scostamento);
+
+// The start of every line of a text, found in one pass, so that the line
+// and column of any offset take a binary search, never a scan of the text.
+// Lines end as for trova_riga_colonna, which it agrees with everywhere.
+class indice_righe {
+ public:
+  indice_righe() = default;
+  explicit indice_righe(std::string_view dati);
+
+  // Line and column of byte offset `scostamento` (one past the end at most).
+  riga_colonna dove(size_t scostamento) const;
+  // Offset of the first byte of the line that holds `scostamento`.
+  size_t inizio_riga(size_t scostamento) const;
+
+ private:
+  std::vector<size_t> inizi_{0};  // offset where each line begins, ascending
+  size_t dimensione_ = 0;
+};
+
+// A text as a message quotes it: whole up to `massimo` bytes, else its first
+// `massimo` bytes followed by "\x85" (the ellipsis in Windows-1252), so that
+// a field megabytes long is never echoed whole.
+std::string citazione(std::string_view testo, size_t massimo = 40);
 
 }  // namespace piattaforma

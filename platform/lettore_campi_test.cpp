@@ -94,6 +94,29 @@ TEST(LettoreCampi, RefusesNumbersThatDoNotFitOrAreNotWholeNumbers) {
   for (const auto& caso : casi) esegui(caso);
 }
 
+// The table of line starts places every offset as the scan from the start
+// does, over every kind of line end, a CR at the very end and past the end.
+TEST(LettoreCampi, LineTablePlacesEachOffsetAsTheScanDoes) {
+  for (const std::string& dati : {std::string("a,b\r\n  c\rd\n\n\r\nfine\r"), std::string(),
+                                 std::string("\n\r\r\n")}) {
+    const indice_righe righe(dati);
+    for (size_t i = 0; i <= dati.size(); ++i) {
+      const riga_colonna attesa = trova_riga_colonna(dati, i), trovata = righe.dove(i);
+      EXPECT_EQ(trovata.riga, attesa.riga) << i;
+      EXPECT_EQ(trovata.colonna, attesa.colonna) << i;
+      EXPECT_EQ(righe.inizio_riga(i) + attesa.colonna - 1, i) << i;
+    }
+  }
+}
+
+// A long field is quoted cut short, ending in an ellipsis.
+TEST(LettoreCampi, CutsALongFieldShort) {
+  EXPECT_EQ(citazione("segnale"), "segnale");
+  EXPECT_EQ(citazione(std::string(40, 'x')), std::string(40, 'x'));
+  EXPECT_EQ(citazione(std::string(1234567, 'x')), std::string(40, 'x') + "\x85");
+  EXPECT_EQ(citazione("abcdef", 3), "abc\x85");
+}
+
 // Each field's start, as line and column, over every kind of line end; a
 // field that runs on after a missing value is placed on its own line.
 TEST(LettoreCampi, KnowsTheLineAndColumnOfEachFieldItReads) {

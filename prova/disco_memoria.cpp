@@ -1,5 +1,6 @@
 #include "prova/disco_memoria.h"
 
+#include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 
 namespace piattaforma {
@@ -37,11 +38,38 @@ void DiscoMemoria::sostituisci(const std::string& percorso, std::string_view con
   verifica(guasto, "replace", percorso);
   file[percorso] = std::string(contenuto);
   sostituiti.push_back(percorso);
+  in_sospeso.insert(percorso);
+  if (serie_aperte_ == 0) scarica_cartella(cartella_di(percorso));
+}
+
+void DiscoMemoria::sostituisci_provvisorio(const std::string& percorso, std::string_view contenuto) {
+  verifica(guasto, "replace", percorso);
+  file[percorso] = std::string(contenuto);
+  sostituiti.push_back(percorso);
+  provvisori.push_back(percorso);
+}
+
+void DiscoMemoria::inizia_serie() { ++serie_aperte_; }
+
+// Flushes, once each, the folders that hold a pending rename; the series
+// is over even when a flush fails.
+void DiscoMemoria::fine_serie() {
+  if (serie_aperte_ == 0 || --serie_aperte_ > 0) return;
+  std::set<std::string> cartelle;
+  for (const std::string& p : in_sospeso) cartelle.insert(cartella_di(p));
+  for (const std::string& c : cartelle) scarica_cartella(c);
+}
+
+void DiscoMemoria::scarica_cartella(const std::string& cartella) {
+  verifica(guasto, "flush", cartella);
+  cartelle_scaricate.push_back(cartella);
+  std::erase_if(in_sospeso, [&](const std::string& p) { return cartella_di(p) == cartella; });
 }
 
 void DiscoMemoria::elimina(const std::string& percorso) {
   verifica(guasto, "delete", percorso);
   file.erase(percorso);
+  in_sospeso.erase(percorso);
 }
 
 void DiscoMemoria::sposta_senza_sostituire(const std::string& da, const std::string& a) {
@@ -51,6 +79,7 @@ void DiscoMemoria::sposta_senza_sostituire(const std::string& da, const std::str
   if (file.count(a)) throw ErroreFile(a, "create", "a file of that name is there already");
   file[a] = std::move(it->second);
   file.erase(da);
+  scarica_cartella(cartella_di(a));
 }
 
 }  // namespace piattaforma

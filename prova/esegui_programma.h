@@ -70,10 +70,13 @@ inline HANDLE apri_ereditabile(const std::filesystem::path& p, bool scrittura) {
 // Runs `programma` with `argomenti` (argv[1] onwards) in the working folder
 // `cartella_lavoro`, standard input empty, and waits for it to end. Standard
 // output and standard error go through two files in the temporary folder.
-// Throws std::runtime_error when the program cannot be started.
+// `ambiente` ("NAME=value" entries, Linux only) is put before the
+// environment the program inherits. Throws std::runtime_error when the
+// program cannot be started.
 inline esito_programma esegui_programma(const std::filesystem::path& programma,
                                         const std::vector<std::string>& argomenti,
-                                        const std::filesystem::path& cartella_lavoro) {
+                                        const std::filesystem::path& cartella_lavoro,
+                                        const std::vector<std::string>& ambiente = {}) {
   namespace fs = std::filesystem;
   // Runs may be started from several threads at once: each takes its own
   // number for its output files.
@@ -100,6 +103,7 @@ inline esito_programma esegui_programma(const std::filesystem::path& programma,
   std::wstring riga = dettaglio::tra_virgolette(programma.wstring());
   for (const std::string& a : argomenti)
     riga += L" " + dettaglio::tra_virgolette(fs::path(reinterpret_cast<const char8_t*>(a.c_str())).wstring());
+  if (!ambiente.empty()) throw std::runtime_error("an added environment is for Linux only");
   PROCESS_INFORMATION processo{};
   const BOOL partito = CreateProcessW(programma.c_str(), riga.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                       cartella_lavoro.c_str(), &avvio, &processo);
@@ -127,8 +131,13 @@ inline esito_programma esegui_programma(const std::filesystem::path& programma,
   std::vector<char*> argv;
   for (std::string& p : parole) argv.push_back(p.data());
   argv.push_back(nullptr);
+  std::vector<std::string> voci = ambiente;
+  for (char** v = environ; *v != nullptr; ++v) voci.emplace_back(*v);
+  std::vector<char*> envp;
+  for (std::string& v : voci) envp.push_back(v.data());
+  envp.push_back(nullptr);
   pid_t pid = 0;
-  const int errore_avvio = posix_spawn(&pid, programma.c_str(), &azioni, nullptr, argv.data(), environ);
+  const int errore_avvio = posix_spawn(&pid, programma.c_str(), &azioni, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&azioni);
   if (errore_avvio != 0)
     throw std::runtime_error("cannot start " + programma.string() + ": error " + std::to_string(errore_avvio));

@@ -10,9 +10,11 @@
 #include "inspector/scoperta.h"
 #include "platform/argomenti.h"
 #include "platform/disco.h"
+#include "platform/segnali.h"
 #include "unpacker/spacchetta.h"
 
 int main(int argc, char** argv) {
+  piattaforma::scrittura_oltre_limite_come_errore();
   try {
     const std::vector<std::string> argomenti = piattaforma::argomenti_utf8(argc, argv);
     spacchettatore::opzioni o;

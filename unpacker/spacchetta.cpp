@@ -24,6 +24,7 @@
 #include "packer/impacchettatore.h"
 #include "packer/passo_codici.h"
 #include "platform/cartella_programma.h"
+#include "platform/cartella_scrittura.h"
 #include "platform/errore_file.h"
 
 namespace spacchettatore {
@@ -720,15 +721,24 @@ int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca
     return spacchetto_errore_file;
   }
   try {
+    // Under the folder's lock, as every program writes: what stands at the
+    // names is checked, and what a killed run left cleared, only then.
+    const std::string percorsi[] = {piattaforma::unisci_percorso(o.uscita, nomi[0]),
+                                    piattaforma::unisci_percorso(o.uscita, nomi[1])};
+    const auto blocco = piattaforma::prendi_cartella(
+        disco, o.uscita, {percorsi[0], percorsi[1]},
+        [&] { errori << piattaforma::testo_attesa(programma, o.uscita) << "\n"; });
     if (!o.forza)
-      for (const std::string& nome : nomi)
-        if (disco.esiste(piattaforma::unisci_percorso(o.uscita, nome))) {
-          errori << programma << ": " << piattaforma::unisci_percorso(o.uscita, nome)
+      for (const std::string& percorso : percorsi)
+        if (disco.esiste(percorso)) {
+          errori << programma << ": " << percorso
                  << " already exists; give --force to replace it (nothing written)\n";
           return spacchetto_uso;
         }
-    disco.sostituisci(piattaforma::unisci_percorso(o.uscita, nomi[0]), r.linea);
-    disco.sostituisci(piattaforma::unisci_percorso(o.uscita, nomi[1]), r.treno);
+    piattaforma::Serie serie(disco);
+    disco.sostituisci(percorsi[0], r.linea);
+    disco.sostituisci(percorsi[1], r.treno);
+    serie.concludi();
   } catch (const piattaforma::ErroreFile& e) {
     errori << programma << ": " << e.what() << "\n";
     return spacchetto_errore_file;

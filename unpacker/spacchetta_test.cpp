@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -371,7 +372,13 @@ TEST(SpacchettaScenario, TheShippedScenarioRoundTripsThroughThePrograms) {
   EXPECT_EQ(e.stato, 0) << e.errori;
   // A second run keeps the sources it finds, unless told.
   EXPECT_EQ(spacchetta({costruttore.string(), "-o", (radice / "sorgenti").string()}).stato, 3);
+  // What a killed run left of a source's temporary file is cleared under
+  // the folder's lock.
+  const fs::path avanzo =
+      radice / "sorgenti" / (scenario::nome_sorgente_linea(scenario::linea_scenario) + ".nuovo-0123456789abcdef");
+  std::ofstream(avanzo) << "left by a killed run";
   EXPECT_EQ(spacchetta({costruttore.string(), "-o", (radice / "sorgenti").string(), "--force"}).stato, 0);
+  EXPECT_FALSE(fs::exists(avanzo));
   EXPECT_EQ(spacchetta({costruttore.string()}).stato, 3);
 
   const std::string linea = scenario::linea_scenario, treno = scenario::treno_scenario;

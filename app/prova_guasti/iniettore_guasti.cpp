@@ -1,6 +1,6 @@
-// Test-only library, preloaded into crea_scenario (LD_PRELOAD): it counts
-// the file calls that touch one folder and makes exactly one chosen call
-// fail, as a full disk, a permission change or an I/O fault would.
+// Test-only library, preloaded into a program (LD_PRELOAD): it counts the
+// file calls that touch one folder and makes exactly one chosen call fail,
+// as a full disk, a permission change or an I/O fault would.
 //
 // Environment:
 //   GUASTI_CARTELLA   the folder (absolute, no trailing slash); calls on it,
@@ -12,8 +12,9 @@
 //                     instead of failing, as a run killed mid-way
 //   GUASTI_CONTEGGIO  a file that receives, at exit, one line "kind count"
 //                     per kind, "colpito <errno>" when the failure was
-//                     injected and "aperti <n>", the counted descriptors
-//                     still open
+//                     injected, "aperti <n>", the counted descriptors
+//                     still open, and "cartelle_scaricate <n>", the
+//                     flushes (of all counted) made on a folder itself
 // Flushes of counted descriptors do not wait for the device: the runs
 // check what the program does with each call's result, not durability.
 
@@ -41,7 +42,9 @@ const int errori[n_tipi] = {EACCES, EIO, ENOSPC, EIO, EIO, EACCES, EACCES, ENOLC
 
 constexpr int massimo_fd = 4096;
 bool seguito[massimo_fd];  // descriptors opened on a counted path
+bool cartella[massimo_fd];  // those of them opened on a folder
 long conteggi[n_tipi];
+long cartelle_scaricate = 0;
 bool colpito = false;
 
 struct impostazioni {
@@ -109,6 +112,7 @@ __attribute__((destructor)) void scrivi_conteggi() {
   int aperti = 0;
   for (bool s : seguito) aperti += s;
   std::fprintf(f, "aperti %d\n", aperti);
+  std::fprintf(f, "cartelle_scaricate %ld\n", cartelle_scaricate);
   std::fclose(f);
 }
 
@@ -117,9 +121,12 @@ mode_t modo_di(int flags, va_list& argomenti) {
   return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(argomenti, mode_t) : 0;
 }
 
-// Marks a descriptor opened on a counted path.
-int segui(int fd) {
-  if (fd >= 0 && fd < massimo_fd) seguito[fd] = true;
+// Marks a descriptor opened on a counted path (with O_DIRECTORY: a folder).
+int segui(int fd, int flags) {
+  if (fd >= 0 && fd < massimo_fd) {
+    seguito[fd] = true;
+    cartella[fd] = (flags & O_DIRECTORY) != 0;
+  }
   return fd;
 }
 
@@ -132,7 +139,7 @@ int apri(const char* nome_vero, int dirfd, const char* percorso, int flags, mode
     fd = vero<int (*)(int, const char*, int, ...)>(nome_vero)(dirfd, percorso, flags, modo);
   else
     fd = vero<int (*)(const char*, int, ...)>(nome_vero)(percorso, flags, modo);
-  return c ? segui(fd) : fd;
+  return c ? segui(fd, flags) : fd;
 }
 
 }  // namespace
@@ -185,10 +192,12 @@ ssize_t write(int fd, const void* dati, size_t n) {
 
 int fsync(int fd) {
   if (!contato(fd)) return vero<int (*)(int)>("fsync")(fd);
+  if (cartella[fd]) ++cartelle_scaricate;
   return fallisce(t_flush) ? -1 : 0;
 }
 int fdatasync(int fd) {
   if (!contato(fd)) return vero<int (*)(int)>("fdatasync")(fd);
+  if (cartella[fd]) ++cartelle_scaricate;
   return fallisce(t_flush) ? -1 : 0;
 }
 
@@ -208,6 +217,11 @@ int rename(const char* da, const char* a) {
 int renameat(int d1, const char* da, int d2, const char* a) {
   if ((contato(da) || contato(a)) && fallisce(t_rename)) return -1;
   return vero<int (*)(int, const char*, int, const char*)>("renameat")(d1, da, d2, a);
+}
+int renameat2(int d1, const char* da, int d2, const char* a, unsigned int flags) {
+  if ((contato(da) || contato(a)) && fallisce(t_rename)) return -1;
+  return vero<int (*)(int, const char*, int, const char*, unsigned int)>("renameat2")(d1, da, d2, a,
+                                                                                      flags);
 }
 
 int unlink(const char* percorso) {
