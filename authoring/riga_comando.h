@@ -20,6 +20,8 @@ struct opzioni {
   std::optional<std::string> linea;         // --route TITLE
   std::optional<std::string> treno;         // --train NAME
   std::optional<std::string> punto_di_partenza;  // --starting-point FOLDER
+  std::optional<std::string> valori_documenti;   // --document-values FILE
+  bool documenti = false;    // --documents
   bool senza_piano = false;  // --no-plan
   bool controllo = false;    // --check
   bool severo = false;       // --strict
@@ -30,8 +32,9 @@ struct opzioni {
 };
 
 // Reads argv[1] onwards by the rules of platform/opzioni.h. Throws
-// ErroreUso as that reader does, or for other than two sources (none with
-// --help, --version or --starting-point).
+// ErroreUso as that reader does, for other than two sources (none with
+// --help, --version or --starting-point), or for --document-values
+// without --documents.
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
 
 // The usage text printed by --help, its options listed from the table.
