@@ -109,8 +109,11 @@ std::string codici(const corsa& c) {
     return a.second.size() < b.second.size();
   });
   t += " I codici " + std::to_string(consueto->first) + " sono inviati da " +
-       std::to_string(consueto->second.size()) + (consueto->second.size() == 1 ? " punto" : " punti") + ", dal " +
-       km_di(c, consueto->second.front()) + " al " + km_di(c, consueto->second.back()) + ".";
+       (consueto->second.size() == 1
+            ? "1 punto, al " + km_di(c, consueto->second.front())
+            : std::to_string(consueto->second.size()) + " punti, dal " + km_di(c, consueto->second.front()) +
+                  " al " + km_di(c, consueto->second.back())) +
+       ".";
   for (const auto& [codice, punti] : per_codice) {
     if (codice == consueto->first) continue;
     std::vector<std::string> dove;

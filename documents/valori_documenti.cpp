@@ -65,7 +65,7 @@ valori_documenti leggi_valori(std::string_view testo) {
         const std::string_view c = campi[k].first;
         const auto r = std::from_chars(c.data(), c.data() + c.size(), estremi[k - 1]);
         if (c.empty() || r.ec != std::errc() || r.ptr != c.data() + c.size())
-          errore(k, "`" + std::string(c) + "` is not a chainage in whole metres");
+          errore(k, std::string("`").append(c).append("` is not a chainage in whole metres"));
       }
       if (estremi[0] > estremi[1]) errore(2, "the stretch ends before it begins");
       v.banalizzati.push_back({estremi[0], estremi[1]});
