@@ -356,6 +356,22 @@ TEST_F(Cartelle, AWrongCommandLineGivesTheUsageAndStatus3) {
             "them all the same)");
 }
 
+// --reference prints a record's fields, or the list of records, and touches
+// no file; a name that matches no record is status 3 with the list.
+TEST_F(Cartelle, ReferencePrintsARecordAndWritesNothing) {
+  const auto stazione = impacchetta({"--reference", "stazione"});
+  EXPECT_EQ(stazione.stato, riuscito) << stazione.errori;
+  EXPECT_NE(stazione.uscita.find("stazione"), std::string::npos);
+  const auto elenco = impacchetta({"--reference"});
+  EXPECT_EQ(elenco.stato, riuscito);
+  EXPECT_NE(elenco.uscita.find("Records (impacchetta_scenario --reference RECORD prints one)"),
+            std::string::npos);
+  const auto nessuno = impacchetta({"--reference", "zzz"});
+  EXPECT_EQ(nessuno.stato, errore_uso);
+  EXPECT_NE(nessuno.errori.find("no record is named \"zzz\""), std::string::npos);
+  EXPECT_TRUE(fs::is_empty(lavoro));
+}
+
 // --json prints one JSON document on standard output whatever the status,
 // a wrong command line's included; -o names a folder that is made when
 // missing.

@@ -10,6 +10,7 @@
 
 #include "authoring/impacchetta.h"
 #include "authoring/rapporto.h"
+#include "authoring/riferimento.h"
 #include "platform/argomenti.h"
 #include "platform/disco.h"
 #include "platform/opzioni.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
         std::cout << piattaforma::riga_versione(autore::programma);
         return autore::riuscito;
       }
+      if (o.riferimento) return autore::stampa_riferimento(o.record, std::cout, std::cerr);
       piattaforma::DiscoReale disco;
       if (o.punto_di_partenza)
         return autore::scrivi_punto_di_partenza(disco, *o.punto_di_partenza, std::cout, std::cerr);

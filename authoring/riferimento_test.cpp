@@ -5,7 +5,9 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "packer/campi.h"
 #include "packer/diagnosi.h"
 
 namespace autore {
@@ -23,6 +25,39 @@ TEST(Riferimento, HasASectionForEveryRecord) {
       EXPECT_NE(trovate.front()->testo.find("Example:"), std::string::npos);
       EXPECT_NE(trovate.front()->testo.find("Recognised by:"), std::string::npos);
     }
+}
+
+// The names of a section's fields, in order, from its lines "Field 2,
+// left_code: ..." and "Fields 3 to 5, left_value_1, left_value_2,
+// left_value_3: ...".
+std::vector<std::string> campi_della_sezione(const std::string& testo) {
+  std::vector<std::string> nomi;
+  std::istringstream righe(testo);
+  for (std::string riga; std::getline(righe, riga);) {
+    if (!riga.starts_with("Field ") && !riga.starts_with("Fields ")) continue;
+    const std::string testa = riga.substr(0, riga.find(':'));
+    for (size_t i = testa.find(", "); i != std::string::npos;) {
+      const size_t fine = testa.find(", ", i + 2);
+      nomi.push_back(testa.substr(i + 2, fine == std::string::npos ? std::string::npos : fine - i - 2));
+      i = fine;
+    }
+  }
+  return nomi;
+}
+
+// The reference names each record's fields as the shared table does, the
+// names the inspector lists packed values by: a field renamed on one side
+// only fails here.
+TEST(Riferimento, NamesTheFieldsAsTheSharedTableDoes) {
+  for (const scenario::campi::record* r : scenario::campi::tutti()) {
+    SCOPED_TRACE(r->nome);
+    const auto trovate = cerca_riferimento(r->nome);
+    ASSERT_EQ(trovate.size(), 1u);
+    EXPECT_TRUE(trovate.front()->fonte.starts_with(r->fonte)) << trovate.front()->fonte;
+    EXPECT_EQ(campi_della_sezione(trovate.front()->testo),
+              std::vector<std::string>(r->campi.begin(), r->campi.end()));
+  }
+  EXPECT_EQ(scenario::campi::tutti().size(), voci_riferimento().size()) << "a section of no record";
 }
 
 // A name is found whatever its case and blanks; a name of no record, or one

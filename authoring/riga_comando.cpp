@@ -23,7 +23,8 @@ bool finisce_con(std::string_view s, std::string_view coda) {
 
 // The options, as the reader takes them and --help lists them.
 const piattaforma::opzione<opzioni> tabella[] = {
-    {"-o", "--output", "FOLDER", "write the packed files into FOLDER", &opzioni::uscita},
+    {"-o", "--output", "FOLDER", "write the packed files into FOLDER (made when missing)",
+     &opzioni::uscita},
     {"", "--route", "TITLE", "the route title, when LINE_SOURCE is named otherwise", &opzioni::linea},
     {"", "--train", "NAME", "the train designation, when TRAIN_SOURCE is named otherwise",
      &opzioni::treno},
@@ -44,20 +45,26 @@ const piattaforma::opzione<opzioni> tabella[] = {
      "as they are)",
      &opzioni::da_utf8},
     {"", "--json", "",
-     "print the diagnostics as a JSON array on standard output instead of as lines on standard "
+     "print the whole report (diagnostics, counts, messages, files written, exit status) as one "
+     "JSON document on standard output, whatever the status, instead of as lines on standard "
      "error",
      &opzioni::json},
     {"", "--starting-point", "FOLDER",
      "write the shipped scenario's two sources into FOLDER (created when missing, never over "
      "existing sources)",
      &opzioni::punto_di_partenza},
+    {"", "--reference", "",
+     "print the field reference: with a RECORD after it (stazione, segnale, curvad ...) that "
+     "record's fields, alone the list of records; nothing is read or written",
+     &opzioni::riferimento},
     {"-h", "--help", "", "print this text", &opzioni::aiuto},
     {"", "--version", "", "print the version", &opzioni::versione},
 };
 
 constexpr std::string_view uso =
     "impacchetta_scenario [OPTIONS] LINE_SOURCE TRAIN_SOURCE\n"
-    "       impacchetta_scenario --starting-point FOLDER\n";
+    "       impacchetta_scenario --starting-point FOLDER\n"
+    "       impacchetta_scenario --reference [RECORD]\n";
 
 }  // namespace
 
@@ -66,6 +73,10 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
   const std::vector<std::string> posizionali =
       piattaforma::leggi_opzioni<opzioni>(tabella, argomenti, o);
   if (o.aiuto || o.versione) return o;
+  if (o.riferimento) {
+    for (const std::string& p : posizionali) o.record += (o.record.empty() ? "" : " ") + p;
+    return o;
+  }
   if (o.punto_di_partenza) {
     if (!posizionali.empty())
       throw ErroreUso("--starting-point takes no sources: it writes them");
@@ -101,20 +112,25 @@ With --documents, also (Windows-1252, CR LF, made from the packed data):
 
 )" + piattaforma::elenco_opzioni(piattaforma::voci_di<opzioni>(tabella)) +
          R"(
-Each diagnostic reads FILE:LINE:COLUMN: error CODE: meaning (chainage N m), or
-FILE:LINE:COLUMN: warning: text. Warnings never change what is packed.
+Each diagnostic is one line in the form compilers use, which editors follow
+to the place, with note lines for the other records involved:
+  FILE:LINE:COLUMN: error: meaning (chainage N m); what to do [code N]
+  FILE:LINE:COLUMN: warning: what the loader will do, and the fix
+  FILE:LINE:COLUMN: note: another record involved
+Warnings never change what is packed. The whole source is checked in one
+run: what is found after the loader stopped is marked so.
 
 Exit status:
   0  packed (or checked) with no error in the data
   1  a file could not be read, written or created (the message names it),
-     or the --document-values file holds a record that cannot be taken
-     (nothing was written)
-  2  the loader or the cab-code pass recorded an error in the data; the
-     packed files were written all the same (not with --check or --strict),
-     the documents of --documents not
-  3  the command line was wrong (nothing was read or written), or
-     " Errore n. 1250" / " Errore n. 1251": a header slot of the packed
-     files was already taken (nothing was written)
+     a --from-utf8 source is not UTF-8, an output is one of the sources
+     or another output, or the --document-values file holds a record that
+     cannot be taken (nothing written)
+  2  the data holds an error; the packed files were written all the same
+     (not with --check or --strict), the documents of --documents not
+  3  the command line was wrong (nothing was read or written), --reference
+     named no record, or " Errore n. 1250" / " Errore n. 1251": a header
+     slot of the packed files was already taken (nothing was written)
   4  the line source gave no route length, so there is nothing to pack
   5  an unexpected fault of the program itself
   6  --strict and at least one warning: nothing was written

@@ -27,14 +27,17 @@ struct opzioni {
   bool severo = false;       // --strict
   bool da_utf8 = false;      // --from-utf8
   bool json = false;         // --json
+  bool riferimento = false;  // --reference [RECORD]
+  std::string record;        // RECORD of --reference: the arguments after it, joined by blanks
   bool aiuto = false;        // --help
   bool versione = false;     // --version
 };
 
 // Reads argv[1] onwards by the rules of platform/opzioni.h. Throws
 // ErroreUso as that reader does, for other than two sources (none with
-// --help, --version or --starting-point), or for --document-values
-// without --documents.
+// --help, --version or --starting-point; with --reference, the arguments
+// left name the record to look up), or for --document-values without
+// --documents.
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
 
 // The usage text printed by --help, its options listed from the table.

@@ -41,6 +41,13 @@ TEST(IdentitaDa, TakesTheNamesTheBuilderUsesOrTheOptions) {
   }
 }
 
+// --reference takes the words after it as the record's name, and no sources.
+TEST(LeggiOpzioni, ReferenceTakesTheRecordNameAndNoSources) {
+  EXPECT_EQ(leggi_opzioni({"--reference"}).record, "");
+  EXPECT_EQ(leggi_opzioni({"--reference", "sfondo", "due"}).record, "sfondo due");
+  EXPECT_TRUE(leggi_opzioni({"stazione", "--reference"}).riferimento);
+}
+
 TEST(CartellaDi, IsTheFolderPartOrTheWorkingFolder) {
   EXPECT_EQ(cartella_di("a/b/c.txt"), "a/b");
   EXPECT_EQ(cartella_di("c.txt"), ".");

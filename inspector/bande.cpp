@@ -8,15 +8,18 @@
 #include <initializer_list>
 #include <limits>
 #include <tuple>
+#include <string_view>
 #include <utility>
 
 #include "inspector/didascalie.h"
 #include "inspector/tavolozza.h"
+#include "packer/campi.h"
 
 namespace ispettore {
 namespace {
 
 namespace tipo_cella = scenario::tipo_cella;
+namespace campo = scenario::campi::campo;
 
 // A run of one value of a profile: the value and the chainages it holds
 // between, cut to the axis.
@@ -173,8 +176,8 @@ std::string pieno_e_tratto(const std::string& tinta) {
   return " fill=\"" + tinta + "\" stroke=\"" + tinta + "\" stroke-width=\"1.5\"";
 }
 
-// The value called `nome` among a feature's values; 0 when it has none.
-int32_t valore_di(const elemento& e, const char* nome) {
+// The value of the field `nome` among a feature's values; 0 when it has none.
+int32_t valore_di(const elemento& e, std::string_view nome) {
   for (const auto& [chiave, v] : e.valori)
     if (chiave == nome) return v;
   return 0;
@@ -373,7 +376,7 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
   for (const elemento& e : r.elementi) {
     const int riga = riga_segno(e.tipo);
     if (riga < 0 || !a.dentro(static_cast<double>(e.progressiva))) continue;
-    const int32_t codice = e.tipo == tipo_cella::codice ? valore_di(e, "code") : 0;
+    const int32_t codice = e.tipo == tipo_cella::codice ? valore_di(e, campo::codice) : 0;
     gruppi[{riga, e.tipo, codice, std::lround(a.x(static_cast<double>(e.progressiva)) / 3)}].push_back(&e);
   }
   // The groups by row, then along the line; and the x of every mark of
@@ -419,8 +422,8 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
       case tipo_cella::segnale: {
         bool sinistro = false, destro = false;
         for (const elemento* f : g) {
-          sinistro |= valore_di(*f, "sx") != 0 || valore_di(*f, "s1") != 0;
-          destro |= valore_di(*f, "dx") != 0 || valore_di(*f, "d1") != 0;
+          sinistro |= valore_di(*f, campo::codice_sx) != 0 || valore_di(*f, campo::valore_sx_1) != 0;
+          destro |= valore_di(*f, campo::codice_dx) != 0 || valore_di(*f, campo::valore_dx_1) != 0;
         }
         id = sinistro && destro ? "segnale-sd" : sinistro ? "segnale-s" : destro ? "segnale-d" : "segnale";
         break;
@@ -435,7 +438,7 @@ void disegna_segni(Svg& s, const resoconto& r, const asse& a, double y0,
         break;
       case tipo_cella::avviso_rallentamento:
         id = "avviso";
-        scritta = std::to_string(valore_di(e, "speed"));
+        scritta = std::to_string(valore_di(e, campo::velocita));
         tinta = colore::rallentamento;
         break;
       case tipo_cella::codice:
@@ -569,7 +572,7 @@ void disegna_velocita(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
     const double inizio = std::max(static_cast<double>(e.progressiva), a.da);
     const double termine = std::min(static_cast<double>(fine ? fine->progressiva : e.progressiva + 50), a.a);
     if (inizio > termine || static_cast<double>(e.progressiva) > a.a) continue;
-    const int32_t kmh = valore_di(e, "speed");
+    const int32_t kmh = valore_di(e, campo::velocita);
     const double v = std::clamp<double>(kmh, bv.basso, bv.alto);
     const double x0 = a.x(inizio);
     const double x1 = std::max(x0 + 2, a.x(termine));

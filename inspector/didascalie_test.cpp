@@ -6,6 +6,7 @@
 
 #include "inspector/prova_scenario.h"
 #include "inspector/verifiche.h"
+#include "packer/campi.h"
 
 namespace ispettore {
 namespace {
@@ -15,17 +16,21 @@ namespace {
 TEST(Didascalia, EachFeatureKindSaysWhereItIsAndWhatItHolds) {
   const resoconto r = componi(verifica(prova::pacchetti_di(prova::modello_piccolo())).m);
   const std::map<int32_t, std::string> attese = {
-      {3, "Stop, chainage 150 m, km 12.150 (cell 3): stop of Citt\u00e0 Alta (row 1)"},
-      {5, "Cab code, chainage 250 m, km 12.250 (cell 5): code 270 from here on"},
-      {11, "Signal, chainage 500 m, km 1.000 (cell 11): left-hand signal type 2, aspects 4 0 0; "
-           "right-hand signal type 2, aspects 1 0 0; rapp 0, tempo 0"},
-      {13, "Direction board, chainage 600 m, km 0.900 (cell 13): \"(Bivio)(Nord )\" (row 80)"},
-      {14, "Slowdown warning board, chainage 650 m, km 0.850 (cell 14): 60 km/h"},
-      {15, "Before warning board, chainage 750 m, km 0.750 (cell 15): cell 1 before the warning board"},
-      {16, "Speed indicator boards, chainage 750 m, km 0.750 (cell 16): speeds a 60/100, b 70/110, "
-           "c 80/120 km/h (s/d sides); stripes 1 and 2"},
-      {17, "Slowdown start, chainage 800 m, km 0.700 (cell 17): 60 km/h, f_tt 1"},
-      {21, "Cab code removal, chainage 1050 m, km 0.450 (cell 21): no code from here on"},
+      {3, "Stop (stazione), chainage 150 m, km 12.150 (cell 3): stop of Citt\u00e0 Alta (row 1)"},
+      {5, "Cab code (abbattimento), chainage 250 m, km 12.250 (cell 5): code 270 from here on"},
+      {11, "Signal (segnale), chainage 500 m, km 1.000 (cell 11): left-hand signal code 2, values "
+           "4 0 0; right-hand signal code 2, values 1 0 0; repeat_flag 0, timing 0"},
+      {13, "Direction board (cartello_indicatore), chainage 600 m, km 0.900 (cell 13): "
+           "\"(Bivio)(Nord )\" (row 80)"},
+      {14, "Slowdown warning board (rallentamento), chainage 650 m, km 0.850 (cell 14): 60 km/h"},
+      {15, "Before warning board (rallentamento), chainage 750 m, km 0.750 (cell 15): marker 1 "
+           "before the warning board"},
+      {16, "Speed indicator boards (indicatori_v_max), chainage 750 m, km 0.750 (cell 16): speeds "
+           "a 60/100, b 70/110, c 80/120 km/h (left/right); stripes 1 and 2"},
+      {17, "Slowdown start (rallentamento), chainage 800 m, km 0.700 (cell 17): 60 km/h, "
+           "ends_value 1"},
+      {21, "Cab code removal (abbattimento), chainage 1050 m, km 0.450 (cell 21): no code from "
+           "here on"},
   };
   size_t viste = 0;
   for (const elemento& e : r.elementi)
@@ -43,10 +48,11 @@ TEST(Didascalia, ASignalWithoutItsRightHandSideOrAReadingSaysSo) {
   e.tipo = scenario::tipo_cella::segnale;
   e.genere = "signal";
   e.progressiva = 88350;
-  e.valori = {{"s1", 4}, {"sx", 2}};
+  e.valori = {{std::string(scenario::campi::campo::valore_sx_1), 4},
+              {std::string(scenario::campi::campo::codice_sx), 2}};
   EXPECT_EQ(didascalia(resoconto{}, e),
-            "Signal, chainage 88350 m (cell 0): left-hand signal type 2, aspects 4 0 0; "
-            "no right-hand signal; rapp 0, tempo 0");
+            "Signal, chainage 88350 m (cell 0): left-hand signal code 2, values 4 0 0; "
+            "no right-hand signal; repeat_flag 0, timing 0");
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "inspector/verifiche.h"
+#include "packer/campi.h"
+#include "packer/passo_codici.h"
 #include "platform/windows1252.h"
 
 namespace ispettore {
@@ -39,71 +41,109 @@ std::string nome_riga(const scenario::modello& m, int32_t riga) {
   return piattaforma::da_windows1252(m.voci[static_cast<size_t>(riga)].nome);
 }
 
-// A combined speed of the indicator boards: 100 x (s speed / 5) + d speed / 5.
-void velocita_indicatori(elemento& e, char categoria, int32_t v) {
-  e.valori.push_back({std::string("v") + categoria + "s", v / 100 * 5});
-  e.valori.push_back({std::string("v") + categoria + "d", v % 100 * 5});
-}
+namespace campo = scenario::campi::campo;
 
-// The feature of cell `i`, its values decoded; nothing for free cells and
-// mountain markers.
-std::optional<elemento> elemento_di(const scenario::modello& m, int32_t i) {
+// A combined speed of the indicator boards: 100 x (left speed / 5) + right
+// speed / 5; the left one, then the right one, in km/h.
+std::pair<int32_t, int32_t> velocita_indicatori(int32_t v) { return {v / 100 * 5, v % 100 * 5}; }
+
+// The feature of cell `i`, its values decoded into the fields of the record
+// that gave it, in the order they stand on its line; nothing for free cells
+// and mountain markers.
+// `del_passo`: the cab-code pass set the cell's code (a code cell only).
+std::optional<elemento> elemento_di(const scenario::modello& m, int32_t i, bool del_passo) {
+  namespace record = scenario::campi;
   const cella& c = m.celle[static_cast<size_t>(i)];
   if (c.tipo == tipo_cella::libera || c.tipo == tipo_cella::segno_montagna) return std::nullopt;
   elemento e;
   e.cella = i;
   e.tipo = c.tipo;
   e.progressiva = 50 * int64_t{spostato_di_una(c.tipo) ? i - 1 : i};
+  auto campo_di = [&](std::string_view nome, int32_t v) { e.valori.push_back({std::string(nome), v}); };
   switch (c.tipo) {
     case tipo_cella::segnale: {
-      // valore1..3 = s * 10 + d, valore4 = rapp * 10 + sx * 3 + dx.
+      // valore1..3 = left value n * 10 + right value n,
+      // valore4 = repeat flag * 10 + left code * 3 + right code.
       e.genere = "signal";
+      e.record = record::segnale.nome;
       const int32_t lati = c.valore4 % 10;
-      e.valori = {{"s1", c.valore1 / 10}, {"s2", c.valore2 / 10}, {"s3", c.valore3 / 10},
-                  {"sx", lati / 3},        {"d1", c.valore1 % 10}, {"d2", c.valore2 % 10},
-                  {"d3", c.valore3 % 10},  {"dx", lati % 3},       {"rapp", c.valore4 / 10},
-                  {"tempo", c.tempo}};
+      campo_di(campo::codice_sx, lati / 3);
+      campo_di(campo::valore_sx_1, c.valore1 / 10);
+      campo_di(campo::valore_sx_2, c.valore2 / 10);
+      campo_di(campo::valore_sx_3, c.valore3 / 10);
+      campo_di(campo::ripetizione, c.valore4 / 10);
+      campo_di(campo::codice_dx, lati % 3);
+      campo_di(campo::valore_dx_1, c.valore1 % 10);
+      campo_di(campo::valore_dx_2, c.valore2 % 10);
+      campo_di(campo::valore_dx_3, c.valore3 % 10);
+      campo_di(campo::tempo, c.tempo);
       break;
     }
     case tipo_cella::fine_rallentamento:
-    case tipo_cella::inizio_rallentamento:
-      e.genere = c.tipo == tipo_cella::inizio_rallentamento ? "slowdown start" : "slowdown end";
-      e.valori = {{"speed", c.valore1}, {"d_v", c.valore2}, {"f_tt", c.valore3}};
+    case tipo_cella::inizio_rallentamento: {
+      const bool inizio = c.tipo == tipo_cella::inizio_rallentamento;
+      e.genere = inizio ? "slowdown start" : "slowdown end";
+      e.record = record::rallentamento.nome;
+      e.parte = inizio ? "start" : "end";
+      campo_di(campo::velocita, c.valore1);
+      campo_di(campo::valore_estremi, c.valore3);
+      campo_di(campo::valore_celle, c.valore2);
       break;
+    }
     case tipo_cella::avviso_rallentamento:
       e.genere = "slowdown warning board";
-      e.valori = {{"speed", c.valore1}, {"d_v", c.valore2}};
+      e.record = record::rallentamento.nome;
+      e.parte = "warning board";
+      campo_di(campo::velocita, c.valore1);
+      campo_di(campo::valore_celle, c.valore2);
       break;
     case tipo_cella::prima_avviso:
       e.genere = "before warning board";
-      e.valori = {{"n", c.valore1}};
+      e.record = record::rallentamento.nome;
+      e.parte = "marker " + std::to_string(c.valore1);
       break;
-    case tipo_cella::indicatori_v_max:
+    case tipo_cella::indicatori_v_max: {
       e.genere = "speed indicator boards";
-      velocita_indicatori(e, 'a', c.valore1);
-      velocita_indicatori(e, 'b', c.valore2);
-      velocita_indicatori(e, 'c', c.valore3);
-      e.valori.push_back({"strisces", c.valore4 / 10});
-      e.valori.push_back({"strisced", c.valore4 % 10});
+      e.record = record::indicatori_v_max.nome;
+      const auto [sa, da] = velocita_indicatori(c.valore1);
+      const auto [sb, db] = velocita_indicatori(c.valore2);
+      const auto [sc, dc] = velocita_indicatori(c.valore3);
+      campo_di(campo::velocita_sx_a, sa);
+      campo_di(campo::velocita_sx_b, sb);
+      campo_di(campo::velocita_sx_c, sc);
+      campo_di(campo::strisce_sx, c.valore4 / 10);
+      campo_di(campo::velocita_dx_a, da);
+      campo_di(campo::velocita_dx_b, db);
+      campo_di(campo::velocita_dx_c, dc);
+      campo_di(campo::strisce_dx, c.valore4 % 10);
       break;
+    }
     case tipo_cella::fermata:
       e.genere = "stop";
-      e.valori = {{"row", c.valore1}};
+      e.record = record::stazione.nome;
+      e.parte = "stop cell";
+      e.riga = c.valore1;
       e.testo = nome_riga(m, c.valore1);
       break;
     case tipo_cella::codice:
-      e.genere = "cab code";
-      e.valori = {{"code", c.valore1}};
+      // A code the pass set has no source line: no record.
+      e.genere = del_passo ? "cab code of the cab-code pass" : "cab code";
+      if (!del_passo) e.record = record::abbattimento.nome;
+      campo_di(campo::codice, c.valore1);
       break;
     case tipo_cella::rimozione_codice:
       e.genere = "cab code removal";
+      e.record = record::abbattimento.nome;
+      e.parte = "code 0 or less";
       break;
     case tipo_cella::cartello_indicatore:
       e.genere = "direction board";
-      e.valori = {{"row", c.valore1}};
+      e.record = record::cartello_indicatore.nome;
+      e.riga = c.valore1;
       e.testo = nome_riga(m, c.valore1);
       break;
     default:
+      // No record gives it: the packed fields by their own names.
       e.genere = "unknown type " + std::to_string(c.tipo);
       e.valori = {{"valore1", c.valore1}, {"valore2", c.valore2}, {"valore3", c.valore3},
                   {"valore4", c.valore4}, {"tempo", c.tempo}};
@@ -114,7 +154,9 @@ std::optional<elemento> elemento_di(const scenario::modello& m, int32_t i) {
 
 // The feature of cell `i` with its kilometre reading.
 std::optional<elemento> elemento_letto(const resoconto& r, const scenario::modello& m, int32_t i) {
-  auto e = elemento_di(m, i);
+  const bool del_passo =
+      std::binary_search(r.codici_del_passo.begin(), r.codici_del_passo.end(), i);
+  auto e = elemento_di(m, i, del_passo);
   if (e) e->lettura = lettura_km(r.zone, e->progressiva);
   return e;
 }
@@ -272,6 +314,51 @@ nlohmann::ordered_json json_lettura(const std::optional<int64_t>& l) {
   return l ? nlohmann::ordered_json(*l) : nlohmann::ordered_json();
 }
 
+// The fields of a station record that its item row keeps, in the order
+// they stand on its line: the options are fields 4 to 6, the groups 7 to 9
+// and 10 to 12, the time 14 to 16.
+struct campi_stazione {
+  std::array<int32_t, 3> opzioni{};
+  std::array<int32_t, 3> gruppo_1{};
+  std::array<int32_t, 3> gruppo_2{};
+  std::array<int64_t, 3> ora{};  // hours, minutes, seconds
+  static constexpr std::array<std::string_view, 3> nomi_opzioni = {
+      scenario::campi::campo::opzione_1, scenario::campi::campo::opzione_2,
+      scenario::campi::campo::opzione_3};
+  static constexpr std::array<std::string_view, 3> nomi_gruppo_1 = {
+      scenario::campi::campo::gruppo_1_a, scenario::campi::campo::gruppo_1_b,
+      scenario::campi::campo::gruppo_1_c};
+  static constexpr std::array<std::string_view, 3> nomi_gruppo_2 = {
+      scenario::campi::campo::gruppo_2_a, scenario::campi::campo::gruppo_2_b,
+      scenario::campi::campo::gruppo_2_c};
+};
+
+// Where the loader put each station field in the item row.
+campi_stazione campi_di(const voce& v) {
+  campi_stazione f;
+  f.opzioni = {v.opzione1, v.opzione5, v.opzione4};
+  f.gruppo_1 = {v.dato1, v.dato2, v.opzione2};
+  f.gruppo_2 = {v.dato3, v.dato4, v.dato5};
+  const int64_t o = v.orario;
+  f.ora = {o / 3600, o / 60 % 60, o % 60};
+  return f;
+}
+
+// Three numbers as a source line writes a group: "4,1,0".
+template <typename T>
+std::string terna(const std::array<T, 3>& n) {
+  return std::to_string(n[0]) + "," + std::to_string(n[1]) + "," + std::to_string(n[2]);
+}
+
+// The record a feature comes from and which of its cells it is:
+// "rallentamento start"; the kind in words when no record gives it.
+std::string nome_record(const elemento& e) {
+  if (e.record.empty()) return e.genere;
+  std::string t(e.record);
+  if (!e.parte.empty()) t += " " + e.parte;
+  return t;
+}
+
 }  // namespace
 
 std::string formato_chilometri(double km) {
@@ -316,6 +403,7 @@ resoconto componi(const scenario::modello& m, bool con_elementi) {
     r.codice_og = m.celle[1].valore2;
   }
   componi_stazioni(m, r);
+  r.codici_del_passo = scenario::celle_del_passo(m.celle);
   if (con_elementi)
     for (int32_t i = 0; i <= r.ultima_cella; ++i)
       if (auto e = elemento_letto(r, m, i)) r.elementi.push_back(std::move(*e));
@@ -335,69 +423,85 @@ std::string in_testo(const resoconto& r) {
 void scrivi_testo(std::ostream& uscita, const resoconto& r, const scenario::modello* celle) {
   Uscita t(uscita);
   t += "Route \"" + testo_visibile(r.linea) + "\", train \"" + testo_visibile(r.treno) + "\"\n";
+  // Each line is named by the record that gives it, its values by the
+  // record's fields.
+  namespace record = scenario::campi;
+  namespace campo = scenario::campi::campo;
+  auto testa = [&](std::string_view nome) { t += "  " + a_sinistra(std::string(nome), 27) + "  "; };
   t += "\nHeader\n";
-  t += "  route length      " + std::to_string(r.lunghezza) + " m; cells 0 to " +
+  testa(record::lunghezza_percorso.nome);
+  t += std::string(campo::lunghezza) + "=" + std::to_string(r.lunghezza) + " m; cells 0 to " +
        std::to_string(r.ultima_cella) + " (50 m each, reaching 7000 m beyond the end)\n";
-  for (size_t i = 0; i < r.zone.size(); ++i) {
-    const zona_km& z = r.zone[i];
-    t += i == 0 ? "  kilometre zones   " : "                    ";
-    t += "row " + std::to_string(z.riga) + ": from " + numero(z.inizio, 7) + " m, " +
-         regola_zona(z) + " (stored " + std::to_string(z.inizio) + ", " +
-         std::to_string(z.salvato) + ", " + std::to_string(z.direzione) + ")";
+  for (const zona_km& z : r.zone) {
+    testa(record::progressiva_chilometrica.nome);
+    t += std::string(campo::inizio) + "=" + std::to_string(z.inizio) + " " +
+         std::string(campo::lettura) + "=" + std::to_string(z.riferimento) + " " +
+         std::string(campo::direzione) + "=" + std::to_string(z.direzione) + ": from " +
+         std::to_string(z.inizio) + " m, " + regola_zona(z) + " (row " + std::to_string(z.riga) +
+         " stores " + std::to_string(z.inizio) + ", " + std::to_string(z.salvato) + ", " +
+         std::to_string(z.direzione) + ")";
     if (auto l = lettura_km(r.zone, z.inizio)) t += "; km " + formato_km(*l) + " at its start";
     t += "\n";
   }
-  t += "  backgrounds       " + std::to_string(r.sfondi[0]) + ", " + std::to_string(r.sfondi[1]) +
-       ", " + std::to_string(r.sfondi[2]) + " (one, two, three)\n";
-  t += "  cab signalling    ";
+  testa(std::string(record::sfondo.nome) + " uno, due, tre");
+  t += std::to_string(r.sfondi[0]) + ", " + std::to_string(r.sfondi[1]) + ", " +
+       std::to_string(r.sfondi[2]) + "\n";
+  testa(record::ripetizione_segnali.nome);
   if (r.sistema_codici == 0 && r.codici_a == 0) {
     t += "none\n";
   } else {
-    t += std::to_string(r.sistema_codici) + "-code system from " + std::to_string(r.codici_da) +
-         " m to " + std::to_string(r.codici_a) + " m";
+    t += std::string(campo::da) + "=" + std::to_string(r.codici_da) + " " + std::string(campo::a) +
+         "=" + std::to_string(r.codici_a) + ": " + std::to_string(r.sistema_codici) + "-code system";
     auto da = lettura_km(r.zone, r.codici_da), a = lettura_km(r.zone, r.codici_a);
     if (da && a) t += " (km " + formato_km(*da) + " to km " + formato_km(*a) + ")";
     t += "\n";
   }
-  t += "  coaches           " + std::to_string(r.vetture) + "\n";
-  t += "  braked mass       " + std::to_string(r.massa_frenata) + " %\n";
-  t += "  sand              " + std::to_string(r.sabbia) + "\n";
-  t += "  clock             " +
+  testa(record::numero_vetture.nome);
+  t += std::string(campo::conteggio) + "=" + std::to_string(r.vetture) + "\n";
+  testa(record::massa_frenata.nome);
+  t += std::string(campo::percento) + "=" + std::to_string(r.massa_frenata) + "\n";
+  testa(record::sabbia.nome);
+  t += std::string(campo::quantita) + "=" + std::to_string(r.sabbia) + "\n";
+  testa(record::orologio.nome);
+  t += std::string(campo::ore) + "=" + std::to_string(r.orologio[0]) + " " +
+       std::string(campo::minuti) + "=" + std::to_string(r.orologio[1]) + " " +
+       std::string(campo::secondi) + "=" + std::to_string(r.orologio[2]) + ": " +
        formato_ora(3600 * int64_t{r.orologio[0]} + 60 * r.orologio[1] + r.orologio[2]) + "\n";
-  t += "  header stamps     " + std::to_string(r.timbro_voci) + " (record 85), " +
-       std::to_string(r.timbro_celle) + " (cell 1)\n";
-  t += "  identity codes    " + std::to_string(r.codice_st) + " (record 85), " +
+  testa("header stamps");
+  t += std::to_string(r.timbro_voci) + " (record 85), " + std::to_string(r.timbro_celle) +
+       " (cell 1)\n";
+  testa("identity codes");
+  t += std::to_string(r.codice_st) + " (record 85), " +
        std::to_string(r.codice_og) + " (cell 1)\n";
 
-  t += "\nStations (" + std::to_string(r.stazioni.size()) + ")\n";
+  t += "\nStations (" + std::to_string(r.stazioni.size()) + ", stazione records)\n";
   t += "  row  chainage         km  class     area from..to  stop cell      time  stop"
-       "  opzione1,2,4,5  dato1..5       name\n";
+       "  option_1,2,3  group_1_a,b,c  group_2_a,b,c  name\n";
   for (const stazione& s : r.stazioni) {
     const voce& v = s.v;
+    const campi_stazione f = campi_di(v);
     std::string fermata = s.cella_fermata ? std::to_string(*s.cella_fermata) : "-";
     std::string ora = v.orario == 0 && v.opzione3 == 0 ? "-" : formato_ora(v.orario);
     t += "  " + numero(s.riga, 3) + "  " + numero(v.posizione, 8) + "  " + colonna_km(s.lettura) +
          "  " + numero(v.tipo, 5) + "  " + numero(v.inizio, 7) + ".." +
          a_sinistra(std::to_string(v.fine), 7) + "  " + a_destra(fermata, 9) + "  " +
          a_destra(ora, 8) + "  " + numero(v.opzione3, 4) + "  " +
-         a_sinistra(std::to_string(v.opzione1) + " " + std::to_string(v.opzione2) + " " +
-                        std::to_string(v.opzione4) + " " + std::to_string(v.opzione5),
-                    14) +
-         "  " +
-         a_sinistra(std::to_string(v.dato1) + " " + std::to_string(v.dato2) + " " +
-                        std::to_string(v.dato3) + " " + std::to_string(v.dato4) + " " +
-                        std::to_string(v.dato5),
-                    13) +
-         "  " + testo_visibile(s.nome) + "\n";
+         a_sinistra(terna(f.opzioni), 12) + "  " + a_sinistra(terna(f.gruppo_1), 13) + "  " +
+         a_sinistra(terna(f.gruppo_2), 13) + "  " + testo_visibile(s.nome) + "\n";
   }
 
   t += "\nFeature cells (" + std::to_string(quanti_elementi(r, celle)) + ")\n";
-  t += "    cell  chainage         km  kind                    values\n";
+  t += "    cell  chainage         km  record                         fields\n";
   per_ogni_elemento(r, celle, [&](const elemento& e) {
-    t += "  " + numero(e.cella, 6) + "  " + numero(e.progressiva, 8) + "  " + colonna_km(e.lettura) +
-         "  " + a_sinistra(e.genere, 22) + "  " + coppie(e.valori);
-    if (!e.testo.empty()) t += (e.valori.empty() ? "\"" : "  \"") + testo_visibile(e.testo) + "\"";
-    t += "\n";
+    std::string riga = "  " + numero(e.cella, 6) + "  " + numero(e.progressiva, 8) + "  " +
+                       colonna_km(e.lettura) + "  " + a_sinistra(nome_record(e), 29) + "  " +
+                       coppie(e.valori);
+    std::string dopo;
+    if (e.riga) dopo = "row " + std::to_string(*e.riga);
+    if (!e.testo.empty()) dopo += (dopo.empty() ? "\"" : " \"") + testo_visibile(e.testo) + "\"";
+    if (!dopo.empty()) riga += (e.valori.empty() ? "" : "  ") + dopo;
+    riga.erase(riga.find_last_not_of(' ') + 1);
+    t += riga + "\n";
   });
 
   t += "\nMountain zones (" + std::to_string(r.montagne.size()) + ")\n";
@@ -432,27 +536,35 @@ nlohmann::ordered_json in_json(const resoconto& r) {
 void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario::modello* celle) {
   using json = nlohmann::ordered_json;
   std::ostream& u = documento.uscita();
+  namespace record = scenario::campi;
+  namespace campo = scenario::campi::campo;
+  // The header: each member named by the record that gives it, holding
+  // that record's fields by their names.
   json zone = json::array();
   for (const zona_km& z : r.zone)
     zone.push_back({{"row", z.riga},
-                    {"start_m", z.inizio},
+                    {"fields",
+                     {{campo::inizio, z.inizio}, {campo::lettura, z.riferimento}, {campo::direzione, z.direzione}}},
                     {"stored_reference", z.salvato},
-                    {"direction", z.direzione},
-                    {"reading_at_chainage_0_m", z.riferimento},
                     {"reading_at_start_m", json_lettura(lettura_km(r.zone, z.inizio))}});
   documento.membro("route", r.linea);
   documento.membro("train", r.treno);
+  const std::string sfondo(record::sfondo.nome);
   documento.membro(
       "header",
-      {{"route_length_m", r.lunghezza},
+      {{record::lunghezza_percorso.nome, {{campo::lunghezza, r.lunghezza}}},
        {"last_cell", r.ultima_cella},
-       {"kilometre_zones", zone},
-       {"backgrounds", r.sfondi},
-       {"cab_signalling", {{"system", r.sistema_codici}, {"from_m", r.codici_da}, {"to_m", r.codici_a}}},
-       {"coaches", r.vetture},
-       {"braked_mass_percent", r.massa_frenata},
-       {"sand", r.sabbia},
-       {"clock", formato_ora(3600 * int64_t{r.orologio[0]} + 60 * r.orologio[1] + r.orologio[2])},
+       {record::progressiva_chilometrica.nome, zone},
+       {sfondo + " uno", {{campo::valore, r.sfondi[0]}}},
+       {sfondo + " due", {{campo::valore, r.sfondi[1]}}},
+       {sfondo + " tre", {{campo::valore, r.sfondi[2]}}},
+       {record::ripetizione_segnali.nome,
+        {{campo::da, r.codici_da}, {campo::a, r.codici_a}, {"system", r.sistema_codici}}},
+       {record::numero_vetture.nome, {{campo::conteggio, r.vetture}}},
+       {record::massa_frenata.nome, {{campo::percento, r.massa_frenata}}},
+       {record::sabbia.nome, {{campo::quantita, r.sabbia}}},
+       {record::orologio.nome,
+        {{campo::ore, r.orologio[0]}, {campo::minuti, r.orologio[1]}, {campo::secondi, r.orologio[2]}}},
        {"header_stamps", {{"record_85", r.timbro_voci}, {"cell_1", r.timbro_celle}}},
        {"identity_codes", {{"record_85", r.codice_st}, {"cell_1", r.codice_og}}}});
 
@@ -461,18 +573,24 @@ void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario:
     ContenitoreJson stazioni(u, false, documento.livello_interno());
     for (const stazione& s : r.stazioni) {
       const voce& v = s.v;
-      stazioni.elemento(
-          {{"row", s.riga},
-           {"name", s.nome},
-           {"chainage_m", v.posizione},
-           {"reading_m", json_lettura(s.lettura)},
-           {"class", v.tipo},
-           {"area_m", {v.inizio, v.fine}},
-           {"stop_cell", s.cella_fermata ? json(*s.cella_fermata) : json()},
-           {"time", v.orario == 0 && v.opzione3 == 0 ? json() : json(formato_ora(v.orario))},
-           {"stop_s", v.opzione3},
-           {"opzione", {{"1", v.opzione1}, {"2", v.opzione2}, {"4", v.opzione4}, {"5", v.opzione5}}},
-           {"dato", {v.dato1, v.dato2, v.dato3, v.dato4, v.dato5}}});
+      const campi_stazione f = campi_di(v);
+      json campi = json::object();
+      campi[campo::classe] = v.tipo;
+      for (size_t k = 0; k < 3; ++k) campi[f.nomi_opzioni[k]] = f.opzioni[k];
+      for (size_t k = 0; k < 3; ++k) campi[f.nomi_gruppo_1[k]] = f.gruppo_1[k];
+      for (size_t k = 0; k < 3; ++k) campi[f.nomi_gruppo_2[k]] = f.gruppo_2[k];
+      campi[campo::sosta] = v.opzione3;
+      campi[campo::ore] = f.ora[0];
+      campi[campo::minuti] = f.ora[1];
+      campi[campo::secondi] = f.ora[2];
+      stazioni.elemento({{"row", s.riga},
+                         {"record", record::stazione.nome},
+                         {"name", s.nome},
+                         {"chainage_m", v.posizione},
+                         {"reading_m", json_lettura(s.lettura)},
+                         {"area_m", {v.inizio, v.fine}},
+                         {"stop_cell", s.cella_fermata ? json(*s.cella_fermata) : json()},
+                         {"fields", campi}});
     }
   }
 
@@ -485,8 +603,11 @@ void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario:
       json j = {{"cell", e.cella},
                 {"chainage_m", e.progressiva},
                 {"reading_m", json_lettura(e.lettura)},
-                {"kind", e.genere},
-                {"values", valori}};
+                {"record", e.record.empty() ? json() : json(e.record)}};
+      if (!e.parte.empty()) j["part"] = e.parte;
+      if (e.record.empty()) j["kind"] = e.genere;
+      j["fields"] = valori;
+      if (e.riga) j["row"] = *e.riga;
       if (!e.testo.empty()) j["text"] = e.testo;
       elementi.elemento(j);
     });

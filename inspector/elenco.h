@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,7 +43,8 @@ struct stazione {
   std::optional<int64_t> lettura;        // kilometre reading at its chainage
 };
 
-// One feature cell, with its values decoded from the combined fields.
+// One feature cell, with its values decoded from the combined fields into
+// the fields of the source record that gave it (packer/campi.h).
 struct elemento {
   int32_t cella = 0;
   // The chainage the author wrote in the source: the cell's start, less
@@ -51,8 +53,14 @@ struct elemento {
   int64_t progressiva = 0;
   std::optional<int64_t> lettura;
   uint8_t tipo = 0;
-  std::string genere;  // kind, in words
+  std::string genere;   // kind, in words, for the drawing: "slowdown start"
+  std::string_view record;  // the source record that gives it: "rallentamento"; "" for none
+  std::string parte;    // which of the record's cells: "start", "warning board"; "" for its only one
+  // The record's fields this cell packs, by their names, in line order;
+  // the chainage is progressiva. A cell of an unknown type gives its
+  // packed fields by their own names (valore1 ...).
   std::vector<std::pair<std::string, int32_t>> valori;
+  std::optional<int32_t> riga;  // the item-table row a stop cell or direction board names
   std::string testo;  // board text or station name, UTF-8
 };
 
@@ -90,6 +98,7 @@ struct resoconto {
   int32_t codice_st = 0;
   int32_t codice_og = 0;
   std::vector<stazione> stazioni;
+  std::vector<int32_t> codici_del_passo;  // code cells the cab-code pass set (scenario::celle_del_passo)
   std::vector<elemento> elementi;
   std::vector<zona_montagna> montagne;
   std::vector<punto> velocita;  // km/h

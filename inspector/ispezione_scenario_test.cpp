@@ -74,30 +74,41 @@ TEST_F(IspezioneScenario, TheBuiltScenarioPassesEveryCheckAndIsListedAndDrawn) {
   EXPECT_EQ(j["route"], "Tarvena-Olmara-Caldone");
   EXPECT_EQ(j["train"], "Reg 40318");
   const auto& h = j["header"];
-  EXPECT_EQ(h["route_length_m"], 227550);
+  EXPECT_EQ(h["lunghezza percorso"]["length"], 227550);
   EXPECT_EQ(h["last_cell"], 4691);
   EXPECT_EQ(h["identity_codes"]["record_85"], 29625);
   EXPECT_EQ(h["identity_codes"]["cell_1"], 2184);
   EXPECT_EQ(h["header_stamps"]["record_85"], 610);
   EXPECT_EQ(h["header_stamps"]["cell_1"], 5121);
-  const auto& z = h["kilometre_zones"];
-  EXPECT_EQ(z[0]["start_m"], 131450);
+  // The kilometre zones give back the fields of the line source's three
+  // lines (sorted by start), whatever the packer stored.
+  const auto& z = h["progressiva chilometrica"];
+  EXPECT_EQ(z[0]["fields"], (nlohmann::json{{"start", 131450}, {"reading", 227550}, {"direction", 1}}));
   EXPECT_EQ(z[0]["stored_reference"], 227650);
   EXPECT_EQ(z[0]["reading_at_start_m"], 96100);
+  EXPECT_EQ(z[1]["fields"], (nlohmann::json{{"start", 100000}, {"reading", -100000}, {"direction", 0}}));
   EXPECT_EQ(z[1]["reading_at_start_m"], 0);
   EXPECT_EQ(z[2]["reading_at_start_m"], 187550);
-  EXPECT_EQ(h["cab_signalling"], (nlohmann::json{{"system", 9}, {"from_m", 0}, {"to_m", 222150}}));
-  EXPECT_EQ(h["coaches"], 8);
-  EXPECT_EQ(h["braked_mass_percent"], 120);
-  EXPECT_EQ(h["sand"], 200);
-  EXPECT_EQ(h["clock"], "13:55:20");
+  EXPECT_EQ(h["ripetizione segnali"], (nlohmann::json{{"from", 0}, {"to", 222150}, {"system", 9}}));
+  EXPECT_EQ(h["numero vetture"]["count"], 8);
+  EXPECT_EQ(h["percentuale massa frenata"]["percent"], 120);
+  EXPECT_EQ(h["sabbia"]["amount"], 200);
+  EXPECT_EQ(h["orologio"], (nlohmann::json{{"hours", 13}, {"minutes", 55}, {"seconds", 20}}));
   ASSERT_FALSE(j["stations"].empty());
+  // The origin: "stazione,       0,  8,  400,  1, 0, 0,  4,1,0,  2,1,1,    1,  13,55,20, Tarvena".
   const auto& origine = j["stations"][0];
   EXPECT_EQ(origine["name"], "Tarvena");
   EXPECT_EQ(origine["reading_m"], 187550);
   EXPECT_EQ(origine["area_m"], (nlohmann::json{-400, 400}));
   EXPECT_EQ(origine["stop_cell"], 7);
-  EXPECT_EQ(origine["time"], "13:55:20");
+  EXPECT_EQ(origine["fields"],
+            (nlohmann::json{{"class", 8}, {"option_1", 1}, {"option_2", 0}, {"option_3", 0},
+                            {"group_1_a", 4}, {"group_1_b", 1}, {"group_1_c", 0}, {"group_2_a", 2},
+                            {"group_2_b", 1}, {"group_2_c", 1}, {"stop", 1}, {"hours", 13},
+                            {"minutes", 55}, {"seconds", 20}}));
+  // Every feature names its record, or is a code the cab-code pass set.
+  for (const auto& f : j["features"])
+    EXPECT_TRUE(f["record"].is_string() || f["kind"] == "cab code of the cab-code pass") << f.dump();
 
   const prova::esito_xml x = prova::controlla_xml(contenuto(svg));
   ASSERT_EQ(x.errore, "");

@@ -200,7 +200,7 @@ TEST_F(Ispeziona, TheDrawingAlonePrintsOnlyTheChecksUnlessTheListingIsAsked) {
   EXPECT_EQ(uscita.str().find("Stations"), std::string::npos) << uscita.str();
   o.elenco = true;
   EXPECT_EQ(esegui(), ispezione_riuscita);
-  EXPECT_NE(uscita.str().find("Stations (2)"), std::string::npos);
+  EXPECT_NE(uscita.str().find("Stations (2, stazione records)"), std::string::npos);
 }
 
 // A second scenario in the folder: a route with "_" in its title and its
@@ -263,7 +263,7 @@ TEST_F(Ispeziona, ADrawingThatCannotBeWrittenIsAFileErrorAfterTheListing) {
   disco.scrittura_negata = true;
   EXPECT_EQ(esegui(), ispezione_errore_file);
   EXPECT_NE(errori.str().find("Permission denied"), std::string::npos);
-  EXPECT_NE(uscita.str().find("Stations (2)"), std::string::npos);
+  EXPECT_NE(uscita.str().find("Stations (2, stazione records)"), std::string::npos);
 }
 
 // A route title holding "_", packed without the plan: the names are split

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "inspector/lettore.h"
+#include "packer/campi.h"
 #include "packer/formato.h"
 #include "packer/pacchetti.h"
 #include "platform/windows1252.h"
@@ -184,9 +185,15 @@ void verifica_celle(const pacchetti& p, scenario_letto& s, std::optional<int32_t
   }
 }
 
-// Where a fault of cell i lies, in words: "cell 12 at 600 m, valore1".
-std::string in_cella(size_t i, const char* campo) {
-  return "cell " + std::to_string(i) + " at " + std::to_string(50 * uint64_t{i}) + " m, " + campo;
+// Where a fault of cell i lies, in words, with the source record and field
+// that the packed field comes from when one does: "cell 12 at 600 m,
+// valore1, from abbattimento code".
+std::string in_cella(size_t i, const char* campo, std::string_view record = {},
+                     std::string_view campo_record = {}) {
+  std::string t = "cell " + std::to_string(i) + " at " + std::to_string(50 * uint64_t{i}) + " m, " + campo;
+  if (!record.empty()) t += ", from " + std::string(record);
+  if (!campo_record.empty()) t += " " + std::string(campo_record);
+  return t;
 }
 
 // Checks the values that the simulator reads by kind against those the
@@ -202,7 +209,8 @@ void verifica_valori(const pacchetti& p, scenario_letto& s) {
     const bool ammesso = codici.fine == 0 ? codici.posizione == 0
                                           : codici.posizione == 4 || codici.posizione == 9;
     if (!ammesso)
-      r.a(s.inizio_voci[scenario::riga_codici] + campo_voce::posizione, "record 86, posizione",
+      r.a(s.inizio_voci[scenario::riga_codici] + campo_voce::posizione,
+          "record 86, posizione, from the name of " + std::string(scenario::campi::ripetizione_segnali.nome),
           "cab-signalling system " + std::to_string(codici.posizione) +
               (codici.fine == 0 ? ", expected 0 for a stretch that ends at 0"
                                 : ", expected 4 or 9 (codes of the system)"));
@@ -231,20 +239,20 @@ void verifica_valori(const pacchetti& p, scenario_letto& s) {
       case tipo_cella::codice:
         // A code of 0 or less is written as a removal cell (type 13).
         if (c.valore1 <= 0)
-          codici.a(v1, in_cella(i, "valore1"),
+          codici.a(v1, in_cella(i, "valore1", scenario::campi::abbattimento.nome, scenario::campi::campo::codice),
                    "cab code " + std::to_string(c.valore1) +
                        " is not a code: the builder writes codes above 0");
         break;
       case tipo_cella::fermata: {
         const int riga = c.valore1;
         if (riga < 1 || riga > u.ultima_stazione)
-          fermate.a(v1, in_cella(i, "valore1"),
+          fermate.a(v1, in_cella(i, "valore1", scenario::campi::stazione.nome),
                     "stop cell names row " + std::to_string(riga) + ", which is no station row " +
                         (u.ultima_stazione == 0
                              ? std::string("(the item file holds no station)")
                              : "(stations take rows 1 to " + std::to_string(u.ultima_stazione) + ")"));
         else if (const uint8_t classe = s.m.voci[static_cast<size_t>(riga)].tipo; classe >= 25)
-          fermate.a(v1, in_cella(i, "valore1"),
+          fermate.a(v1, in_cella(i, "valore1", scenario::campi::stazione.nome),
                     "stop cell names row " + std::to_string(riga) + ", a station of class " +
                         std::to_string(classe) + ", which has no stop cell (classes below 25 have one)");
         break;
@@ -252,14 +260,14 @@ void verifica_valori(const pacchetti& p, scenario_letto& s) {
       case tipo_cella::cartello_indicatore: {
         const int riga = c.valore1;
         if (riga < u.primo_cartello || riga > scenario::riga_primo_cartello)
-          cartelli.a(v1, in_cella(i, "valore1"),
+          cartelli.a(v1, in_cella(i, "valore1", scenario::campi::cartello_indicatore.nome),
                      "direction board names row " + std::to_string(riga) +
                          ", which is no board row (the " +
                          std::to_string(scenario::riga_primo_cartello + 1 - u.primo_cartello) +
                          " board cells take rows " + std::to_string(u.primo_cartello) + " to " +
                          std::to_string(scenario::riga_primo_cartello) + ")");
         else if (size_t& presa = riga_presa[static_cast<size_t>(riga)]; presa != 0)
-          cartelli.a(v1, in_cella(i, "valore1"),
+          cartelli.a(v1, in_cella(i, "valore1", scenario::campi::cartello_indicatore.nome),
                      "direction board names row " + std::to_string(riga) +
                          ", which the board at cell " + std::to_string(presa - 1) +
                          " names too: each board has a row of its own");
@@ -269,7 +277,8 @@ void verifica_valori(const pacchetti& p, scenario_letto& s) {
       }
       case tipo_cella::prima_avviso:
         if (c.valore1 < 1 || c.valore1 > 4)
-          avvisi.a(v1, in_cella(i, "valore1"),
+          avvisi.a(v1, in_cella(i, "valore1", scenario::campi::rallentamento.nome,
+                                scenario::campi::campo::segnalini),
                    "cell before a warning board numbered " + std::to_string(c.valore1) +
                        ", expected 1 to 4");
         break;

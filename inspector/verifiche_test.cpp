@@ -100,9 +100,10 @@ TEST(Verifica, EachKindOfDamageIsCaughtWithFileOffsetAndReason) {
       {"a cell type no builder writes", [](pacchetti& p, auto&) { (*p.byte_celle)[15 * 30] = '\xFF'; },
        2, 15 * 30, "cell type 255 is none the builder writes"},
       {"a cab code below 1", [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 15 * 5 + 1, 0xFFFF, 2); },
-       2, 15 * 5 + 1, "cab code -1 is not a code"},
+       2, 15 * 5 + 1, "(cell 5 at 250 m, valore1, from abbattimento code): cab code -1 is not a code"},
       {"a stop cell naming an empty row", [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 15 * 3 + 1, 9, 2); },
-       2, 15 * 3 + 1, "stop cell names row 9, which is no station row (stations take rows 1 to 2)"},
+       2, 15 * 3 + 1, "(cell 3 at 150 m, valore1, from stazione): stop cell names row 9, which is no station row "
+       "(stations take rows 1 to 2)"},
       {"a stop cell naming a station of a class without one",
        [](pacchetti& p, const voci_lette& l) { (*p.byte_voci)[l.inizio[2]] = 30; }, 2, 15 * 22 + 1,
        "names row 2, a station of class 30, which has no stop cell"},
@@ -117,10 +118,12 @@ TEST(Verifica, EachKindOfDamageIsCaughtWithFileOffsetAndReason) {
        2, 15 * 30 + 1, "names row 80, which the board at cell 13 names too"},
       {"a cell before a warning board numbered 9",
        [](pacchetti& p, auto&) { scrivi(*p.byte_celle, 15 * 15 + 1, 9, 2); }, 2, 15 * 15 + 1,
+       "(cell 15 at 750 m, valore1, from rallentamento markers): cell before a warning board "
        "numbered 9, expected 1 to 4"},
       {"a cab-signalling system of 5 codes",
        [](pacchetti& p, const voci_lette& l) { scrivi(*p.byte_voci, l.inizio[86] + 9, 5, 4); }, 1,
-       v.inizio[86] + 9, "cab-signalling system 5, expected 4 or 9"},
+       v.inizio[86] + 9, "(record 86, posizione, from the name of ripetizione segnali): cab-signalling system 5, "
+       "expected 4 or 9"},
   };
   for (const danno& d : danni) {
     SCOPED_TRACE(d.nome);
@@ -131,7 +134,7 @@ TEST(Verifica, EachKindOfDamageIsCaughtWithFileOffsetAndReason) {
     bool trovato = false;
     for (const difetto& f : s.difetti)
       trovato |= f.file == file && f.offset == d.offset &&
-                 f.motivo.find(d.parole) != std::string::npos;
+                 descrivi(f).find(d.parole) != std::string::npos;
     EXPECT_TRUE(trovato) << "faults found:\n" << [&] {
       std::string t;
       for (const difetto& f : s.difetti) t += descrivi(f) + "\n";

@@ -277,6 +277,29 @@ class Caricatore {
     return true;
   }
 
+  // Reads record after record to the end of the file, up to two comment
+  // fields before each passed over; `record` reads one and returns false
+  // when the loader stops there.
+  template <class F>
+  void leggi_corpo(F record) {
+    for (;;) {
+      if (fine_file()) break;
+      leggi_riga();
+      if (fine_file()) break;
+      bool avanti = true;
+      passo([&] {
+        if (!salta_commenti()) {
+          avanti = false;
+          return;
+        }
+        segna_record();
+        avanti = record();
+        esito_record(2);
+      });
+      if (!avanti) break;
+    }
+  }
+
   // Runs one record's steps. Going on past the stops, a record that stops
   // the loader (Salta) or whose field cannot be read is reported and the
   // rest of its line skipped: false then. Otherwise the steps run as they
@@ -537,22 +560,7 @@ class Caricatore {
     }
 
     contesto_ = contesto::corpo_linea;
-    for (;;) {
-      if (fine_file()) break;
-      leggi_riga();
-      if (fine_file()) break;
-      bool avanti = true;
-      passo([&] {
-        if (!salta_commenti()) {
-          avanti = false;
-          return;
-        }
-        segna_record();
-        avanti = record_linea();
-        esito_record(2);
-      });
-      if (!avanti) break;
-    }
+    leggi_corpo([&] { return record_linea(); });
     if (riepiloga(sorgente::linea)) {
       d_->riepilogo(true);
       ordine_pendenza_.fine(*d_);
@@ -863,22 +871,7 @@ class Caricatore {
     cursore_velocita_ = 0;
     k_ = riga_prima_stazione;
 
-    for (;;) {
-      if (fine_file()) break;
-      leggi_riga();
-      if (fine_file()) break;
-      bool avanti = true;
-      passo([&] {
-        if (!salta_commenti()) {
-          avanti = false;
-          return;
-        }
-        segna_record();
-        avanti = record_treno();
-        esito_record(2);
-      });
-      if (!avanti) break;
-    }
+    leggi_corpo([&] { return record_treno(); });
     if (riepiloga(sorgente::treno)) {
       d_->riepilogo(true);
       controlla_fine_treno(generale);

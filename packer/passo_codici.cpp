@@ -181,4 +181,22 @@ void posa_codici(modello& m, diagnosi* rapporto) {
   }
 }
 
+std::vector<int32_t> celle_del_passo(const std::vector<cella>& celle) {
+  auto del_passo = [](const cella& c) { return c.tipo == tipo_cella::codice && c.valore1 == codice_posato; };
+  // Without a 180 there is nothing to tell apart, and no copy is made.
+  if (std::none_of(celle.begin(), celle.end(), del_passo)) return {};
+  modello m;
+  m.celle = celle;
+  for (cella& c : m.celle)
+    if (del_passo(c)) {
+      c.tipo = tipo_cella::libera;
+      c.valore1 = 0;
+    }
+  posa_codici(m);
+  std::vector<int32_t> trovate;
+  for (size_t i = 0; i < celle.size(); ++i)
+    if (del_passo(celle[i]) && del_passo(m.celle[i])) trovate.push_back(static_cast<int32_t>(i));
+  return trovate;
+}
+
 }  // namespace scenario

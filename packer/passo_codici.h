@@ -3,6 +3,7 @@
 // front of the signals that a warning board covers and along slowdowns.
 
 #include <cstdint>
+#include <vector>
 
 #include "model/modello.h"
 #include "packer/diagnosi.h"
@@ -24,5 +25,13 @@ int32_t minimo(int32_t x, int32_t y);
 // writes outside m.celle; does nothing when m.celle holds fewer than 4 cells.
 // With `rapporto`, every error recorded is also kept there.
 void posa_codici(modello& m, diagnosi* rapporto = nullptr);
+
+// The cells of `celle` (packed cells, as read back) whose code the pass set
+// rather than a record of the sources: each cell that holds code 180 where
+// the pass, run on the same cells without their 180 codes, places one. A
+// code the pass lowered to 180 counts as the pass's; an author's 180 that
+// stands where the pass would place one packs alike and counts as the
+// pass's too. In increasing order.
+std::vector<int32_t> celle_del_passo(const std::vector<cella>& celle);
 
 }  // namespace scenario

@@ -327,6 +327,23 @@ TEST(PosaCodici, StaysInsideTheArrayNearItsEnd) {
   }
 }
 
+// Read back from packed cells: the pass's own 180s are told from an
+// author's codes, a 180 where the pass places none included.
+TEST(CelleDelPasso, AreThe180sThePassPlacesOnTheCellsWithoutThem) {
+  modello m = binario(200);
+  avviso(m, 76);
+  segnale(m, 60);
+  segnale(m, 70);
+  segnale(m, 135);
+  rallentamento(m, 100, 130, 60);
+  codice(m, 20, 270);   // an author's code
+  codice(m, 30, 180);   // an author's 180, far from anything the pass covers
+  codice(m, 40, 0);     // an author's cancelling point
+  posa_codici(m);
+  EXPECT_EQ(celle_del_passo(m.celle), (indici{59, 69, 82, 89, 95, 108, 116, 124, 134}));
+  EXPECT_EQ(celle_del_passo(binario(3).celle), indici{});
+}
+
 TEST(PosaCodici, MinimoReturnsTheSmallerAndXOnATie) {
   EXPECT_EQ(minimo(180, 270), 180);
   EXPECT_EQ(minimo(180, 75), 75);

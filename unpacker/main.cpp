@@ -10,6 +10,7 @@
 #include "inspector/scoperta.h"
 #include "platform/argomenti.h"
 #include "platform/disco.h"
+#include "platform/opzioni.h"
 #include "platform/segnali.h"
 #include "unpacker/spacchetta.h"
 
@@ -18,13 +19,18 @@ int main(int argc, char** argv) {
   try {
     const std::vector<std::string> argomenti = piattaforma::argomenti_utf8(argc, argv);
     spacchettatore::opzioni o;
-    std::string errore;
-    if (!spacchettatore::leggi_opzioni(argomenti, o, errore)) {
-      std::cerr << "spacchetta_scenario: " << errore << " (see --help)\n";
+    try {
+      o = spacchettatore::leggi_opzioni(argomenti);
+    } catch (const spacchettatore::ErroreUso& e) {
+      std::cerr << spacchettatore::testo_errore_uso(e.what());
       return spacchettatore::spacchetto_uso;
     }
     if (o.aiuto) {
       std::cout << spacchettatore::testo_aiuto();
+      return spacchettatore::spacchetto_riuscito;
+    }
+    if (o.versione) {
+      std::cout << piattaforma::riga_versione("spacchetta_scenario");
       return spacchettatore::spacchetto_riuscito;
     }
     piattaforma::DiscoReale disco;

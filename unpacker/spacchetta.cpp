@@ -593,62 +593,68 @@ sorgenti_recuperate spacchetta(const ispettore::scenario_letto& s, bool file_lin
   return r;
 }
 
-bool leggi_opzioni(const std::vector<std::string>& argomenti, opzioni& o, std::string& errore) {
-  std::vector<std::string> posizionali;
-  for (size_t i = 0; i < argomenti.size(); ++i) {
-    const std::string& a = argomenti[i];
-    if (a == "--help" || a == "-h") {
-      o.aiuto = true;
-    } else if (a == "--force") {
-      o.forza = true;
-    } else if (a == "-o" || a == "--output") {
-      if (i + 1 >= argomenti.size() || argomenti[i + 1].empty()) {
-        errore = a + " needs a folder";
-        return false;
-      }
-      o.uscita = argomenti[++i];
-    } else if (a.size() > 1 && a[0] == '-') {
-      errore = "unknown option " + a;
-      return false;
-    } else {
-      posizionali.push_back(a);
-    }
-  }
-  if (o.aiuto) return true;
-  if (posizionali.empty() || posizionali.size() > 3) {
-    errore = "give the folder of the packed files, then optionally a route title and a train designation";
-    return false;
-  }
-  if (o.uscita.empty()) {
-    errore = "give the folder to write the sources into with -o DIR";
-    return false;
-  }
+namespace {
+
+// The options, as the reader takes them and --help lists them.
+const piattaforma::opzione<opzioni> tabella[] = {
+    {"-o", "--output", "DIR",
+     "write the two sources into DIR (created when missing); required", &opzioni::uscita},
+    {"", "--force", "", "replace sources that already stand in DIR", &opzioni::forza},
+    {"-h", "--help", "", "print this text", &opzioni::aiuto},
+    {"", "--version", "", "print the version", &opzioni::versione},
+};
+
+constexpr std::string_view uso = "spacchetta_scenario [--force] FOLDER [ROUTE [TRAIN]] -o DIR\n";
+
+}  // namespace
+
+opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
+  opzioni o;
+  const std::vector<std::string> posizionali =
+      piattaforma::leggi_opzioni<opzioni>(tabella, argomenti, o);
+  if (o.aiuto || o.versione) return o;
+  if (posizionali.empty())
+    throw ErroreUso("give the folder of the packed files, then optionally a route title and a train designation");
+  if (posizionali.size() > 3)
+    throw ErroreUso("too many arguments: at most FOLDER, ROUTE and TRAIN");
+  if (!o.uscita) throw ErroreUso("give the folder to write the sources into with -o DIR");
   o.cartella = posizionali[0];
   if (posizionali.size() > 1) o.linea = posizionali[1];
   if (posizionali.size() > 2) o.treno = posizionali[2];
-  return true;
+  return o;
+}
+
+std::string testo_errore_uso(const std::string& messaggio) {
+  return piattaforma::testo_errore_uso(programma, messaggio, uso);
 }
 
 std::string testo_aiuto() {
-  return "usage: spacchetta_scenario FOLDER [ROUTE [TRAIN]] -o DIR [--force]\n"
-         "\n"
-         "Writes the line source and the train source of a packed scenario into DIR,\n"
-         "named <ROUTE>_linea.txt and <ROUTE>_<TRAIN>-.txt, so that impacchetta_scenario\n"
-         "packs them back to the same bytes. Existing sources are kept unless --force.\n"
-         "\n"
-         "exit status:\n"
-         "  0  both sources written; they pack back to the packed files\n"
-         "  1  a file could not be read or written, or the folder could not be created\n"
-         "  2  the sources were written, but the packed files hold what no source gives\n"
-         "     (each place is named above and marked by a comment in the sources), or\n"
-         "     the sources, packed in memory, give other bytes (the first one is named)\n"
-         "  3  the command line was wrong, no single scenario matched, or a source\n"
-         "     already stands in DIR (nothing written)\n"
-         "  5  an unexpected fault of the program\n";
+  return std::string("Usage: ").append(uso) + R"(
+Writes the line source and the train source of a packed scenario into DIR,
+named <ROUTE>_linea.txt and <ROUTE>_<TRAIN>-.txt, so that impacchetta_scenario
+packs them back to the same bytes. Existing sources are kept unless --force.
+
+  FOLDER  where the packed files are
+  ROUTE   the route title, when FOLDER holds more than one scenario
+  TRAIN   the train designation, when the route has more than one train
+
+)" + piattaforma::elenco_opzioni(piattaforma::voci_di<opzioni>(tabella)) +
+         R"(
+Exit status:
+  0  both sources written; they pack back to the packed files
+  1  a file could not be read or written, or the folder could not be created
+  2  the sources were written, but the packed files hold what no source gives
+     (each place is named above and marked by a comment in the sources), or
+     the sources, packed in memory, give other bytes (the first one is named)
+  3  the command line was wrong, no single scenario matched, or a source
+     already stands in DIR (nothing written)
+  5  an unexpected fault of the program
+)";
 }
 
 int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca, const opzioni& o,
                         std::ostream& uscita, std::ostream& errori) {
+  const std::string& cartella_uscita = o.uscita.value();
   std::vector<ispettore::scenario_trovato> trovati;
   try {
     trovati = ispettore::trova_scenari(elenca(o.cartella));
@@ -715,19 +721,19 @@ int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca
                               scenario::nome_sorgente_treno(t.linea, t.treno)};
   std::error_code codice;
   std::filesystem::create_directories(
-      std::filesystem::path(std::u8string(o.uscita.begin(), o.uscita.end())), codice);
+      std::filesystem::path(std::u8string(cartella_uscita.begin(), cartella_uscita.end())), codice);
   if (codice) {
-    errori << programma << ": cannot create the folder " << o.uscita << ": " << codice.message() << "\n";
+    errori << programma << ": cannot create the folder " << cartella_uscita << ": " << codice.message() << "\n";
     return spacchetto_errore_file;
   }
   try {
     // Under the folder's lock, as every program writes: what stands at the
     // names is checked, and what a killed run left cleared, only then.
-    const std::string percorsi[] = {piattaforma::unisci_percorso(o.uscita, nomi[0]),
-                                    piattaforma::unisci_percorso(o.uscita, nomi[1])};
+    const std::string percorsi[] = {piattaforma::unisci_percorso(cartella_uscita, nomi[0]),
+                                    piattaforma::unisci_percorso(cartella_uscita, nomi[1])};
     const auto blocco = piattaforma::prendi_cartella(
-        disco, o.uscita, {percorsi[0], percorsi[1]},
-        [&] { errori << piattaforma::testo_attesa(programma, o.uscita) << "\n"; });
+        disco, cartella_uscita, {percorsi[0], percorsi[1]},
+        [&] { errori << piattaforma::testo_attesa(programma, cartella_uscita) << "\n"; });
     if (!o.forza)
       for (const std::string& percorso : percorsi)
         if (disco.esiste(percorso)) {

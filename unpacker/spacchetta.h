@@ -7,12 +7,14 @@
 // touches the disk but spacchetta_cartella.
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "inspector/verifiche.h"
 #include "platform/disco.h"
+#include "platform/opzioni.h"
 
 namespace spacchettatore {
 
@@ -46,29 +48,39 @@ sorgenti_recuperate spacchetta(const ispettore::scenario_letto& s, bool file_lin
 // pack with. Empty when all three come back byte for byte.
 std::vector<std::string> verifica_giro(const ispettore::pacchetti& p, const sorgenti_recuperate& r);
 
+// The command line was wrong; the message says how.
+using ErroreUso = piattaforma::ErroreUso;
+
 // The command line: FOLDER [ROUTE [TRAIN]] -o DIR [--force].
 struct opzioni {
-  std::string cartella;
-  std::string linea;   // empty: the only scenario of the folder
-  std::string treno;
-  std::string uscita;
-  bool forza = false;
-  bool aiuto = false;
+  std::string cartella;               // FOLDER
+  std::string linea;                  // ROUTE; empty: the only scenario of the folder
+  std::string treno;                  // TRAIN
+  std::optional<std::string> uscita;  // -o DIR; always given to spacchetta_cartella
+  bool forza = false;                 // --force
+  bool aiuto = false;                 // --help
+  bool versione = false;              // --version
 };
 
-// Reads the command line (the arguments after the program's name); returns false with `errore` set when it is wrong.
-// (Kept apart so that it can move to the shared option reader.)
-bool leggi_opzioni(const std::vector<std::string>& argomenti, opzioni& o, std::string& errore);
+// Reads argv[1] onwards by the rules of platform/opzioni.h. Throws
+// ErroreUso as that reader does, for no FOLDER or more than three
+// arguments, or for no -o (not with --help or --version).
+opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
 
-// The help text, with the exit statuses.
+// The help text: usage, the options listed from the table, the exit statuses.
 std::string testo_aiuto();
+
+// What a usage error prints: the message, the usage lines, and a pointer
+// to --help.
+std::string testo_errore_uso(const std::string& messaggio);
 
 // Lists the names of the regular files of a folder (ispettore::nomi_in_cartella).
 using elenca_cartella = std::function<std::vector<std::string>(const std::string&)>;
 
-// Unpacks the scenario that `o` names into o.uscita: finds its packed files
-// as the inspector finds them, reads and checks them, writes both sources
-// (replaced whole; refused when one stands there already, unless o.forza).
+// Unpacks the scenario that `o` names into *o.uscita (which must be set):
+// finds its packed files as the inspector finds them, reads and checks them,
+// writes both sources (replaced whole; refused when one stands there
+// already, unless o.forza).
 // Messages go to `uscita` and `errori`. Returns an exit status above.
 int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca, const opzioni& o,
                         std::ostream& uscita, std::ostream& errori);

@@ -349,7 +349,56 @@ TEST(Spacchetta, DamagedPackedFilesAreNamedAndGiveStatus2) {
     std::ostringstream uscita, errori;
     EXPECT_EQ(spacchettatore::spacchetta_cartella(disco, elenca, o, uscita, errori), spacchettatore::spacchetto_difettoso);
     EXPECT_NE(errori.str().find(d.messaggio), std::string::npos) << errori.str();
-    EXPECT_EQ(disco.file.count(unisci_percorso(o.uscita, "Linea_linea.txt")), d.sorgenti_scritte ? 1u : 0u);
+    EXPECT_EQ(disco.file.count(unisci_percorso(*o.uscita, "Linea_linea.txt")), d.sorgenti_scritte ? 1u : 0u);
+  }
+}
+
+// ---- the command line ----
+
+// What each command line reads to, and the lines refused.
+TEST(LeggiOpzioni, TakesFolderNamesAndOutputAnywhereAndRefusesTheRest) {
+  struct letta {
+    std::vector<std::string> argomenti;
+    std::string cartella, linea, treno, uscita;
+    bool forza;
+  };
+  const std::vector<letta> accettate = {
+      {{"in", "-o", "out"}, "in", "", "", "out", false},
+      {{"-o=out", "in", "R", "T 1", "--force"}, "in", "R", "T 1", "out", true},
+      {{"--output", "out", "--", "-in"}, "-in", "", "", "out", false},  // a folder named -in
+      {{"-", "-o", "out"}, "-", "", "", "out", false},
+  };
+  for (const letta& c : accettate) {
+    SCOPED_TRACE(c.argomenti.front());
+    const spacchettatore::opzioni o = spacchettatore::leggi_opzioni(c.argomenti);
+    EXPECT_EQ(o.cartella, c.cartella);
+    EXPECT_EQ(o.linea, c.linea);
+    EXPECT_EQ(o.treno, c.treno);
+    EXPECT_EQ(o.uscita.value_or(""), c.uscita);
+    EXPECT_EQ(o.forza, c.forza);
+  }
+  const std::vector<std::vector<std::string>> rifiutate = {
+      {"in"},                              // no -o
+      {"-o", "out"},                       // no folder
+      {"in", "R", "T", "x", "-o", "out"},  // too many
+      {"in", "-o"},                        // -o without its value
+      {"in", "-o", ""},                    // an empty value
+      {"in", "-o", "a", "-o", "b"},        // given twice
+      {"in", "-o", "out", "--forse"},      // unknown
+      {"in", "-o", "out", "--force=1"},    // a switch takes no value
+  };
+  for (const auto& argomenti : rifiutate)
+    EXPECT_THROW(spacchettatore::leggi_opzioni(argomenti), spacchettatore::ErroreUso)
+        << argomenti.back();
+  // --help and --version need nothing else.
+  EXPECT_TRUE(spacchettatore::leggi_opzioni({"--help"}).aiuto);
+  EXPECT_TRUE(spacchettatore::leggi_opzioni({"--version"}).versione);
+  // The suggestion comes from the table.
+  try {
+    spacchettatore::leggi_opzioni({"in", "-o", "out", "--forse"});
+    ADD_FAILURE() << "--forse read";
+  } catch (const spacchettatore::ErroreUso& e) {
+    EXPECT_STREQ(e.what(), "unknown option --forse: did you mean --force?");
   }
 }
 
@@ -379,7 +428,22 @@ TEST(SpacchettaScenario, TheShippedScenarioRoundTripsThroughThePrograms) {
   std::ofstream(avanzo) << "left by a killed run";
   EXPECT_EQ(spacchetta({costruttore.string(), "-o", (radice / "sorgenti").string(), "--force"}).stato, 0);
   EXPECT_FALSE(fs::exists(avanzo));
-  EXPECT_EQ(spacchetta({costruttore.string()}).stato, 3);
+  // A wrong command line: the message, the usage and where to read more,
+  // status 3, nothing read or written.
+  const auto senza_uscita = spacchetta({costruttore.string()});
+  EXPECT_EQ(senza_uscita.stato, 3);
+  EXPECT_NE(senza_uscita.errori.find("spacchetta_scenario: give the folder to write the sources into with -o DIR\n"
+                                     "Usage: spacchetta_scenario"),
+            std::string::npos)
+      << senza_uscita.errori;
+  EXPECT_NE(senza_uscita.errori.find("--help"), std::string::npos);
+  const auto aiuto = spacchetta({"--help"});
+  EXPECT_EQ(aiuto.stato, 0);
+  EXPECT_NE(aiuto.uscita.find("  -o, --output DIR"), std::string::npos) << aiuto.uscita;
+  EXPECT_NE(aiuto.uscita.find("Exit status:"), std::string::npos);
+  const auto versione = spacchetta({"--version"});
+  EXPECT_EQ(versione.stato, 0);
+  EXPECT_EQ(versione.uscita.rfind("spacchetta_scenario ", 0), 0u) << versione.uscita;
 
   const std::string linea = scenario::linea_scenario, treno = scenario::treno_scenario;
   fs::create_directories(radice / "di_nuovo");
