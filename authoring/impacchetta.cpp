@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "authoring/codifica_sorgente.h"
+#include "authoring/disegno_sorgenti.h"
 #include "authoring/rapporto.h"
 #include "documents/genera_documenti.h"
 #include "documents/valori_documenti.h"
@@ -42,10 +43,13 @@ class DiscoAutore : public piattaforma::Disco {
       : vero_(vero), sorgenti_(std::move(sorgenti)) {}
 
   bool scrivi = true;
+  bool tieni_pacchetti = false;  // keep the packed bytes, for the drawing
   // Asked before each file: true keeps it from being written after all (an
   // error that the cab-code pass found, with --strict).
   std::function<bool()> trattieni;
   std::vector<std::string> scritti;  // paths of the files written, in order
+  // The bytes of every packed file the packer gave, written or not, by path.
+  std::map<std::string, std::string> pacchetti;
 
   bool esiste(const std::string& p) override { return sorgenti_.count(p) || vero_.esiste(p); }
   std::string leggi(const std::string& p) override {
@@ -53,6 +57,7 @@ class DiscoAutore : public piattaforma::Disco {
     return s != sorgenti_.end() ? *s->second : vero_.leggi(p);
   }
   void sostituisci(const std::string& p, std::string_view contenuto) override {
+    if (tieni_pacchetti) pacchetti[p] = contenuto;
     if (scrivi && trattieni && trattieni()) scrivi = false;
     if (!scrivi) return;
     // verifica_uscite refused this before anything was written; kept as a guard.
@@ -329,7 +334,8 @@ std::string verifica_uscite(const opzioni& o, const identita& id, const std::str
 }  // namespace
 
 int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostream& uscita,
-                         std::ostream& errori) {
+                         std::ostream& errori, std::optional<std::string>* disegno) {
+  if (disegno) disegno->reset();
   Rapporto rapporto(o, uscita, errori);
   const identita id = identita_da(o);
   verifica_nomi(id, o);
@@ -391,7 +397,10 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   m.linea = id.linea;
   m.treno = id.treno;
   scenario::diagnosi d;
+  // The drawing names each feature's source line: the loader keeps them.
+  d.tieni_origini(disegno != nullptr);
   DiscoAutore disco_autore(disco, {{o.sorgente_linea, &linea.byte}, {o.sorgente_treno, &treno.byte}});
+  disco_autore.tieni_pacchetti = disegno != nullptr;
   const int32_t j = o.senza_piano ? 0 : 1;
   scenario::carica_sorgenti(m, disco_autore,
                             {o.sorgente_linea, o.sorgente_treno, /*elimina=*/false, &d}, j);
@@ -478,6 +487,21 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   }
   da_diagnosi(d, lette, dette);
   for (const std::string& p : disco_autore.scritti) rapporto.r.scritti.push_back(nome_di(p));
+  if (disegno && esito != errore_testata && esito != senza_celle) {
+    pacchetti_in_memoria p;
+    p.linea = id.linea;
+    p.treno = id.treno;
+    auto prendi = [&](const std::string& nome) -> std::optional<std::string> {
+      const auto it = disco_autore.pacchetti.find(piattaforma::unisci_percorso(cartella, nome));
+      if (it == disco_autore.pacchetti.end()) return std::nullopt;
+      return std::move(it->second);
+    };
+    p.byte_linea = prendi(scenario::nome_pacchetto_linea(id.linea));
+    p.byte_voci = prendi(scenario::nome_pacchetto_voci(id.linea, id.treno));
+    p.byte_celle = prendi(scenario::nome_pacchetto_celle(id.linea, id.treno));
+    if (p.byte_voci && p.byte_celle)
+      *disegno = disegna_pacchetti(p, d, nome_di(o.sorgente_linea), nome_di(o.sorgente_treno));
+  }
 
   if (esito != riuscito) return rapporto.fine(esito);
   const auto [n_errori, n_avvisi] = conta(dette);

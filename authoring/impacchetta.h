@@ -3,6 +3,7 @@
 // builder's own loader, cab-code pass and writers, and tell the author what
 // they hold that is wrong or likely misread, at its line and column.
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -30,8 +31,13 @@ inline constexpr const char* programma = "impacchetta_scenario";
 // `uscita`; the files written are listed on `uscita` (on `errori` with
 // --json). Returns the exit status. Throws ErroreUso when the names give
 // no route title or train designation, or disagree.
+// With `disegno`, it also receives the drawing of what was packed (with
+// --check, of what would have been), made as the inspector draws packed
+// files, each feature titled with the source line it comes from; it is
+// left empty when nothing was packed (a source that could not be read, no
+// track cells, a header slot taken, a text too long).
 int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostream& uscita,
-                         std::ostream& errori);
+                         std::ostream& errori, std::optional<std::string>* disegno = nullptr);
 
 // Writes the shipped scenario's two sources, the very bytes crea_scenario
 // writes, into `cartella` (created when missing). Refuses, writing

@@ -3,12 +3,14 @@
 // with --help for the command line and the exit statuses.
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "authoring/impacchetta.h"
+#include "authoring/osserva.h"
 #include "authoring/rapporto.h"
 #include "authoring/riferimento.h"
 #include "platform/argomenti.h"
@@ -51,7 +53,20 @@ int main(int argc, char** argv) {
       piattaforma::DiscoReale disco;
       if (o.punto_di_partenza)
         return autore::scrivi_punto_di_partenza(disco, *o.punto_di_partenza, std::cout, std::cerr);
-      return autore::impacchetta_sorgenti(disco, o, std::cout, std::cerr);
+      if (!o.osserva && !o.svg) return autore::impacchetta_sorgenti(disco, o, std::cout, std::cerr);
+      autore::Osservatore osservatore(disco, o, std::cout, std::cerr, autore::ora_locale);
+      if (!o.osserva) {
+        osservatore.giro(true);
+        return osservatore.stato();
+      }
+      std::cerr << autore::programma << ": watching " << o.sorgente_linea << " and "
+                << o.sorgente_treno << ": every save is packed"
+                << (o.svg ? " and drawn into " + *o.svg + "; open " + autore::nome_pagina(*o.svg) +
+                                " in a browser, where the drawing reloads by itself"
+                          : std::string())
+                << ". Enter packs at once; Ctrl-C or the end of input (Ctrl-D; Ctrl-Z and Enter on "
+                   "Windows) stops\n";
+      return autore::osserva(osservatore, autore::attesa_reale(std::chrono::milliseconds(250)));
     } catch (const autore::ErroreUso& e) {
       std::cerr << autore::testo_errore_uso(e.what());
       json_se_chiesto(argomenti, std::string(autore::programma) + ": " + e.what(),

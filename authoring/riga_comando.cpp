@@ -49,6 +49,18 @@ const piattaforma::opzione<opzioni> tabella[] = {
      "JSON document on standard output, whatever the status, instead of as lines on standard "
      "error",
      &opzioni::json},
+    {"", "--svg", "FILE",
+     "draw what was packed into FILE, one SVG as ispeziona_scenario --svg draws the packed files, "
+     "each feature's title naming the source line it comes from (FILE:LINE); with --check, what "
+     "would have been packed",
+     &opzioni::svg},
+    {"", "--watch", "",
+     "stay running: pack and report again whenever either source is saved, and with --svg redraw "
+     "FILE and keep FILE.html beside it, a page that shows the drawing and reloads it by itself "
+     "(with FILE.js, the signal it reloads on); "
+     "Enter packs at once; ends at the end of standard input (Ctrl-D, or Ctrl-Z and Enter on "
+     "Windows) or with Ctrl-C",
+     &opzioni::osserva},
     {"", "--starting-point", "FOLDER",
      "write the shipped scenario's two sources into FOLDER (created when missing, never over "
      "existing sources)",
@@ -63,6 +75,7 @@ const piattaforma::opzione<opzioni> tabella[] = {
 
 constexpr std::string_view uso =
     "impacchetta_scenario [OPTIONS] LINE_SOURCE TRAIN_SOURCE\n"
+    "       impacchetta_scenario --watch [--svg FILE] [OPTIONS] LINE_SOURCE TRAIN_SOURCE\n"
     "       impacchetta_scenario --starting-point FOLDER\n"
     "       impacchetta_scenario --reference [RECORD]\n";
 
@@ -80,10 +93,16 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
   if (o.punto_di_partenza) {
     if (!posizionali.empty())
       throw ErroreUso("--starting-point takes no sources: it writes them");
+    if (o.svg || o.osserva)
+      throw ErroreUso("--starting-point only writes the sources: leave out --svg and --watch");
     return o;
   }
   if (o.valori_documenti && !o.documenti)
     throw ErroreUso("--document-values is read only for the documents: give --documents too");
+  if (o.osserva && o.json)
+    throw ErroreUso("--watch reports to a person, round after round: leave out --json");
+  if (o.svg && *o.svg == "-")
+    throw ErroreUso("--svg needs a file name (the drawing is not written to standard output)");
   if (posizionali.size() != 2)
     throw ErroreUso(posizionali.size() < 2 ? "give the line source and the train source"
                                            : "too many arguments: only LINE_SOURCE and TRAIN_SOURCE");
@@ -123,9 +142,10 @@ run: what is found after the loader stopped is marked so.
 Exit status:
   0  packed (or checked) with no error in the data
   1  a file could not be read, written or created (the message names it),
-     a --from-utf8 source is not UTF-8, an output is one of the sources
-     or another output, or the --document-values file holds a record that
-     cannot be taken (nothing written)
+     a --from-utf8 source is not UTF-8, an output is one of the sources or
+     another output, or the --document-values file holds a record that
+     cannot be taken (nothing written), or the drawing of --svg could not
+     be written (the packed files are written first)
   2  the data holds an error; the packed files were written all the same
      (not with --check or --strict), the documents of --documents not
   3  the command line was wrong (nothing was read or written), --reference
@@ -134,6 +154,14 @@ Exit status:
   4  the line source gave no route length, so there is nothing to pack
   5  an unexpected fault of the program itself
   6  --strict and at least one warning: nothing was written
+With --watch, each round reports as above and the program goes on; it
+ends with the status of its last round (3 at once for a wrong command line
+or sources whose names give no route title or train designation). A round
+with errors leaves the drawing of the last round without errors, with a
+notice over it that the sources have errors (or, before any such round,
+draws what was packed, with that notice); a round that cannot pack at all
+(status 1, 3 or 4) says so in the drawing the same way. A drawing that
+cannot be written is reported, and the next round tries again.
 )";
 }
 

@@ -22,6 +22,8 @@ struct opzioni {
   std::optional<std::string> punto_di_partenza;  // --starting-point FOLDER
   std::optional<std::string> valori_documenti;   // --document-values FILE
   bool documenti = false;    // --documents
+  std::optional<std::string> svg;           // --svg FILE
+  bool osserva = false;      // --watch
   bool senza_piano = false;  // --no-plan
   bool controllo = false;    // --check
   bool severo = false;       // --strict
@@ -36,8 +38,9 @@ struct opzioni {
 // Reads argv[1] onwards by the rules of platform/opzioni.h. Throws
 // ErroreUso as that reader does, for other than two sources (none with
 // --help, --version or --starting-point; with --reference, the arguments
-// left name the record to look up), or for --document-values without
-// --documents.
+// left name the record to look up), or for options that do not go
+// together (--watch with --json, --svg or --watch with --starting-point,
+// --svg -, --document-values without --documents).
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
 
 // The usage text printed by --help, its options listed from the table.

@@ -48,6 +48,19 @@ TEST(LeggiOpzioni, ReferenceTakesTheRecordNameAndNoSources) {
   EXPECT_TRUE(leggi_opzioni({"stazione", "--reference"}).riferimento);
 }
 
+TEST(LeggiOpzioni, RefusesWatchAndDrawingOptionsThatDoNotGoTogether) {
+  const std::vector<std::vector<std::string>> rifiutate = {
+      {"--watch", "--json", "X_linea.txt", "X_T-.txt"},
+      {"--svg", "-", "X_linea.txt", "X_T-.txt"},
+      {"--starting-point", "d", "--svg", "d.svg"},
+      {"--starting-point", "d", "--watch"},
+  };
+  for (const auto& argomenti : rifiutate) EXPECT_THROW(leggi_opzioni(argomenti), ErroreUso) << argomenti[1];
+  const opzioni o = leggi_opzioni({"--watch", "--svg=d.svg", "--check", "X_linea.txt", "X_T-.txt"});
+  EXPECT_TRUE(o.osserva && o.controllo);
+  EXPECT_EQ(o.svg, "d.svg");
+}
+
 TEST(CartellaDi, IsTheFolderPartOrTheWorkingFolder) {
   EXPECT_EQ(cartella_di("a/b/c.txt"), "a/b");
   EXPECT_EQ(cartella_di("c.txt"), ".");

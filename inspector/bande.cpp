@@ -26,6 +26,7 @@ namespace campo = scenario::campi::campo;
 struct gradino {
   int32_t valore;
   double da, a;
+  int32_t cella;  // the run's first cell, before the cut
 };
 
 // The runs of a profile within the axis, in the order of the line.
@@ -36,7 +37,7 @@ std::vector<gradino> gradini_in(const std::vector<punto>& punti, const asse& a) 
     const double fine = i + 1 < punti.size() ? 50.0 * punti[i + 1].cella
                                              : std::numeric_limits<double>::infinity();
     const double da = std::max(inizio, a.da), fino = std::min(fine, a.a);
-    if (da < fino) g.push_back({punti[i].valore, da, fino});
+    if (da < fino) g.push_back({punti[i].valore, da, fino, punti[i].cella});
   }
   return g;
 }
@@ -198,10 +199,20 @@ int riga_segno(uint8_t tipo) {
 }
 
 // What a group of features too close to tell apart says when pointed at.
+// When the sources are known, the group names the lines of its first few
+// features.
 std::string titolo_gruppo(const resoconto& r, const std::vector<const elemento*>& g) {
   if (g.size() == 1) return didascalia(r, *g.front());
-  return std::to_string(g.size()) + " x " + g.front()->genere + ", chainage " +
-         std::to_string(g.front()->progressiva) + " to " + std::to_string(g.back()->progressiva) + " m";
+  std::string t = std::to_string(g.size()) + " x " + g.front()->genere + ", chainage " +
+                  std::to_string(g.front()->progressiva) + " to " +
+                  std::to_string(g.back()->progressiva) + " m";
+  constexpr size_t nominati = 5;
+  std::string righe;
+  for (size_t i = 0; i < g.size() && i < nominati; ++i)
+    if (const auto it = r.sorgenti.celle.find(g[i]->cella); it != r.sorgenti.celle.end())
+      righe += (righe.empty() ? "" : ", ") + it->second;
+  if (righe.empty()) return t;
+  return t + "; from " + righe + (g.size() > nominati ? ", \u2026" : "");
 }
 
 // Areas of a profile band that name the run under the pointer: one per run
@@ -285,7 +296,8 @@ std::vector<size_t> stazioni_per_importanza(const resoconto& r) {
 
 std::string titolo_stazione(const resoconto& r, const stazione& st) {
   return st.nome + ", station, " + dove_sta(r, st.v.posizione) + ", area " +
-         std::to_string(st.v.inizio) + " to " + std::to_string(st.v.fine) + " m";
+         std::to_string(st.v.inizio) + " to " + std::to_string(st.v.fine) + " m" +
+         da_sorgente(r.sorgenti.stazioni, st.riga);
 }
 
 void disegna_titolo(Svg& s, const resoconto& r, const asse& a, bool intera) {
@@ -552,7 +564,8 @@ void disegna_velocita(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
   titoli_gradini(sotto, g, a, bv,
                  [&](const gradino& k) {
                    return didascalia_velocita(r, k.valore, static_cast<int64_t>(k.da),
-                                              static_cast<int64_t>(k.a));
+                                              static_cast<int64_t>(k.a)) +
+                          da_sorgente(r.sorgenti.velocita, k.cella);
                  },
                  molti_gradini("Speed limit", " km/h"));
 
@@ -578,6 +591,7 @@ void disegna_velocita(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
     const double x1 = std::max(x0 + 2, a.x(termine));
     std::string titolo = "Slowdown to " + std::to_string(kmh) + " km/h from " + dove_sta(r, e.progressiva);
     if (fine) titolo += " to " + dove_sta(r, fine->progressiva);
+    titolo += da_sorgente(r.sorgenti.celle, e.cella);
     sopra.rettangolo_con_titolo(x0, bv.y(v), x1 - x0, bv.y(bv.basso) - bv.y(v), colore::rallentamento,
                                 titolo, " fill-opacity=\"0.3\"");
     sopra.riga(x0, bv.y(v), x1, bv.y(v), colore::rallentamento, 2.5);
@@ -605,7 +619,8 @@ void disegna_pendenza(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
   // The runs name themselves, and a mountain zone its type, over the shading.
   titoli_gradini(sotto, g, a, bg,
                  [&](const gradino& k) {
-                   return "Gradient " + std::to_string(k.valore) + " per mille " + da_a(r, k);
+                   return "Gradient " + std::to_string(k.valore) + " per mille " + da_a(r, k) +
+                          da_sorgente(r.sorgenti.pendenza, k.cella);
                  },
                  molti_gradini("Gradient", " per mille"));
   for (const zona_montagna& z : r.montagne) {
@@ -615,7 +630,8 @@ void disegna_pendenza(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
                                 colore::montagna,
                                 "Mountain zone of type " + std::to_string(z.tipo) + " from " +
                                     dove_sta(r, 50 * int64_t{z.prima}) + " to " +
-                                    dove_sta(r, 50 * (int64_t{z.ultima} + 1)));
+                                    dove_sta(r, 50 * (int64_t{z.ultima} + 1)) +
+                                    da_sorgente(r.sorgenti.montagne, z.prima));
   }
 
   sopra.percorso(tracciato(g, a, [&](int32_t v) { return bg.y(v); }),
@@ -633,7 +649,10 @@ void disegna_aderenza(Svg& sotto, Svg& sopra, const resoconto& r, const asse& a,
   const banda ba{y0, altezza_aderenza, abasso, aalto};
   cornice(sotto, ba, "adhesion", "", passo_a);
   titoli_gradini(sotto, g, a, ba,
-                 [&](const gradino& k) { return "Adhesion " + std::to_string(k.valore) + " " + da_a(r, k); },
+                 [&](const gradino& k) {
+                   return "Adhesion " + std::to_string(k.valore) + " " + da_a(r, k) +
+                          da_sorgente(r.sorgenti.aderenza, k.cella);
+                 },
                  molti_gradini("Adhesion", ""));
 
   sopra.percorso(tracciato(g, a, [&](int32_t v) { return ba.y(v); }),

@@ -58,7 +58,10 @@ std::string dove_sta(const resoconto& r, int64_t progressiva) {
   return t;
 }
 
-std::string didascalia(const resoconto& r, const elemento& e) {
+namespace {
+
+// A feature cell's title without its source line.
+std::string descrizione(const resoconto& r, const elemento& e) {
   std::string testa = e.genere;
   if (!testa.empty()) testa[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(testa[0])));
   if (!e.record.empty()) testa += " (" + std::string(e.record) + ")";
@@ -100,6 +103,12 @@ std::string didascalia(const resoconto& r, const elemento& e) {
       return t;
     }
   }
+}
+
+}  // namespace
+
+std::string didascalia(const resoconto& r, const elemento& e) {
+  return descrizione(r, e) + da_sorgente(r.sorgenti.celle, e.cella);
 }
 
 std::string didascalia_velocita(const resoconto& r, int32_t kmh, int64_t da, int64_t a) {

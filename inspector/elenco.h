@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -78,6 +79,16 @@ struct punto {
   int32_t valore = 0;
 };
 
+// Where the features come from in the sources, each as "FILE:LINE", when
+// the sources are known (the authors' packer draws what it packed; packed
+// files read on their own leave all of it empty): by feature cell, by
+// station row, and by the first cell of a profile's run or a mountain zone.
+struct provenienze {
+  std::map<int32_t, std::string> celle;
+  std::map<int, std::string> stazioni;
+  std::map<int32_t, std::string> pendenza, velocita, aderenza, montagne;
+};
+
 // Everything the listing and the drawing show.
 struct resoconto {
   std::string linea;  // route title from record 85, UTF-8
@@ -104,6 +115,7 @@ struct resoconto {
   std::vector<punto> velocita;  // km/h
   std::vector<punto> pendenza;  // per mille
   std::vector<punto> aderenza;
+  provenienze sorgenti;  // the drawing's only; the listing leaves it out
 };
 
 // Composes the listing from a decoded model. Requires m.voci decoded;

@@ -729,6 +729,7 @@ class Caricatore {
       }
       riempi_profilo(&cella::pendenza, cursore_pendenza_, x, basso8(int64_t{pendenza_prec_} + 100));
       pendenza_prec_ = g;
+      if (d_) d_->origine_profilo(diagnosi::profilo::pendenza, cursore_pendenza_, luogo_record());
     }
 
     const bool curva = regola_ci(r, "curva");
@@ -771,6 +772,9 @@ class Caricatore {
                                    " mountain zones at most", "join some of them", {}};
       });
       if (d_) {
+        // The zone's first cell, as memo_montagna finds it.
+        d_->origine_montagna(std::max(arrotonda(static_cast<double>(inizio) / 50.0), 0),
+                             luogo_record());
         controlla_montagna(lettura(), inizio, fine, scritto, tipo, montagna_prec_);
         controlla_oltre_fine(lettura(), 1, inizio, lunghezza_, "a mountain zone");
       }
@@ -959,6 +963,7 @@ class Caricatore {
       velocita_viste_ = true;
       riempi_velocita(x);
       velocita_prec_ = v;
+      if (d_) d_->origine_profilo(diagnosi::profilo::velocita, cursore_velocita_, luogo_record());
     }
 
     if (regola_ci(r, "aderenza")) {
@@ -974,6 +979,7 @@ class Caricatore {
       aderenza_vista_ = true;
       riempi_profilo(&cella::aderenza, cursore_aderenza_, x, basso8(aderenza_prec_));
       aderenza_prec_ = a;
+      if (d_) d_->origine_profilo(diagnosi::profilo::aderenza, cursore_aderenza_, luogo_record());
     }
 
     if (regola_ci(r, "orologio")) {
@@ -1103,6 +1109,7 @@ class Caricatore {
     r.orario = intero32(static_cast<double>((ore * 60 + minuti) * 60 + secondi));
     r.nome = testo();
     ++stazioni_;
+    if (d_) d_->origine_voce(k_, luogo_record());
 
     if (d_) {
       const in_lettura c = lettura();

@@ -349,4 +349,43 @@ std::optional<luogo> diagnosi::luogo_del_passo(int32_t origine) const {
   return o.dove;
 }
 
+// ---- where the rest of the model comes from ----
+
+void diagnosi::origine_voce(int riga, const luogo& dove) {
+  if (origini_) voci_[riga] = dove;
+}
+
+void diagnosi::origine_profilo(profilo p, int32_t cella, const luogo& dove) {
+  if (!origini_) return;
+  auto& righe = profili_[static_cast<size_t>(p)];
+  if (!righe.empty() && righe.back().first == cella)
+    righe.back().second = dove;
+  else if (righe.empty() || righe.back().first < cella)
+    righe.push_back({cella, dove});
+}
+
+void diagnosi::origine_montagna(int32_t cella, const luogo& dove) {
+  if (origini_) montagne_[cella] = dove;
+}
+
+std::optional<luogo> diagnosi::record_della_voce(int riga) const {
+  const auto it = voci_.find(riga);
+  if (it == voci_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<luogo> diagnosi::record_del_profilo(profilo p, int32_t cella) const {
+  const auto& righe = profili_[static_cast<size_t>(p)];
+  const auto it = std::lower_bound(righe.begin(), righe.end(), cella,
+                                   [](const auto& r, int32_t c) { return r.first < c; });
+  if (it == righe.end() || it->first != cella) return std::nullopt;
+  return it->second;
+}
+
+std::optional<luogo> diagnosi::record_della_montagna(int32_t cella) const {
+  const auto it = montagne_.find(cella);
+  if (it == montagne_.end()) return std::nullopt;
+  return it->second;
+}
+
 }  // namespace scenario

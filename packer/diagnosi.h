@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/lettore_campi.h"
@@ -188,6 +189,32 @@ class diagnosi {
   // that claimed cell `origine` (the signal for 11, the slowdown's start
   // cell for 12 and 13).
   std::optional<luogo> luogo_del_passo(int32_t origine) const;
+  // The record that claimed cell `cella` last; nothing when none did.
+  std::optional<luogo> record_della_cella(int32_t cella) const { return luogo_del_passo(cella); }
+
+  // ---- where the rest of the model comes from ----
+  //
+  // For a drawing that names each feature's source line: the records that
+  // fill the model otherwise than by claiming a cell. Kept only when asked
+  // for with tieni_origini (one place per profile row, so a source of
+  // millions of rows costs nothing when nobody asks).
+
+  // The profiles, each filled from rows that hold from a cell on.
+  enum class profilo : uint8_t { pendenza, velocita, aderenza };
+
+  void tieni_origini(bool si) { origini_ = si; }
+  // The station at item row `riga` was read from the record at `dove`.
+  void origine_voce(int riga, const luogo& dove);
+  // The value of profile `p` from cell `cella` on was read from the row at
+  // `dove`; the loader's cursor never moves back, so the cells come in
+  // ascending order (a later row at the same cell replaces the earlier).
+  void origine_profilo(profilo p, int32_t cella, const luogo& dove);
+  // A mountain zone from cell `cella` was read from the record at `dove`.
+  void origine_montagna(int32_t cella, const luogo& dove);
+  // What was kept: nothing when no record is known.
+  std::optional<luogo> record_della_voce(int riga) const;
+  std::optional<luogo> record_del_profilo(profilo p, int32_t cella) const;
+  std::optional<luogo> record_della_montagna(int32_t cella) const;
 
  private:
   struct occupante {
@@ -214,6 +241,10 @@ class diagnosi {
   std::array<bool, 2> fermo_{};
   bool fermo_tutto_ = false;
   std::vector<occupante> celle_;
+  bool origini_ = false;
+  std::map<int, luogo> voci_;
+  std::array<std::vector<std::pair<int32_t, luogo>>, 3> profili_;
+  std::map<int32_t, luogo> montagne_;
   // The line (by the offset of its start) whose further fields are already
   // accounted for by a diagnostic, so they are not reported one by one.
   std::optional<std::pair<sorgente, size_t>> riga_spiegata_;
