@@ -14,6 +14,8 @@
 #include "authoring/codifica_sorgente.h"
 #include "authoring/disegno_sorgenti.h"
 #include "authoring/rapporto.h"
+#include "documents/genera_documenti.h"
+#include "documents/valori_documenti.h"
 #include "model/errori.h"
 #include "model/identita.h"
 #include "model/modello.h"
@@ -284,25 +286,41 @@ void verifica_nomi(const identita& id, const opzioni& o) {
   verifica(id.treno, "train designation", o.treno ? "given with --train" : "taken from the train source's name");
 }
 
-// Compares the packed files the run would write in `cartella` with the
-// sources and with one another, by file identity (so every spelling of one
-// file is caught). Returns what is wrong, naming both paths; empty when
-// every packed file is a file of its own.
-std::string verifica_uscite(const opzioni& o, const identita& id, const std::string& cartella) {
+// The names of the files the run may write in its folder, each with what
+// it is: the packed files (none with --check), then, with --documents, the
+// three documents.
+std::vector<std::pair<std::string, const char*>> uscite_di(const opzioni& o, const identita& id) {
   std::vector<std::pair<std::string, const char*>> uscite;
-  if (!o.senza_piano)
-    uscite.push_back({scenario::nome_pacchetto_linea(id.linea), "packed line file"});
-  uscite.push_back({scenario::nome_pacchetto_voci(id.linea, id.treno), "packed item file"});
-  uscite.push_back({scenario::nome_pacchetto_celle(id.linea, id.treno), "packed track file"});
-  const std::pair<std::string, const char*> sorgenti[] = {{o.sorgente_linea, "line source"},
-                                                          {o.sorgente_treno, "train source"}};
+  if (!o.controllo) {
+    if (!o.senza_piano)
+      uscite.push_back({scenario::nome_pacchetto_linea(id.linea), "packed line file"});
+    uscite.push_back({scenario::nome_pacchetto_voci(id.linea, id.treno), "packed item file"});
+    uscite.push_back({scenario::nome_pacchetto_celle(id.linea, id.treno), "packed track file"});
+  }
+  if (o.documenti) {
+    uscite.push_back({scenario::nome_scheda(id.linea, id.treno), "train sheet"});
+    uscite.push_back({scenario::nome_rallentamenti(id.linea, id.treno), "slowdown order form"});
+    uscite.push_back({scenario::nome_note(id.linea, id.treno), "notes draft"});
+  }
+  return uscite;
+}
+
+// Compares the files the run would write in `cartella` (uscite_di) with the
+// sources, the values file and one another, by file identity (so every
+// spelling of one file is caught). Returns what is wrong, naming both
+// paths; empty when every file written is a file of its own.
+std::string verifica_uscite(const opzioni& o, const identita& id, const std::string& cartella) {
+  const std::vector<std::pair<std::string, const char*>> uscite = uscite_di(o, id);
+  std::vector<std::pair<std::string, const char*>> sorgenti = {{o.sorgente_linea, "line source"},
+                                                               {o.sorgente_treno, "train source"}};
+  if (o.valori_documenti) sorgenti.push_back({*o.valori_documenti, "values file"});
   for (size_t i = 0; i < uscite.size(); ++i) {
     const std::string percorso = piattaforma::unisci_percorso(cartella, uscite[i].first);
     for (const auto& [sorgente, cosa] : sorgenti)
       if (piattaforma::stesso_file(percorso, sorgente))
         return "the " + std::string(uscite[i].second) + " \"" + percorso + "\" would replace the " +
                cosa + " \"" + sorgente + "\" (they are one file); nothing was written: rename the " +
-               "source, or write the packed files elsewhere with -o FOLDER";
+               cosa + ", or write the files elsewhere with -o FOLDER";
     for (size_t k = 0; k < i; ++k)
       if (uscite[k].first == uscite[i].first ||
           piattaforma::stesso_file(percorso, piattaforma::unisci_percorso(cartella, uscite[k].first)))
@@ -324,11 +342,13 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   const std::string cartella = o.uscita ? *o.uscita : cartella_di(o.sorgente_linea);
   sorgente_letta linea{o.sorgente_linea, {}};
   sorgente_letta treno{o.sorgente_treno, {}};
+  sorgente_letta valori{o.valori_documenti.value_or(""), {}};
   std::vector<segnalazione>& dette = rapporto.r.segnalazioni;
   try {
     linea.byte = disco.leggi(o.sorgente_linea);
     treno.byte = disco.leggi(o.sorgente_treno);
-    const std::string doppio = o.controllo ? "" : verifica_uscite(o, id, cartella);
+    if (o.valori_documenti) valori.byte = disco.leggi(*o.valori_documenti);
+    const std::string doppio = verifica_uscite(o, id, cartella);
     if (!doppio.empty()) return rapporto.fine(errore_file, doppio);
   } catch (const piattaforma::ErroreFile& e) {
     return rapporto.fine(errore_file, e.what());
@@ -348,6 +368,30 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
       return rapporto.fine(errore_file);
     }
   }
+  // What the documents show that the sources do not hold: a record that
+  // cannot be taken stops the run before anything is written.
+  documenti::valori_documenti dati_documenti;
+  if (o.valori_documenti) {
+    try {
+      if (o.da_utf8) valori.byte = da_utf8(valori.byte);
+      dati_documenti = documenti::leggi_valori(valori.byte);
+    } catch (const ErroreConversione& e) {
+      segnalazione r = a(valori, e.scostamento);
+      r.livello = gravita::errore;
+      r.testo = std::string("cannot read the file as UTF-8 (--from-utf8): ") + e.what();
+      dette.push_back(r);
+      return rapporto.fine(errore_file);
+    } catch (const documenti::ErroreValori& e) {
+      segnalazione r;
+      r.file = valori.nome;
+      r.riga = e.riga;
+      r.colonna = e.colonna;
+      r.livello = gravita::errore;
+      r.testo = piattaforma::da_windows1252(e.what());
+      dette.push_back(r);
+      return rapporto.fine(errore_file, "nothing was written: mend the values file and run again");
+    }
+  }
 
   scenario::modello m;
   m.linea = id.linea;
@@ -361,6 +405,10 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   scenario::carica_sorgenti(m, disco_autore,
                             {o.sorgente_linea, o.sorgente_treno, /*elimina=*/false, &d}, j);
   const sorgenti_lette lette{linea, treno};
+  // The documents from the model as the loader left it, before the
+  // cab-code pass adds its own cells; written after the packed files.
+  std::optional<documenti::documenti_generati> documenti_fatti;
+  if (o.documenti) documenti_fatti = documenti::genera_documenti(m, dati_documenti);
   // Where the loader stopped, a second reading goes on to the end of both
   // sources and keeps only what it finds from there on.
   if (d.fermato(scenario::sorgente::linea) || d.fermato(scenario::sorgente::treno)) {
@@ -380,25 +428,52 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
   bool testo_troppo_lungo = false;
   for (const scenario::voce& v : m.voci) testo_troppo_lungo = testo_troppo_lungo || v.nome.size() > 0xFFFF;
   disco_autore.scrivi = !o.controllo && !testo_troppo_lungo && !(o.severo && detto);
+  // The documents go with the packed files, or alone with --check.
+  const bool scrivi_documenti =
+      o.documenti && !testo_troppo_lungo && !(o.severo && detto) && (disco_autore.scrivi || o.controllo);
+  bool documenti_scritti = false;
 
   int esito = riuscito;
   try {
     // A folder named with -o is made when missing.
-    if (disco_autore.scrivi && o.uscita && m.celle.size() > 1 && disco.crea_cartella(cartella))
+    const bool scrive = disco_autore.scrivi || scrivi_documenti;
+    if (scrive && o.uscita && m.celle.size() > 1 && disco.crea_cartella(cartella))
       rapporto.messaggio("created the folder " + cartella);
     // Written under the folder's lock, as every writer's files are; what a
     // killed run of any writer left of these names is cleared under it.
     std::unique_ptr<piattaforma::Disco::Blocco> blocco;
-    if (disco_autore.scrivi)
-      blocco = piattaforma::prendi_cartella(
-          disco, cartella,
-          {piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_linea(id.linea)),
-           piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_voci(id.linea, id.treno)),
-           piattaforma::unisci_percorso(cartella, scenario::nome_pacchetto_celle(id.linea, id.treno))},
-          [&] { rapporto.riga(piattaforma::testo_attesa(programma, cartella)); });
-    // The packed files flushed one by one, their folder once at the end.
+    if (scrive) {
+      std::vector<std::string> nomi;
+      if (disco_autore.scrivi)
+        nomi = {scenario::nome_pacchetto_linea(id.linea), scenario::nome_pacchetto_voci(id.linea, id.treno),
+                scenario::nome_pacchetto_celle(id.linea, id.treno)};
+      for (const auto& [nome, cosa] : uscite_di(o, id))
+        if (std::find(nomi.begin(), nomi.end(), nome) == nomi.end()) nomi.push_back(nome);
+      std::vector<std::string> percorsi;
+      for (const std::string& nome : nomi) percorsi.push_back(piattaforma::unisci_percorso(cartella, nome));
+      blocco = piattaforma::prendi_cartella(disco, cartella, percorsi, [&] {
+        rapporto.riga(piattaforma::testo_attesa(programma, cartella));
+      });
+    }
+    // The packed files, then the documents, flushed one by one, their
+    // folder once at the end.
     piattaforma::Serie serie(disco);
     if (!testo_troppo_lungo) scenario::impacchetta(m, disco_autore, cartella, &d);
+    // Documents of sources that hold an error would show a run the author
+    // did not mean: they are written only from sources without one, of
+    // the loader, of the cab-code pass or of the checks.
+    const auto senza_errori = [&] {
+      for (const segnalazione& s : dette)
+        if (s.livello == gravita::errore) return false;
+      for (const scenario::avviso& w : d.avvisi())
+        if (w.errore) return false;
+      return d.errori().empty() && m.codice_errore == scenario::errore::nessuno;
+    };
+    if (scrivi_documenti && (o.controllo || disco_autore.scrivi) && senza_errori()) {
+      for (const std::string& p : documenti::scrivi_documenti(disco, cartella, m, *documenti_fatti))
+        disco_autore.scritti.push_back(p);
+      documenti_scritti = true;
+    }
     serie.concludi();
   } catch (const scenario::ErroreFatale& e) {
     rapporto.alla_fine(" Errore n. " + std::to_string(e.numero()));
@@ -430,6 +505,10 @@ int impacchetta_sorgenti(piattaforma::Disco& disco, const opzioni& o, std::ostre
 
   if (esito != riuscito) return rapporto.fine(esito);
   const auto [n_errori, n_avvisi] = conta(dette);
+  if (scrivi_documenti && !documenti_scritti)
+    rapporto.alla_fine(std::string(programma) +
+                       ": the documents were not written: they are made only from sources "
+                       "without errors; mend the errors and run again");
   if (testo_troppo_lungo)
     rapporto.alla_fine(std::string(programma) +
                        ": a text is longer than a packed file holds: nothing was written");

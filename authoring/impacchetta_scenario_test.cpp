@@ -167,7 +167,9 @@ TEST_F(Cartelle, FlushesEachFileAndItsFolderOnceAndClearsWhatAKilledRunLeft) {
     long file;  // files flushed, then the folder once
   };
   for (const caso& c : {caso{{"--starting-point", utf8(lavoro)}, 2},
-                        caso{{utf8(lavoro / nome_linea), utf8(lavoro / nome_treno)}, 3}}) {
+                        caso{{utf8(lavoro / nome_linea), utf8(lavoro / nome_treno)}, 3},
+                        // The documents in the packed files' series: still one folder flush.
+                        caso{{"--documents", utf8(lavoro / nome_linea), utf8(lavoro / nome_treno)}, 6}}) {
     SCOPED_TRACE(c.argomenti[0]);
     const auto esito = avvia(c.argomenti, con({"GUASTI_CONTEGGIO=" + conteggio.string()}));
     ASSERT_EQ(esito.stato, riuscito) << esito.errori;
@@ -175,6 +177,8 @@ TEST_F(Cartelle, FlushesEachFileAndItsFolderOnceAndClearsWhatAKilledRunLeft) {
     EXPECT_EQ(chiamate.at("flush"), c.file + 1);
     EXPECT_EQ(chiamate.at("cartelle_scaricate"), 1);
   }
+  EXPECT_TRUE(leggi(lavoro / fs::path("Tarvena-Olmara-Caldone_Reg 40318_scheda_treno.txt"))
+                  .starts_with("\r\n\r\n  ____"));
   std::map<std::string, std::string> pacchetti;
   for (const std::string& nome : nomi_pacchetti) pacchetti[nome] = leggi(lavoro / fs::path(nome));
 

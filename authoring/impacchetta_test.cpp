@@ -12,6 +12,7 @@
 #include "packer/impacchettatore.h"
 #include "model/modello.h"
 #include "platform/cartella_programma.h"
+#include "prova/accordo_documenti.h"
 #include "prova/disco_memoria.h"
 
 namespace autore {
@@ -611,6 +612,137 @@ TEST(ImpacchettaSorgenti, CapsAndCutsTheWarningsOfAHugeSource) {
     }
     EXPECT_TRUE(e.errori.ends_with(c.conta)) << e.errori.substr(e.errori.size() - 200);
   }
+}
+
+// The documents are made from the packed model: the fixture with two
+// slowdowns gives a sheet, a form and notes that pass the layout and
+// agreement checks, written with the packed files in one series, which
+// stay byte for byte what a run without --documents writes. With --check
+// only the documents are written.
+TEST(ImpacchettaSorgenti, DocumentsGoBesideThePackedFilesOrAloneWithCheck) {
+  const std::string linea = testo(linea_base);
+  const std::string treno = testo(applica(treno_base, {true, 13, {"[rallentamenti]",
+      "rallentamento,    1000,   60,  400, 0, 0, 0", "rallentamento,    4100,   30,  200, 0, 0, 0"}}));
+  const std::vector<std::string> documenti = {"R_T_scheda_treno.txt", "R_T_rallentamenti.txt", "R_T_note.txt"};
+  const esito senza = esegui(linea, treno);
+  ASSERT_EQ(senza.stato, riuscito) << senza.errori;
+
+  const esito e = esegui(linea, treno, {"--documents"});
+  ASSERT_EQ(e.stato, riuscito) << e.errori;
+  EXPECT_EQ(e.errori, "");
+  for (const std::string& p : nomi_pacchetti) {
+    const std::string percorso = piattaforma::unisci_percorso(cartella, p);
+    EXPECT_EQ(e.disco.file.at(percorso), senza.disco.file.at(percorso)) << p;
+  }
+  std::string scritti;
+  for (const std::string& n : nomi_pacchetti) scritti += "wrote " + n + "\n";
+  for (const std::string& n : documenti) scritti += "wrote " + n + "\n";
+  EXPECT_EQ(e.uscita, scritti);
+  EXPECT_EQ(e.disco.cartelle_scaricate, std::vector<std::string>{cartella});
+  EXPECT_TRUE(e.disco.in_sospeso.empty());
+
+  const prova::sorgenti_testo s{linea, treno};
+  std::vector<std::string> difetti;
+  const std::string& byte_scheda = e.disco.file.at(piattaforma::unisci_percorso(cartella, documenti[0]));
+  const std::string& byte_modulo = e.disco.file.at(piattaforma::unisci_percorso(cartella, documenti[1]));
+  const std::string& byte_note = e.disco.file.at(piattaforma::unisci_percorso(cartella, documenti[2]));
+  const std::vector<std::string> scheda = prova::righe_crlf(byte_scheda, difetti);
+  const std::vector<std::string> modulo = prova::righe_crlf(byte_modulo, difetti);
+  const std::vector<std::string> note = prova::righe_crlf(byte_note, difetti);
+  EXPECT_EQ(difetti, std::vector<std::string>{});
+  EXPECT_EQ(prova::impaginazione_scheda(scheda), std::vector<std::string>{});
+  EXPECT_EQ(prova::impaginazione_rallentamenti(modulo), std::vector<std::string>{});
+  EXPECT_EQ(prova::impaginazione_testo(byte_note, 100), std::vector<std::string>{});
+  EXPECT_EQ(prova::accordo_scheda(scheda, s), std::vector<std::string>{});
+  EXPECT_EQ(prova::accordo_rallentamenti(modulo, s), std::vector<std::string>{});
+  EXPECT_EQ(prova::accordo_note(note, s, scheda), std::vector<std::string>{});
+
+  const esito c = esegui(linea, treno, {"--check", "--documents", "-o", "documenti"});
+  ASSERT_EQ(c.stato, riuscito) << c.errori;
+  std::vector<std::string> solo;
+  for (const auto& [percorso, byte] : c.disco.file)
+    if (percorso.starts_with("documenti")) solo.push_back(percorso.substr(10));
+  EXPECT_EQ(solo, (std::vector<std::string>{documenti[2], documenti[1], documenti[0]}));
+  EXPECT_EQ(c.disco.file.at(piattaforma::unisci_percorso("documenti", documenti[0])), byte_scheda);
+}
+
+// When the documents are not written, and why; the values file read at its
+// line and column.
+TEST(ImpacchettaSorgenti, DocumentsOnlyFromSourcesWithoutErrorsAndValuesThatCanBeTaken) {
+  const std::string linea = testo(linea_base);
+  auto documenti = [](const esito& e) {
+    size_t n = 0;
+    for (const auto& [percorso, byte] : e.disco.file) n += percorso.ends_with("_scheda_treno.txt") ||
+        percorso.ends_with("_rallentamenti.txt") || percorso.ends_with("_note.txt");
+    return n;
+  };
+  {
+    // An error in the data: the packed files as ever, no documents.
+    const esito e = esegui(linea, testo(applica(treno_base, {true, 9, {"velocita,       0,   xyz"}})),
+                           {"--documents"});
+    EXPECT_EQ(e.stato, errore_dati);
+    EXPECT_EQ(documenti(e), 0u);
+    EXPECT_NE(e.errori.find("impacchetta_scenario: the documents were not written: they are made "
+                            "only from sources without errors"), std::string::npos) << e.errori;
+  }
+  {
+    // An error the loader does not record (a record name it takes for no
+    // record, so the slowdown is lost): no documents either.
+    const esito e = esegui(linea, testo(applica(treno_base, {true, 13, {"[rallentamenti]",
+                                                                          "ralentamento, 1000, 60, 400, 0, 0, 0"}})),
+                           {"--documents", "--check"});
+    EXPECT_EQ(e.stato, errore_dati);
+    EXPECT_EQ(documenti(e), 0u) << e.errori;
+  }
+  {
+    // A warning with --strict: nothing at all.
+    const esito e = esegui(linea, testo(applica(treno_base, {true, 4, {"sabbia,    200,   7"}})),
+                           {"--documents", "--strict", "--check"});
+    EXPECT_EQ(e.stato, avvisi_severi);
+    EXPECT_EQ(documenti(e), 0u);
+  }
+  const std::string valori = "sorgenti/valori.txt";
+  {
+    esito e;
+    e.disco.file[nome_linea] = linea;
+    e.disco.file[nome_treno] = testo(treno_base);
+    e.disco.file[valori] = "classificazione, REG\r\nmassa, 300T\r\nsconosciuto, 1\r\n";
+    std::ostringstream uscita, errori;
+    e.stato = impacchetta_sorgenti(
+        e.disco, leggi_opzioni({"--documents", "--document-values", valori, nome_linea, nome_treno}),
+        uscita, errori);
+    EXPECT_EQ(e.stato, errore_file);
+    EXPECT_EQ(e.disco.file.size(), 3u);
+    EXPECT_TRUE(errori.str().starts_with("sorgenti/valori.txt:3:1: error: ")) << errori.str();
+  }
+  {
+    esito e;
+    e.disco.file[nome_linea] = linea;
+    e.disco.file[nome_treno] = testo(treno_base);
+    e.disco.file[valori] = "classificazione, REG\r\nmassa, 300T\r\n";
+    std::ostringstream uscita, errori;
+    e.stato = impacchetta_sorgenti(
+        e.disco, leggi_opzioni({"--documents", "--document-values", valori, nome_linea, nome_treno}),
+        uscita, errori);
+    EXPECT_EQ(e.stato, riuscito) << errori.str();
+    const std::string& scheda = e.disco.file.at(piattaforma::unisci_percorso(cartella, "R_T_scheda_treno.txt"));
+    EXPECT_NE(scheda.find("REG"), std::string::npos);
+    EXPECT_NE(scheda.find("300T"), std::string::npos);
+  }
+  {
+    // A document named as a source would replace it: refused before anything.
+    esito e;
+    const std::string nota = "sorgenti/R_T_note.txt";
+    e.disco.file[nome_linea] = linea;
+    e.disco.file[nota] = testo(treno_base);
+    std::ostringstream uscita, errori;
+    e.stato = impacchetta_sorgenti(
+        e.disco, leggi_opzioni({"--documents", "--train", "T", nome_linea, nota}), uscita, errori);
+    EXPECT_EQ(e.stato, errore_file);
+    EXPECT_EQ(e.disco.file.size(), 2u);
+    EXPECT_NE(errori.str().find("notes draft"), std::string::npos) << errori.str();
+  }
+  EXPECT_THROW(leggi_opzioni({"--document-values", valori, nome_linea, nome_treno}), ErroreUso);
 }
 
 }  // namespace

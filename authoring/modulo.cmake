@@ -4,7 +4,7 @@
 # needs nlohmann-json for its JSON diagnostics, as the inspector does.
 include(${CMAKE_SOURCE_DIR}/cmake/nlohmann_json.cmake)
 
-aggiungi_modulo(autore authoring ispettore sorgenti impacchettatore modello piattaforma)
+aggiungi_modulo(autore authoring ispettore sorgenti documenti impacchettatore modello piattaforma)
 target_link_libraries(autore PUBLIC nlohmann_json::nlohmann_json)
 
 aggiungi_programma(impacchetta_scenario authoring/main.cpp autore)

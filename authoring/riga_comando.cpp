@@ -31,6 +31,14 @@ const piattaforma::opzione<opzioni> tabella[] = {
     {"", "--no-plan", "", "pack without the plan geometry: no packed line file",
      &opzioni::senza_piano},
     {"", "--check", "", "read and report only; write nothing", &opzioni::controllo},
+    {"", "--documents", "",
+     "also write the driver's documents (train sheet, slowdown order form, notes draft) beside the "
+     "packed files; with --check, only them",
+     &opzioni::documenti},
+    {"", "--document-values", "FILE",
+     "what the documents show that the sources do not hold (classification, mass, locomotive, "
+     "speed category, stretches worked both ways), read from FILE",
+     &opzioni::valori_documenti},
     {"", "--strict", "", "a warning fails the run (status 6): nothing is written", &opzioni::severo},
     {"", "--from-utf8", "",
      "the sources are saved as UTF-8: convert them to Windows-1252 while reading (the files stay "
@@ -89,6 +97,8 @@ opzioni leggi_opzioni(const std::vector<std::string>& argomenti) {
       throw ErroreUso("--starting-point only writes the sources: leave out --svg and --watch");
     return o;
   }
+  if (o.valori_documenti && !o.documenti)
+    throw ErroreUso("--document-values is read only for the documents: give --documents too");
   if (o.osserva && o.json)
     throw ErroreUso("--watch reports to a person, round after round: leave out --json");
   if (o.svg && *o.svg == "-")
@@ -114,6 +124,10 @@ Files written (into the line source's folder unless -o says otherwise):
   <ROUTE>_linea.dat      packed line file (plan geometry; not with --no-plan)
   <ROUTE>_<TRAIN>.sim    packed item file
   <ROUTE>_<TRAIN>.dat    packed track file
+With --documents, also (Windows-1252, CR LF, made from the packed data):
+  <ROUTE>_<TRAIN>_scheda_treno.txt    train sheet
+  <ROUTE>_<TRAIN>_rallentamenti.txt   slowdown order form
+  <ROUTE>_<TRAIN>_note.txt            scenario notes, a draft to complete
 
 )" + piattaforma::elenco_opzioni(piattaforma::voci_di<opzioni>(tabella)) +
          R"(
@@ -129,10 +143,11 @@ Exit status:
   0  packed (or checked) with no error in the data
   1  a file could not be read, written or created (the message names it),
      a --from-utf8 source is not UTF-8, an output is one of the sources or
-     another output (nothing written), or the drawing of --svg could not be
-     written (the packed files are written first)
+     another output, or the --document-values file holds a record that
+     cannot be taken (nothing written), or the drawing of --svg could not
+     be written (the packed files are written first)
   2  the data holds an error; the packed files were written all the same
-     (not with --check or --strict)
+     (not with --check or --strict), the documents of --documents not
   3  the command line was wrong (nothing was read or written), --reference
      named no record, or " Errore n. 1250" / " Errore n. 1251": a header
      slot of the packed files was already taken (nothing was written)

@@ -20,6 +20,8 @@ struct opzioni {
   std::optional<std::string> linea;         // --route TITLE
   std::optional<std::string> treno;         // --train NAME
   std::optional<std::string> punto_di_partenza;  // --starting-point FOLDER
+  std::optional<std::string> valori_documenti;   // --document-values FILE
+  bool documenti = false;    // --documents
   std::optional<std::string> svg;           // --svg FILE
   bool osserva = false;      // --watch
   bool senza_piano = false;  // --no-plan
@@ -38,7 +40,7 @@ struct opzioni {
 // --help, --version or --starting-point; with --reference, the arguments
 // left name the record to look up), or for options that do not go
 // together (--watch with --json, --svg or --watch with --starting-point,
-// --svg -).
+// --svg -, --document-values without --documents).
 opzioni leggi_opzioni(const std::vector<std::string>& argomenti);
 
 // The usage text printed by --help, its options listed from the table.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "documents/genera_documenti.h"
 #include "model/identita.h"
 #include "model/modello.h"
 #include "packer/diagnosi.h"
@@ -31,8 +32,8 @@ class DiscoFuzz : public piattaforma::DiscoMemoria {
 volatile size_t pozzo = 0;
 
 // The reading of the authors' packer, on the sources as they are (nothing
-// deleted): the loader with its checks, then, with the cab-code pass traced
-// to its records; and again going on past every stop. Every place told is
+// deleted): the loader with its checks, the driver's documents made from
+// what it loaded, then, with the cab-code pass traced to its records; and again going on past every stop. Every place told is
 // turned into a line and column, as the report does.
 void leggi_per_autore(piattaforma::Disco& disco, const std::string& cartella, int32_t j) {
   for (const bool fino_in_fondo : {false, true}) {
@@ -44,6 +45,11 @@ void leggi_per_autore(piattaforma::Disco& disco, const std::string& cartella, in
         fino_in_fondo};
     if (!disco.esiste(s.linea)) return;
     carica_sorgenti(m, disco, s, j);
+    if (!fino_in_fondo) {
+      // The documents, from the model as the loader left it.
+      const documenti::documenti_generati fatti = documenti::genera_documenti(m, {});
+      pozzo = pozzo + fatti.scheda.size() + fatti.rallentamenti.size() + fatti.note.size();
+    }
     if (!fino_in_fondo && m.celle.size() > 1) posa_codici(m, &d);
     size_t righe = 0;
     for (const avviso& a : d.avvisi()) {

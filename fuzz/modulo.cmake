@@ -4,7 +4,7 @@
 # with SCENARIO_FUZZ (clang) the two libFuzzer targets. Both run on a disk
 # held in memory, from the test support.
 if(SCENARIO_TESTS OR SCENARIO_FUZZ)
-  aggiungi_modulo(fuzz_scenario fuzz impacchettatore modello prova ispettore)
+  aggiungi_modulo(fuzz_scenario fuzz impacchettatore documenti modello prova ispettore)
 endif()
 if(SCENARIO_FUZZ)
   aggiungi_programma(scenario_fuzz fuzz/main.cpp fuzz_scenario)

@@ -128,14 +128,8 @@ std::vector<tratto_zona> tratti_zone(const resoconto& r, const asse& as) {
     const double da = std::max<double>(inizi[i], as.da);
     const double fino = std::min<double>(i + 1 < inizi.size() ? inizi[i + 1] : as.a, as.a);
     if (da >= fino) continue;
-    // The zone lettura_km takes from here: the lowest row with this start.
-    const zona_km* scelta = nullptr;
-    for (const zona_km& z : r.zone)
-      if (z.inizio == inizi[i]) {
-        scelta = &z;
-        break;
-      }
-    tratti.push_back({da, fino, scelta});
+    // The zone lettura_km takes from here.
+    tratti.push_back({da, fino, scenario::zona_in_vigore(r.zone, inizi[i])});
   }
   return tratti;
 }

@@ -361,24 +361,6 @@ std::string nome_record(const elemento& e) {
 
 }  // namespace
 
-std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x) {
-  const zona_km* scelta = nullptr;
-  for (const zona_km& z : zone)
-    if (z.inizio <= x && (scelta == nullptr || z.inizio > scelta->inizio)) scelta = &z;
-  if (scelta == nullptr) return std::nullopt;
-  return lettura_zona(*scelta, x);
-}
-
-std::string formato_km(int64_t metri) {
-  // In unsigned arithmetic, where the least int64_t has its magnitude.
-  const uint64_t assoluto = metri < 0 ? 0 - static_cast<uint64_t>(metri) : static_cast<uint64_t>(metri);
-  char t[32];
-  std::snprintf(t, sizeof t, "%s%llu.%03llu", metri < 0 ? "-" : "",
-                static_cast<unsigned long long>(assoluto / 1000),
-                static_cast<unsigned long long>(assoluto % 1000));
-  return t;
-}
-
 std::string formato_chilometri(double km) {
   const double metri = km * 1000;
   // Below 2^62: whole metres well inside int64_t.
@@ -405,11 +387,7 @@ resoconto componi(const scenario::modello& m, bool con_elementi) {
   r.treno = piattaforma::da_windows1252(codici.nome);
   r.lunghezza = treno.fine;
   r.ultima_cella = scenario::limite_celle(m);
-  for (int riga = scenario::riga_progressiva_tre; riga <= scenario::riga_progressiva_uno; ++riga) {
-    const voce& v = m.voci[static_cast<size_t>(riga)];
-    zona_km z{riga, v.inizio, v.fine, v.posizione, scenario::lettura_a_zero(v.fine, v.posizione)};
-    r.zone.push_back(z);
-  }
+  r.zone = scenario::zone_km(m);
   r.sfondi = {linea.inizio, linea.posizione, linea.fine};
   r.codici_da = codici.inizio;
   r.codici_a = codici.fine;

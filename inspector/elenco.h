@@ -16,33 +16,16 @@
 #include <nlohmann/json.hpp>
 
 #include "inspector/flusso_json.h"
+#include "model/letture.h"
 #include "model/modello.h"
 
 namespace ispettore {
 
-// One kilometre-reading zone as the packer stored it in rows 81 to 83.
-struct zona_km {
-  int riga = 0;
-  int32_t inizio = 0;       // chainage from which the zone applies
-  int32_t salvato = 0;      // the stored reference
-  int32_t direzione = 0;    // zona_discendente: the reading falls with chainage; any other: it grows
-  int64_t riferimento = 0;  // reading at chainage 0: salvato, less the 100 the packer adds when falling
-};
-
-// Kilometre reading, in metres, of zone z at chainage x (int64_t or double).
-template <typename T>
-T lettura_zona(const zona_km& z, T x) {
-  return scenario::lettura_chilometrica<T>(z.riferimento, z.direzione, x);
-}
-
-// Kilometre reading, in metres, at chainage x: from the zone with the
-// greatest start not beyond x (the lower row on a tie); nothing when every
-// zone starts beyond x.
-std::optional<int64_t> lettura_km(const std::vector<zona_km>& zone, int64_t x);
-
-// A reading in metres as kilometres with three decimals: "187.550", "-0.100";
-// any int64_t value, the least included.
-std::string formato_km(int64_t metri);
+// Kilometre zones and readings: their one home is model/letture.h.
+using scenario::formato_km;
+using scenario::lettura_km;
+using scenario::lettura_zona;
+using scenario::zona_km;
 
 // Kilometres as a user gives them (any double): three decimals while they
 // are a whole number of metres that an int64_t holds, else in scientific

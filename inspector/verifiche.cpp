@@ -25,14 +25,6 @@ constexpr int32_t timbro_celle = scenario::formato::marca_celle;
 // Where the header cell begins in the track file.
 constexpr size_t inizio_testata = byte_cella * scenario::formato::cella_testata;
 
-// A row that holds nothing: every number 0 and no name.
-bool vuota(const scenario::voce& v) {
-  return v.tipo == 0 && v.inizio == 0 && v.fine == 0 && v.posizione == 0 && v.opzione1 == 0 &&
-         v.nome.empty() && v.dato1 == 0 && v.dato2 == 0 && v.dato3 == 0 && v.dato4 == 0 &&
-         v.dato5 == 0 && v.opzione2 == 0 && v.opzione3 == 0 && v.opzione4 == 0 &&
-         v.opzione5 == 0 && v.orario == 0;
-}
-
 // Gathers the faults of one file.
 class Registro {
  public:
@@ -402,18 +394,6 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
 bool tipo_cella_noto(uint8_t tipo) {
   namespace t = scenario::tipo_cella;
   return tipo <= t::indicatori_v_max || (tipo >= t::fermata && tipo <= t::cartello_indicatore);
-}
-
-righe_usate righe_della_tabella(const scenario::modello& m) {
-  righe_usate u;
-  size_t cartelli = 0;
-  for (const scenario::cella& c : m.celle) cartelli += c.tipo == scenario::tipo_cella::cartello_indicatore;
-  u.primo_cartello = scenario::riga_primo_cartello + 1 -
-                     static_cast<int>(std::min<size_t>(cartelli, scenario::riga_primo_cartello));
-  while (u.ultima_stazione + 1 < u.primo_cartello &&
-         !vuota(m.voci[static_cast<size_t>(u.ultima_stazione + 1)]))
-    ++u.ultima_stazione;
-  return u;
 }
 
 uint64_t dimensione_file(const std::string& byte, const std::optional<uint64_t>& dimensione) {

@@ -75,17 +75,9 @@ struct scenario_letto {
 // Faults of one kind reported one by one before the rest are only counted.
 inline constexpr size_t difetti_per_genere = 10;
 
-// The rows of the item table in use. Boards take rows 80 downward, one per
-// direction-board cell (type 14); stations take rows 1 upward, up to the
-// first empty row below the boards.
-struct righe_usate {
-  int primo_cartello = scenario::riga_primo_cartello + 1;  // lowest board row; 81: no board
-  int ultima_stazione = 0;                                 // highest station row; 0: none
-};
-
-// The rows in use in m.voci, the boards counted from m.celle (which may be
-// empty).
-righe_usate righe_della_tabella(const scenario::modello& m);
+// The rows of the item table in use: their one home is model/modello.h.
+using scenario::righe_della_tabella;
+using scenario::righe_usate;
 
 // True for the cell types the builder writes: 0 to 6 and 10 to 14.
 bool tipo_cella_noto(uint8_t tipo);

@@ -116,6 +116,10 @@ inline constexpr int riga_treno = 84;   // braked mass, length, coaches
 inline constexpr int riga_linea = 85;   // backgrounds, route title, stamps
 inline constexpr int riga_codici = 86;  // cab-signalling stretch, train, sand, clock
 
+// Station classes (tipo of a station row): from this class up a station
+// is passed without a stop cell (a halt without protection signals).
+inline constexpr uint8_t classe_senza_fermata = 25;
+
 // Direction of a kilometre zone (posizione of rows 81-83) whose reading
 // falls with the chainage, and what is added to its stored reading.
 inline constexpr int32_t zona_discendente = 1;
@@ -140,6 +144,14 @@ inline constexpr int32_t lunghezza_massima = 1000000;  // longest route, metres
 inline constexpr int32_t estensione = 7000;            // cells reach 7000 m beyond the end
 inline constexpr int capacita_montagne = 1000;         // mountain zones a line may hold
 
+// A slowdown of the train source as the builder placed it, for the
+// documents: its cells say only where it begins and ends, in whole cells.
+struct rallentamento {
+  int32_t inizio = 0;     // chainage where it begins, metres, as the source gives it
+  int32_t velocita = 0;   // km/h
+  int32_t lunghezza = 0;  // metres
+};
+
 // The whole model of one scenario.
 struct modello {
   // Scenario identity, UTF-8; every variable file name is formed from it.
@@ -160,6 +172,10 @@ struct modello {
   std::vector<int32_t> fine_montagna = std::vector<int32_t>(capacita_montagne + 1);
   int32_t n_montagne = 0;
 
+  // The slowdowns whose start and end cells the builder placed, in the
+  // order of the train source. Not packed: the cells carry them.
+  std::vector<rallentamento> rallentamenti;
+
   int32_t con_planimetria = 0;   // not 0: build the plan and write the line file
   int32_t lunghezza_estesa = 0;  // route length + 7000
   std::string riga;              // field most recently read from a source
@@ -167,6 +183,21 @@ struct modello {
   int32_t codice_errore = 0;     // an entry of tabella_errori (model/errori.h); 0 = none
   int32_t posizione_errore = 0;  // chainage of the error, for codes that have one
 };
+
+// A row that holds nothing: every number 0 and no name.
+bool vuota(const voce& v);
+
+// The rows of the item table in use. Boards take rows 80 downward, one per
+// direction-board cell (type 14); stations take rows 1 upward, up to the
+// first empty row below the boards.
+struct righe_usate {
+  int primo_cartello = riga_primo_cartello + 1;  // lowest board row; 81: no board
+  int ultima_stazione = 0;                       // highest station row; 0: none
+};
+
+// The rows in use in m.voci, the boards counted from m.celle (which may be
+// empty).
+righe_usate righe_della_tabella(const modello& m);
 
 // Rounds to the nearest integer, an exact half to the even neighbour
 // (2.5 gives 2, 3.5 gives 4). Every float-to-integer conversion of the

@@ -1143,7 +1143,7 @@ class Caricatore {
       r.opzione5 = 0;
     }
 
-    if (r.tipo < 25 && r.tipo != 5 && r.tipo != 6)
+    if (r.tipo < classe_senza_fermata && r.tipo != 5 && r.tipo != 6)
       for (int32_t n = 1; n <= 4; ++n) {
         const double e = r.fine / 50.0 - n - 1;
         // Markers past the last cell (a very long station) are skipped.
@@ -1151,7 +1151,7 @@ class Caricatore {
           m_.celle[static_cast<size_t>(arrotonda(e))].preavviso = basso8(80 + n);
       }
 
-    if (r.tipo < 25) {
+    if (r.tipo < classe_senza_fermata) {
       const double e = r.fine / 50.0 - 1;
       if (e <= 1)
         rifiuta(errore::fermata_troppo_presto, 1,

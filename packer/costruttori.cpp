@@ -175,6 +175,7 @@ void memo_rallentamento(modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& 
     celle[c].valore1 = basso16(v);
     celle[c].valore3 = basso16(f_tt);
   }
+  m.rallentamenti.push_back({x, v, l});
 
   if (f_ta != 0) {
     for (int32_t i = 0; i < 4; ++i)

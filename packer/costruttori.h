@@ -54,7 +54,8 @@ void memo_montagna(modello& m, int32_t& inizio, int32_t& fine, int32_t& tipo);
 
 // Places a slowdown starting at chainage `x`, `l` metres long, of speed `v`:
 // its start and end cells, and beyond 1500 m its warning board 1200 m
-// before the start with, when `f_ta` is not 0, the four cells before it.
+// before the start with, when `f_ta` is not 0, the four cells before it;
+// once its start and end cells are placed it is added to m.rallentamenti.
 // Sets codice_errore 17 to 20 when a cell is taken, 15 when a cell lies
 // outside m.celle.
 void memo_rallentamento(modello& m, int32_t x, int32_t& v, int32_t& l, int32_t& f_tt, int32_t f_ta,

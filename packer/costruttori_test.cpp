@@ -142,6 +142,11 @@ TEST(MemoRallentamento, PlacesBoardApproachStartAndEnd) {
   EXPECT_EQ(m.celle[201].tipo, tipo_cella::inizio_rallentamento);
   EXPECT_EQ(m.celle[221].tipo, tipo_cella::fine_rallentamento);
   for (const auto& c : m.celle) EXPECT_EQ(c.valore2, 0);
+  // Kept for the documents as the source gives it.
+  ASSERT_EQ(m.rallentamenti.size(), 1u);
+  EXPECT_EQ(m.rallentamenti[0].inizio, 10000);
+  EXPECT_EQ(m.rallentamenti[0].velocita, 60);
+  EXPECT_EQ(m.rallentamenti[0].lunghezza, 1000);
 
   // With d_v the second value is set on every cell it names.
   auto d = con_celle();
@@ -172,9 +177,10 @@ TEST(MemoRallentamento, TakenCells) {
     int scritte = 0;
     for (const auto& z : m.celle)
       if (z.tipo != 0 && z.tipo != tipo_cella::codice) ++scritte;
-    // Code 20 comes after start, end and board are written; the others
-    // leave everything untouched.
+    // Code 20 comes after start, end and board are written, so the
+    // slowdown is kept; the others leave everything untouched.
     EXPECT_EQ(scritte, c.codice == errore::prima_avviso_occupata ? 3 : 0);
+    EXPECT_EQ(m.rallentamenti.size(), c.codice == errore::prima_avviso_occupata ? 1u : 0u);
   }
 }
 

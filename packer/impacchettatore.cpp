@@ -53,6 +53,7 @@ void prepara(modello& m, int32_t j) {
   // that stops before that must leave no array of an earlier call behind.
   m.celle.clear();
   m.planimetria.svuota();
+  m.rallentamenti.clear();
 }
 
 void memorizza_percorso(modello& m, piattaforma::Disco& disco, const std::string& cartella,

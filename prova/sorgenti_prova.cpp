@@ -32,6 +32,13 @@ std::string stazione(int32_t posizione, int classe, int32_t lunghezza, int opzio
          ",  4,1,0,  2,1,1,    30,  14,5,30, " + nome + "\n";
 }
 
+std::string fermata(int32_t posizione, int classe, int sosta, int ore, int minuti, int secondi,
+                    const std::string& nome) {
+  return "stazione, " + std::to_string(posizione) + ", " + std::to_string(classe) +
+         ", 300,  0, 0, 0,  4,1,0,  2,1,1, " + std::to_string(sosta) + ", " + std::to_string(ore) + "," +
+         std::to_string(minuti) + "," + std::to_string(secondi) + ", " + nome + "\n";
+}
+
 }  // namespace sorgente
 
 scenario::modello modello_di(const std::string& linea, const std::string& treno) {

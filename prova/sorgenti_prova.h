@@ -29,6 +29,11 @@ std::string treno(const std::string& corpo);
 std::string stazione(int32_t posizione, int classe, int32_t lunghezza, int opzione4 = 0,
                      const std::string& nome = "Stazione");
 
+// One station record with its timetable, LF-ended: chainage, class, a
+// 300 m area, the stop in seconds, the time and the name.
+std::string fermata(int32_t posizione, int classe, int sosta, int ore, int minuti, int secondi,
+                    const std::string& nome);
+
 }  // namespace sorgente
 
 // An empty model with only its identity set, as the build run starts it.
