@@ -59,7 +59,7 @@ else()
 endif()
 
 # The documents, Windows text (CR LF), made once by the host build:
-# LEGGIMI.txt, the source record reference, and the shipped scenario's two
+# LEGGIMI.txt, the field reference of the sources, and the shipped scenario's two
 # sources as the builder writes them.
 if(SCENARIO_DOCUMENTI_RILASCIO)
   set(documenti ${SCENARIO_DOCUMENTI_RILASCIO})
@@ -69,17 +69,10 @@ else()
   set(ESTENSIONE .exe)
   configure_file(${cartella_rilascio}/LEGGIMI.txt ${documenti}/LEGGIMI.txt
                  @ONLY NEWLINE_STYLE CRLF)
-  # The record reference: the README's section on the source records.
-  file(READ ${CMAKE_SOURCE_DIR}/README.md testo_readme)
-  string(FIND "${testo_readme}" "### The source records" inizio)
-  string(FIND "${testo_readme}" "\n## Windows" fine)
-  if(inizio LESS 0 OR fine LESS inizio)
-    message(FATAL_ERROR "README.md: the section \"The source records\" was not found")
-  endif()
-  math(EXPR lunghezza "${fine} - ${inizio}")
-  string(SUBSTRING "${testo_readme}" ${inizio} ${lunghezza} riferimento)
-  string(REPLACE "\n" "\r\n" riferimento "${riferimento}")
-  file(WRITE ${documenti}/riferimento_record.txt "${riferimento}")
+  # The field reference of the sources, the very text that
+  # `impacchetta_scenario --reference` prints (its one home).
+  configure_file(${CMAKE_SOURCE_DIR}/authoring/riferimento.txt
+                 ${documenti}/riferimento_record.txt @ONLY NEWLINE_STYLE CRLF)
   set(esempio ${documenti}/esempio)
   add_custom_command(
     OUTPUT ${esempio}/Tarvena-Olmara-Caldone_linea.txt
@@ -147,8 +140,10 @@ function(scenario_rilascio_programmi)
   set(CPACK_SCENARIO_EPOCA ${SCENARIO_EPOCA})
   set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/rilascio_cpack.cmake)
   set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_prima.cmake)
+  # The archives' entries sorted, then (the host build) every package checked.
+  set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_ordina.cmake)
   if(NOT CMAKE_CROSSCOMPILING)
-    set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_verifica.cmake)
+    list(APPEND CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_verifica.cmake)
   endif()
   set(CPACK_SCENARIO_CARTELLA_PACCHETTI ${SCENARIO_CARTELLA_PACCHETTI})
   set(CPACK_SCENARIO_ZIP crea_scenario-${PROJECT_VERSION}-windows-x64.zip)
