@@ -10,6 +10,7 @@
 #include "inspector/scoperta.h"
 #include "platform/argomenti.h"
 #include "platform/disco.h"
+#include "platform/opzioni.h"
 #include "platform/segnali.h"
 #include "unpacker/spacchetta.h"
 
@@ -17,6 +18,13 @@ int main(int argc, char** argv) {
   piattaforma::scrittura_oltre_limite_come_errore();
   try {
     const std::vector<std::string> argomenti = piattaforma::argomenti_utf8(argc, argv);
+    // --version, as every program: prints the project's version, nothing else.
+    for (const std::string& a : argomenti) {
+      if (a == "--version") {
+        std::cout << piattaforma::riga_versione("spacchetta_scenario");
+        return spacchettatore::spacchetto_riuscito;
+      }
+    }
     spacchettatore::opzioni o;
     std::string errore;
     if (!spacchettatore::leggi_opzioni(argomenti, o, errore)) {
