@@ -10,6 +10,8 @@
 # the zip into build/release; the package step then packs the tar.gz and
 # the .deb and writes SHA256SUMS.
 option(SCENARIO_RILASCIO "Build the release packages" OFF)
+option(SCENARIO_RILASCIO_WINDOWS
+       "With the release: cross-build the Windows programs and pack the zip" ON)
 set(SCENARIO_DOCUMENTI_RILASCIO "" CACHE PATH
     "Folder of the release documents made by the host build (for the cross build)")
 set(SCENARIO_CARTELLA_PACCHETTI "${CMAKE_BINARY_DIR}" CACHE PATH
@@ -146,10 +148,14 @@ function(scenario_rilascio_programmi)
     list(APPEND CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_verifica.cmake)
   endif()
   set(CPACK_SCENARIO_CARTELLA_PACCHETTI ${SCENARIO_CARTELLA_PACCHETTI})
-  set(CPACK_SCENARIO_ZIP crea_scenario-${PROJECT_VERSION}-windows-x64.zip)
+  if(SCENARIO_RILASCIO_WINDOWS)
+    set(CPACK_SCENARIO_ZIP crea_scenario-${PROJECT_VERSION}-windows-x64.zip)
+  else()
+    set(CPACK_SCENARIO_ZIP "")
+  endif()
   include(CPack)
 
-  if(NOT CMAKE_CROSSCOMPILING)
+  if(NOT CMAKE_CROSSCOMPILING AND SCENARIO_RILASCIO_WINDOWS)
     # The Windows programs, cross-built with the same sources, and the zip.
     include(ExternalProject)
     ExternalProject_Add(windows

@@ -84,11 +84,15 @@ foreach(file_pacchetto IN LISTS CPACK_PACKAGE_FILES)
     message(FATAL_ERROR "${nome}: a package of an unknown kind")
   endif()
 endforeach()
-set(zip "${cartella}/${CPACK_SCENARIO_ZIP}")
-if(NOT EXISTS "${zip}")
-  message(FATAL_ERROR "the Windows package ${zip} was not built")
+# The zip, unless the build leaves the Windows programs out
+# (SCENARIO_RILASCIO_WINDOWS off).
+if(CPACK_SCENARIO_ZIP)
+  set(zip "${cartella}/${CPACK_SCENARIO_ZIP}")
+  if(NOT EXISTS "${zip}")
+    message(FATAL_ERROR "the Windows package ${zip} was not built")
+  endif()
+  controlla("${CPACK_SCENARIO_ZIP}" "${zip}" "crea_scenario-${versione}-windows-x64/" ".exe")
 endif()
-controlla("${CPACK_SCENARIO_ZIP}" "${zip}" "crea_scenario-${versione}-windows-x64/" ".exe")
 
 # cpack runs this after each generator: the sums cover every package of
 # this version in the folder, and the last run leaves them complete.
