@@ -71,8 +71,8 @@ else()
   set(ESTENSIONE .exe)
   configure_file(${cartella_rilascio}/LEGGIMI.txt ${documenti}/LEGGIMI.txt
                  @ONLY NEWLINE_STYLE CRLF)
-  # The field reference of the sources, the very text that
-  # `impacchetta_scenario --reference` prints (its one home).
+  # The field reference of the sources (its one home, which the packer
+  # also embeds).
   configure_file(${CMAKE_SOURCE_DIR}/authoring/riferimento.txt
                  ${documenti}/riferimento_record.txt @ONLY NEWLINE_STYLE CRLF)
   set(esempio ${documenti}/esempio)
