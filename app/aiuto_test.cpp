@@ -86,13 +86,14 @@ TEST_F(CopiaProgramma, AnyOtherArgumentIsIgnored) {
   EXPECT_TRUE(fs::is_regular_file(cartella / "Tarvena-Olmara-Caldone_Reg 40318.dat"));
 }
 
-// The three programs print the same version, the project's, and write
+// Every program prints the same version, the project's, and writes
 // nothing.
 TEST_F(CopiaProgramma, EveryProgramPrintsTheProjectVersion) {
   const std::pair<fs::path, std::string> programmi[] = {
       {programma, "crea_scenario"},
       {PROGRAMMA_IMPACCHETTA_SCENARIO, "impacchetta_scenario"},
       {PROGRAMMA_ISPEZIONA_SCENARIO, "ispeziona_scenario"},
+      {PROGRAMMA_SPACCHETTA_SCENARIO, "spacchetta_scenario"},
   };
   for (const auto& [percorso, nome] : programmi) {
     const prova::esito_programma esito = prova::esegui_programma(percorso, {"--version"}, altrove);

@@ -10,6 +10,8 @@
 # the zip into build/release; the package step then packs the tar.gz and
 # the .deb and writes SHA256SUMS.
 option(SCENARIO_RILASCIO "Build the release packages" OFF)
+option(SCENARIO_RILASCIO_WINDOWS
+       "With the release: cross-build the Windows programs and pack the zip" ON)
 set(SCENARIO_DOCUMENTI_RILASCIO "" CACHE PATH
     "Folder of the release documents made by the host build (for the cross build)")
 set(SCENARIO_CARTELLA_PACCHETTI "${CMAKE_BINARY_DIR}" CACHE PATH
@@ -59,7 +61,7 @@ else()
 endif()
 
 # The documents, Windows text (CR LF), made once by the host build:
-# LEGGIMI.txt, the source record reference, and the shipped scenario's two
+# LEGGIMI.txt, the field reference of the sources, and the shipped scenario's two
 # sources as the builder writes them.
 if(SCENARIO_DOCUMENTI_RILASCIO)
   set(documenti ${SCENARIO_DOCUMENTI_RILASCIO})
@@ -69,17 +71,10 @@ else()
   set(ESTENSIONE .exe)
   configure_file(${cartella_rilascio}/LEGGIMI.txt ${documenti}/LEGGIMI.txt
                  @ONLY NEWLINE_STYLE CRLF)
-  # The record reference: the README's section on the source records.
-  file(READ ${CMAKE_SOURCE_DIR}/README.md testo_readme)
-  string(FIND "${testo_readme}" "### The source records" inizio)
-  string(FIND "${testo_readme}" "\n## Windows" fine)
-  if(inizio LESS 0 OR fine LESS inizio)
-    message(FATAL_ERROR "README.md: the section \"The source records\" was not found")
-  endif()
-  math(EXPR lunghezza "${fine} - ${inizio}")
-  string(SUBSTRING "${testo_readme}" ${inizio} ${lunghezza} riferimento)
-  string(REPLACE "\n" "\r\n" riferimento "${riferimento}")
-  file(WRITE ${documenti}/riferimento_record.txt "${riferimento}")
+  # The field reference of the sources (its one home, which the packer
+  # also embeds).
+  configure_file(${CMAKE_SOURCE_DIR}/authoring/riferimento.txt
+                 ${documenti}/riferimento_record.txt @ONLY NEWLINE_STYLE CRLF)
   set(esempio ${documenti}/esempio)
   add_custom_command(
     OUTPUT ${esempio}/Tarvena-Olmara-Caldone_linea.txt
@@ -147,14 +142,20 @@ function(scenario_rilascio_programmi)
   set(CPACK_SCENARIO_EPOCA ${SCENARIO_EPOCA})
   set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/rilascio_cpack.cmake)
   set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_prima.cmake)
+  # The archives' entries sorted, then (the host build) every package checked.
+  set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_ordina.cmake)
   if(NOT CMAKE_CROSSCOMPILING)
-    set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_verifica.cmake)
+    list(APPEND CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/rilascio_verifica.cmake)
   endif()
   set(CPACK_SCENARIO_CARTELLA_PACCHETTI ${SCENARIO_CARTELLA_PACCHETTI})
-  set(CPACK_SCENARIO_ZIP crea_scenario-${PROJECT_VERSION}-windows-x64.zip)
+  if(SCENARIO_RILASCIO_WINDOWS)
+    set(CPACK_SCENARIO_ZIP crea_scenario-${PROJECT_VERSION}-windows-x64.zip)
+  else()
+    set(CPACK_SCENARIO_ZIP "")
+  endif()
   include(CPack)
 
-  if(NOT CMAKE_CROSSCOMPILING)
+  if(NOT CMAKE_CROSSCOMPILING AND SCENARIO_RILASCIO_WINDOWS)
     # The Windows programs, cross-built with the same sources, and the zip.
     include(ExternalProject)
     ExternalProject_Add(windows

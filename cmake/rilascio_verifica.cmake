@@ -1,8 +1,9 @@
 # Run by cpack after the Linux packages are built (CPACK_POST_BUILD_SCRIPTS):
 # checks the contents of every package (the Windows zip, the tar.gz and the
 # .deb): every program registered through aggiungi_programma, every document,
-# nothing else, no absolute path, text files with CR LF. Then writes
-# SHA256SUMS over the packages, in the form `sha256sum -c` reads.
+# nothing else, entries in sorted order, no absolute path, text files with
+# CR LF. Then writes SHA256SUMS over the packages, in the form
+# `sha256sum -c` reads.
 set(cartella "${CPACK_SCENARIO_CARTELLA_PACCHETTI}")
 set(versione "${CPACK_PACKAGE_VERSION}")
 set(documenti LEGGIMI.txt riferimento_record.txt
@@ -11,9 +12,10 @@ set(documenti LEGGIMI.txt riferimento_record.txt
 set(lavoro "${cartella}/_CPack_Packages/verifica")
 
 # elenco_atteso(OUT PREFIX EXTENSION FOLDERS...): the sorted entries a
-# package must hold.
+# package must hold: its files and the FOLDERS listed (the archives list
+# files alone, the .deb its folders too).
 function(elenco_atteso uscita prefisso estensione)
-  set(voci ${ARGN} "${prefisso}esempio/")
+  set(voci ${ARGN})
   foreach(documento IN LISTS documenti)
     list(APPEND voci "${prefisso}${documento}")
   endforeach()
@@ -39,13 +41,11 @@ function(controlla pacchetto archivio prefisso estensione)
       message(FATAL_ERROR "${pacchetto}: the entry \"${voce}\" is an absolute path or leaves the package")
     endif()
   endforeach()
-  set(ordinate "${voci}")
-  list(SORT ordinate)
   elenco_atteso(attese "${prefisso}" "${estensione}" ${ARGN})
-  if(NOT ordinate STREQUAL attese)
-    string(REPLACE ";" "\n  " v "${ordinate}")
+  if(NOT voci STREQUAL attese)
+    string(REPLACE ";" "\n  " v "${voci}")
     string(REPLACE ";" "\n  " a "${attese}")
-    message(FATAL_ERROR "${pacchetto} holds\n  ${v}\nbut must hold\n  ${a}")
+    message(FATAL_ERROR "${pacchetto} holds\n  ${v}\nbut must hold, in this order,\n  ${a}")
   endif()
   file(REMOVE_RECURSE "${lavoro}/${pacchetto}")
   file(MAKE_DIRECTORY "${lavoro}/${pacchetto}")
@@ -78,16 +78,21 @@ foreach(file_pacchetto IN LISTS CPACK_PACKAGE_FILES)
     if(NOT esito EQUAL 0 OR NOT membri STREQUAL "control.tar.gz;data.tar.gz;debian-binary")
       message(FATAL_ERROR "${nome}: not a .deb of the three usual members (${membri})")
     endif()
-    controlla("${nome}" "${deb}/data.tar.gz" "./opt/crea_scenario/" "" ./opt/ ./opt/crea_scenario/)
+    controlla("${nome}" "${deb}/data.tar.gz" "./opt/crea_scenario/" "" ./opt/ ./opt/crea_scenario/
+              ./opt/crea_scenario/esempio/)
   else()
     message(FATAL_ERROR "${nome}: a package of an unknown kind")
   endif()
 endforeach()
-set(zip "${cartella}/${CPACK_SCENARIO_ZIP}")
-if(NOT EXISTS "${zip}")
-  message(FATAL_ERROR "the Windows package ${zip} was not built")
+# The zip, unless the build leaves the Windows programs out
+# (SCENARIO_RILASCIO_WINDOWS off).
+if(CPACK_SCENARIO_ZIP)
+  set(zip "${cartella}/${CPACK_SCENARIO_ZIP}")
+  if(NOT EXISTS "${zip}")
+    message(FATAL_ERROR "the Windows package ${zip} was not built")
+  endif()
+  controlla("${CPACK_SCENARIO_ZIP}" "${zip}" "crea_scenario-${versione}-windows-x64/" ".exe")
 endif()
-controlla("${CPACK_SCENARIO_ZIP}" "${zip}" "crea_scenario-${versione}-windows-x64/" ".exe")
 
 # cpack runs this after each generator: the sums cover every package of
 # this version in the folder, and the last run leaves them complete.
