@@ -414,8 +414,12 @@ TEST(SpacchettaScenario, TheShippedScenarioRoundTripsThroughThePrograms) {
   fs::copy_file(PROGRAMMA_CREA_SCENARIO, crea);
   ASSERT_EQ(prova::esegui_programma(crea, {}, radice).stato, 0);
 
+  // Standard output and error as text, whatever the line ends (CR LF on Windows).
   const auto spacchetta = [&](std::vector<std::string> a) {
-    return prova::esegui_programma(PROGRAMMA_SPACCHETTA_SCENARIO, a, radice);
+    auto e = prova::esegui_programma(PROGRAMMA_SPACCHETTA_SCENARIO, a, radice);
+    std::erase(e.uscita, '\r');
+    std::erase(e.errori, '\r');
+    return e;
   };
   const auto e = spacchetta({costruttore.string(), "-o", (radice / "sorgenti").string()});
   EXPECT_EQ(e.stato, 0) << e.errori;
