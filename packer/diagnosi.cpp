@@ -1,6 +1,8 @@
 #include "packer/diagnosi.h"
 
 #include <algorithm>
+#include <span>
+#include <array>
 #include <cctype>
 #include <utility>
 
@@ -19,23 +21,43 @@ std::string_view senza_blanchi(std::string_view campo) {
 }
 
 // Edit distance between the two texts, letter case ignored, when it is at
-// most `entro`; entro + 1 otherwise (found without filling the whole table
-// when the lengths alone say so).
+// most `entro`; entro + 1 otherwise. Only the cells within `entro` of the
+// diagonal are worked out (no path through the others stays within the
+// bound), and the search stops at the first row whose every cell is past
+// it; the rows live on the stack for the known names, all short, so that a
+// source of many unknown names costs no allocation per comparison.
 size_t distanza(std::string_view a, std::string_view b, size_t entro) {
   const size_t differenza = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
-  if (differenza > entro) return entro + 1;
+  const size_t oltre = entro + 1;
+  if (differenza > entro) return oltre;
   auto minuscola = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-  std::vector<size_t> prima(b.size() + 1), ora(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) prima[j] = j;
+  std::array<size_t, 64> riga_a{}, riga_b{};
+  std::vector<size_t> lunga_a, lunga_b;
+  std::span<size_t> prima(riga_a.data(), b.size() + 1), ora(riga_b.data(), b.size() + 1);
+  if (b.size() + 1 > riga_a.size()) {
+    lunga_a.resize(b.size() + 1);
+    lunga_b.resize(b.size() + 1);
+    prima = lunga_a;
+    ora = lunga_b;
+  }
+  for (size_t j = 0; j <= b.size(); ++j) prima[j] = std::min(j, oltre);
   for (size_t i = 1; i <= a.size(); ++i) {
-    ora[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
+    // The band of row i: columns da to a_ (column 0 apart).
+    const size_t da = i > entro ? i - entro : 1;
+    const size_t fino = std::min(b.size(), i + entro);
+    ora[0] = std::min(i, oltre);
+    if (da > 1) ora[da - 1] = oltre;
+    size_t minimo = ora[da - 1];
+    for (size_t j = da; j <= fino; ++j) {
       const size_t cambio = prima[j - 1] + (minuscola(a[i - 1]) == minuscola(b[j - 1]) ? 0 : 1);
-      ora[j] = std::min({prima[j] + 1, ora[j - 1] + 1, cambio});
+      ora[j] = std::min({prima[j] + 1, ora[j - 1] + 1, cambio, oltre});
+      minimo = std::min(minimo, ora[j]);
     }
+    if (fino < b.size()) ora[fino + 1] = oltre;
+    if (minimo > entro) return oltre;
     std::swap(prima, ora);
   }
-  return std::min(prima[b.size()], entro + 1);
+  return std::min(prima[b.size()], oltre);
 }
 
 // What a kind of warning is, for the count of those not shown.
