@@ -97,12 +97,7 @@ ispettore::provenienze provenienze_da(const scenario::diagnosi& d, const ispetto
 
 std::string disegna_pacchetti(const pacchetti_in_memoria& p, const scenario::diagnosi& d,
                               const std::string& nome_linea, const std::string& nome_treno) {
-  ispettore::pacchetti letti;
-  letti.linea = p.linea;
-  letti.treno = p.treno;
-  letti.nome_linea = scenario::nome_pacchetto_linea(p.linea);
-  letti.nome_voci = scenario::nome_pacchetto_voci(p.linea, p.treno);
-  letti.nome_celle = scenario::nome_pacchetto_celle(p.linea, p.treno);
+  ispettore::pacchetti letti = ispettore::pacchetti_di(p.linea, p.treno);
   letti.byte_linea = p.byte_linea;
   letti.byte_voci = p.byte_voci;
   letti.byte_celle = p.byte_celle;

@@ -202,12 +202,8 @@ esame esamina(piattaforma::Disco& disco, const opzioni& o, const std::string& ca
               const std::string& linea, const std::string& treno, std::ostream& uscita,
               std::ostream& errori) {
   esame e;
+  e.p = pacchetti_di(linea, treno);
   pacchetti& p = e.p;
-  p.linea = linea;
-  p.treno = treno;
-  p.nome_linea = scenario::nome_pacchetto_linea(linea);
-  p.nome_voci = scenario::nome_pacchetto_voci(linea, treno);
-  p.nome_celle = scenario::nome_pacchetto_celle(linea, treno);
 
   // The item file first: the route length it declares bounds how much of
   // the other two is read (lettore.h).

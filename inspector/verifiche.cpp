@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "inspector/lettore.h"
+#include "model/identita.h"
 #include "packer/campi.h"
 #include "packer/formato.h"
 #include "packer/pacchetti.h"
@@ -394,6 +395,16 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
 bool tipo_cella_noto(uint8_t tipo) {
   namespace t = scenario::tipo_cella;
   return tipo <= t::indicatori_v_max || (tipo >= t::fermata && tipo <= t::cartello_indicatore);
+}
+
+pacchetti pacchetti_di(const std::string& linea, const std::string& treno) {
+  pacchetti p;
+  p.linea = linea;
+  p.treno = treno;
+  p.nome_linea = scenario::nome_pacchetto_linea(linea);
+  p.nome_voci = scenario::nome_pacchetto_voci(linea, treno);
+  p.nome_celle = scenario::nome_pacchetto_celle(linea, treno);
+  return p;
 }
 
 uint64_t dimensione_file(const std::string& byte, const std::optional<uint64_t>& dimensione) {

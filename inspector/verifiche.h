@@ -54,6 +54,10 @@ struct pacchetti {
   std::optional<uint64_t> dimensione_celle;
 };
 
+// A scenario's packed files by name, no bytes yet: the route title, the
+// train designation and the three file names they give.
+pacchetti pacchetti_di(const std::string& linea, const std::string& treno);
+
 // The whole size of a file of which `byte` are the first bytes.
 uint64_t dimensione_file(const std::string& byte, const std::optional<uint64_t>& dimensione);
 

@@ -674,12 +674,7 @@ int spacchetta_cartella(piattaforma::Disco& disco, const elenca_cartella& elenca
   }
   const auto& t = scelti.front();
 
-  ispettore::pacchetti p;
-  p.linea = t.linea;
-  p.treno = t.treno;
-  p.nome_linea = scenario::nome_pacchetto_linea(t.linea);
-  p.nome_voci = scenario::nome_pacchetto_voci(t.linea, t.treno);
-  p.nome_celle = scenario::nome_pacchetto_celle(t.linea, t.treno);
+  ispettore::pacchetti p = ispettore::pacchetti_di(t.linea, t.treno);
   // The item file first: the route length it declares bounds how much of
   // the other two is read, so nothing is allocated beyond what a sound
   // file of that length holds (inspector/lettore.h).
