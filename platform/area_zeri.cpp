@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <new>
 #include <utility>
 
@@ -164,6 +166,24 @@ void AreaZeri::libera() {
   rendi(origine_, dati_, capienza_);
   dati_ = nullptr;
   dimensione_ = capienza_ = toccati_ = 0;
+}
+
+bool su_pagine_grandi(const void* p, size_t n) {
+#ifdef _WIN32
+  (void)p;
+  (void)n;
+  return false;
+#else
+  // The system's setting, read once: "always [madvise] never", the
+  // bracketed word the one in force.
+  static const bool concesse = [] {
+    std::ifstream f("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string riga;
+    std::getline(f, riga);
+    return riga.find("[always]") != std::string::npos || riga.find("[madvise]") != std::string::npos;
+  }();
+  return concesse && n >= pagina_grande && reinterpret_cast<uintptr_t>(p) % pagina_grande == 0;
+#endif
 }
 
 }  // namespace piattaforma

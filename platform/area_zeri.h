@@ -64,4 +64,14 @@ class AreaZeri {
   size_t toccati_ = 0;
 };
 
+// True when the `n` bytes at `p` lie on huge pages, as far as can be told
+// without asking the system about each page: at least one huge page long,
+// starting on a huge-page boundary (an area of 2 MiB or more taken from
+// pages does), on a system that gives huge pages to memory that asks for
+// them (Linux with transparent huge pages "always" or "madvise"). Such
+// bytes are written to a file faster straight from memory than through
+// the system's cache; on small pages it is the other way round. Always
+// false on Windows.
+bool su_pagine_grandi(const void* p, size_t n);
+
 }  // namespace piattaforma
