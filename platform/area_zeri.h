@@ -13,8 +13,6 @@
 // area's bounds; the whole huge pages inside it are still asked for.
 
 #include <cstddef>
-#include <memory>
-#include <thread>
 
 namespace piattaforma {
 
@@ -56,9 +54,6 @@ class AreaZeri {
   void libera();
 
  private:
-  // Waits for the thread laying out the pages, when one runs.
-  void attendi_preparazione();
-
   Origine origine_;
   char* dati_ = nullptr;
   size_t dimensione_ = 0;
@@ -67,10 +62,6 @@ class AreaZeri {
   // Bytes ever inside the area since it was taken: those beyond are still
   // as the system gave them, zero.
   size_t toccati_ = 0;
-  // The thread that has the system lay the pages of a large area out
-  // while the caller goes on (see prendi in area_zeri.cpp); it goes with
-  // the bytes and ends before they are given back.
-  std::unique_ptr<std::thread> preparazione_;
 };
 
 // True when the `n` bytes at `p` lie on huge pages, as far as can be told

@@ -83,25 +83,6 @@ TEST(AreaZeri, ALargeAreaOfPagesStartsOnAHugePageBoundary) {
   EXPECT_EQ(su_pagine_grandi(area.data(), area.size()), modo.find("[never]") == std::string::npos &&
                                                             !modo.empty());
 }
-
-// A large area has its pages laid out by a second thread while the caller
-// writes: that thread never writes, so what the caller wrote at once stays,
-// through a move and a growth, and every other byte is zero.
-TEST(AreaZeri, WritesMadeWhileThePagesAreLaidOutStay) {
-  const size_t n = size_t{20} << 20;
-  AreaZeri area(AreaZeri::Origine::pagine);
-  area.ridimensiona(n);
-  for (size_t i = 0; i < n; i += 4093) area.data()[i] = static_cast<char>(1 + i % 251);
-  AreaZeri spostata(std::move(area));
-  spostata.ridimensiona(n + (size_t{3} << 20));
-  for (size_t i = 0; i < spostata.size(); ++i) {
-    const char atteso = i < n && i % 4093 == 0 ? static_cast<char>(1 + i % 251) : 0;
-    if (spostata.data()[i] != atteso) {
-      ADD_FAILURE() << "byte " << i;
-      break;
-    }
-  }
-}
 #endif
 
 }  // namespace
