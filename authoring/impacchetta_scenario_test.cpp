@@ -151,8 +151,8 @@ TEST_F(Cartelle, AFileTooLargeForTheLimitIsAWriteErrorAndLeavesNoTemporary) {
 // once, before its rename, and their folder once, after the last (the
 // starting point's two sources likewise), so a later change cannot add
 // flushes back unnoticed. A run killed part-way (at its second write)
-// leaves a temporary file of a packed file, which the next run clears
-// under the folder's lock.
+// leaves a temporary file of a packed file (or two), which the next run
+// clears under the folder's lock.
 TEST_F(Cartelle, FlushesEachFileAndItsFolderOnceAndClearsWhatAKilledRunLeft) {
   const fs::path conteggio = radice / "conteggio.txt";
   const auto con = [&](std::vector<std::string> altre) {
@@ -190,7 +190,8 @@ TEST_F(Cartelle, FlushesEachFileAndItsFolderOnceAndClearsWhatAKilledRunLeft) {
       n += voce.path().filename().string().find(".nuovo-") != std::string::npos;
     return n;
   };
-  ASSERT_EQ(temporanei(), 1) << "the killed run left no temporary";
+  // The first file's flush and rename may still have been under way.
+  ASSERT_GE(temporanei(), 1) << "the killed run left no temporary";
   const auto dopo = impacchetta({nome_linea, nome_treno});
   EXPECT_EQ(dopo.stato, riuscito) << dopo.errori;
   EXPECT_EQ(temporanei(), 0);

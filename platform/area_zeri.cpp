@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 #include <new>
 #include <utility>
 
@@ -42,6 +44,28 @@ void chiedi_pagine_grandi(char* p, size_t n) {
 #else
   (void)p;
   (void)n;
+#endif
+}
+#endif
+
+#ifndef _WIN32
+// Has the system lay out (and clear) the pages of the `capienza` bytes at
+// `area`, a whole number of huge pages, writable, so that the first writes
+// find them there: a table of two columns filled at once, as the plan is,
+// touches both halves in step, so the pages are taken from the two halves
+// in turn. A system that cannot (before Linux 5.14) does nothing; nothing
+// is ever written here, so the caller's writes may run ahead.
+void prepara_pagine(char* area, size_t capienza) {
+#ifdef MADV_POPULATE_WRITE
+  const size_t pagine = capienza / pagina_grande;
+  const size_t meta = (pagine + 1) / 2;
+  for (size_t i = 0; i < meta; ++i)
+    for (const size_t pagina : {i, meta + i})
+      if (pagina < pagine && ::madvise(area + pagina * pagina_grande, pagina_grande, MADV_POPULATE_WRITE) != 0)
+        return;
+#else
+  (void)area;
+  (void)capienza;
 #endif
 }
 #endif
@@ -124,7 +148,8 @@ AreaZeri::AreaZeri(AreaZeri&& altra) noexcept
       dati_(std::exchange(altra.dati_, nullptr)),
       dimensione_(std::exchange(altra.dimensione_, 0)),
       capienza_(std::exchange(altra.capienza_, 0)),
-      toccati_(std::exchange(altra.toccati_, 0)) {}
+      toccati_(std::exchange(altra.toccati_, 0)),
+      preparazione_(std::move(altra.preparazione_)) {}
 
 AreaZeri& AreaZeri::operator=(AreaZeri&& altra) noexcept {
   if (this != &altra) {
@@ -134,6 +159,7 @@ AreaZeri& AreaZeri::operator=(AreaZeri&& altra) noexcept {
     dimensione_ = std::exchange(altra.dimensione_, 0);
     capienza_ = std::exchange(altra.capienza_, 0);
     toccati_ = std::exchange(altra.toccati_, 0);
+    preparazione_ = std::move(altra.preparazione_);
   }
   return *this;
 }
@@ -153,17 +179,54 @@ void AreaZeri::ridimensiona(size_t n) {
   size_t capienza = 0;
   char* nuovi = prendi(origine_, n, capienza);
   if (dimensione_ > 0) std::memcpy(nuovi, dati_, dimensione_);
+  attendi_preparazione();
   rendi(origine_, dati_, capienza_);
   dati_ = nuovi;
+#ifndef _WIN32
+  // A large area of pages, still untouched beyond what was copied into
+  // it: a second thread has the system lay its pages out meanwhile.
+  if (origine_ == Origine::pagine && capienza >= pagina_grande && dimensione_ == 0) {
+    try {
+      preparazione_ = std::make_unique<std::thread>(prepara_pagine, nuovi, capienza);
+    } catch (const std::exception&) {
+      // No thread: the first writes lay the pages out themselves.
+    }
+  }
+#endif
   capienza_ = capienza;
   dimensione_ = n;
   toccati_ = n;
 }
 
+void AreaZeri::attendi_preparazione() {
+  if (preparazione_ == nullptr) return;
+  preparazione_->join();
+  preparazione_.reset();
+}
+
 void AreaZeri::libera() {
+  attendi_preparazione();
   rendi(origine_, dati_, capienza_);
   dati_ = nullptr;
   dimensione_ = capienza_ = toccati_ = 0;
+}
+
+bool su_pagine_grandi(const void* p, size_t n) {
+#ifdef _WIN32
+  (void)p;
+  (void)n;
+  return false;
+#else
+  // The system's setting, read once: "always [madvise] never", the
+  // bracketed word the one in force.
+  static const bool concesse = [] {
+    std::ifstream f("/sys/kernel/mm/transparent_hugepage/enabled");
+    std::string riga;
+    std::getline(f, riga);
+    return riga.find("[always]") != std::string::npos || riga.find("[madvise]") != std::string::npos;
+  }();
+  return concesse && n >= pagina_grande && reinterpret_cast<uintptr_t>(p) % pagina_grande == 0;
+#endif
 }
 
 }  // namespace piattaforma

@@ -13,6 +13,8 @@
 // area's bounds; the whole huge pages inside it are still asked for.
 
 #include <cstddef>
+#include <memory>
+#include <thread>
 
 namespace piattaforma {
 
@@ -54,6 +56,9 @@ class AreaZeri {
   void libera();
 
  private:
+  // Waits for the thread laying out the pages, when one runs.
+  void attendi_preparazione();
+
   Origine origine_;
   char* dati_ = nullptr;
   size_t dimensione_ = 0;
@@ -62,6 +67,20 @@ class AreaZeri {
   // Bytes ever inside the area since it was taken: those beyond are still
   // as the system gave them, zero.
   size_t toccati_ = 0;
+  // The thread that has the system lay the pages of a large area out
+  // while the caller goes on (see prendi in area_zeri.cpp); it goes with
+  // the bytes and ends before they are given back.
+  std::unique_ptr<std::thread> preparazione_;
 };
+
+// True when the `n` bytes at `p` lie on huge pages, as far as can be told
+// without asking the system about each page: at least one huge page long,
+// starting on a huge-page boundary (an area of 2 MiB or more taken from
+// pages does), on a system that gives huge pages to memory that asks for
+// them (Linux with transparent huge pages "always" or "madvise"). Such
+// bytes are written to a file faster straight from memory than through
+// the system's cache; on small pages it is the other way round. Always
+// false on Windows.
+bool su_pagine_grandi(const void* p, size_t n);
 
 }  // namespace piattaforma

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -70,6 +73,34 @@ TEST(AreaZeri, ALargeAreaOfPagesStartsOnAHugePageBoundary) {
   AreaZeri area(AreaZeri::Origine::pagine);
   area.ridimensiona((size_t{4} << 20) + 100);
   EXPECT_EQ(reinterpret_cast<uintptr_t>(area.data()) % (uintptr_t{2} << 20), 0u);
+  // Such an area counts as huge pages exactly where the system gives them;
+  // a part of it off the boundary, or shorter than one, never does.
+  EXPECT_FALSE(su_pagine_grandi(area.data() + 4096, size_t{3} << 20));
+  EXPECT_FALSE(su_pagine_grandi(area.data(), (size_t{2} << 20) - 1));
+  std::ifstream f("/sys/kernel/mm/transparent_hugepage/enabled");
+  std::string modo;
+  std::getline(f, modo);
+  EXPECT_EQ(su_pagine_grandi(area.data(), area.size()), modo.find("[never]") == std::string::npos &&
+                                                            !modo.empty());
+}
+
+// A large area has its pages laid out by a second thread while the caller
+// writes: that thread never writes, so what the caller wrote at once stays,
+// through a move and a growth, and every other byte is zero.
+TEST(AreaZeri, WritesMadeWhileThePagesAreLaidOutStay) {
+  const size_t n = size_t{20} << 20;
+  AreaZeri area(AreaZeri::Origine::pagine);
+  area.ridimensiona(n);
+  for (size_t i = 0; i < n; i += 4093) area.data()[i] = static_cast<char>(1 + i % 251);
+  AreaZeri spostata(std::move(area));
+  spostata.ridimensiona(n + (size_t{3} << 20));
+  for (size_t i = 0; i < spostata.size(); ++i) {
+    const char atteso = i < n && i % 4093 == 0 ? static_cast<char>(1 + i % 251) : 0;
+    if (spostata.data()[i] != atteso) {
+      ADD_FAILURE() << "byte " << i;
+      break;
+    }
+  }
 }
 #endif
 

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <random>
 #include <string>
@@ -13,7 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/area_zeri.h"
 #include "platform/cartella_programma.h"
+#include "platform/coda_sfondo.h"
 #include "platform/errore_file.h"
 #include "platform/identita_file.h"
 
@@ -113,6 +117,10 @@ class Maniglia {
   explicit Maniglia(HANDLE h) : h_(h) {}
   Maniglia(const Maniglia&) = delete;
   Maniglia& operator=(const Maniglia&) = delete;
+  Maniglia& operator=(Maniglia&& altra) noexcept {
+    std::swap(h_, altra.h_);
+    return *this;
+  }
   ~Maniglia() {
     if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
   }
@@ -140,6 +148,76 @@ class BloccoWindows : public Disco::Blocco {
   HANDLE h_;
 };
 
+// A folder has nothing to flush here: every move is written through.
+void scarica_cartella(const std::string&) {}
+
+// A temporary file written whole and still open, waiting for its flush and
+// its move over `percorso`.
+struct temporaneo_scritto {
+  Maniglia f{INVALID_HANDLE_VALUE};
+  std::string temporaneo;
+  std::string percorso;
+};
+
+// Closes and deletes the temporary; the old file stays.
+void abbandona_temporaneo(temporaneo_scritto& t) noexcept {
+  t.f.chiudi();
+  DeleteFileW(largo(t.temporaneo).c_str());
+}
+
+// Creates "<path>.nuovo-<random>" with CREATE_NEW (which never opens what
+// already stands there, a link included) and writes it whole through the
+// system's cache. On failure the temporary is removed.
+std::unique_ptr<temporaneo_scritto> scrivi_temporaneo(const std::string& percorso,
+                                                      std::string_view contenuto, bool) {
+  auto t = std::make_unique<temporaneo_scritto>();
+  t->percorso = percorso;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int tentativo = 0; tentativo < tentativi_temporaneo && h == INVALID_HANDLE_VALUE;
+       ++tentativo) {
+    t->temporaneo = percorso + std::string(segno_temporaneo) + cifre_casuali();
+    h = CreateFileW(largo(t->temporaneo).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      throw errore_windows(t->temporaneo, "create");
+  }
+  if (h == INVALID_HANDLE_VALUE)
+    throw ErroreFile(t->temporaneo, "create", "every fresh temporary name was taken");
+  t->f = Maniglia(h);
+  try {
+    size_t scritti = 0;
+    while (scritti < contenuto.size()) {
+      const DWORD parte = static_cast<DWORD>(std::min<size_t>(contenuto.size() - scritti, 1u << 30));
+      DWORD fatti = 0;
+      if (!WriteFile(t->f.h(), contenuto.data() + scritti, parte, &fatti, nullptr))
+        throw errore_windows(t->temporaneo, "write");
+      scritti += fatti;
+    }
+  } catch (...) {
+    abbandona_temporaneo(*t);
+    throw;
+  }
+  return t;
+}
+
+// Flushes the temporary (when `scarica`), closes it and moves it over its
+// path, written through when `scarica`. On failure the temporary is
+// removed and the old file stays.
+void concludi_temporaneo(temporaneo_scritto& t, bool scarica) {
+  try {
+    if (scarica && !FlushFileBuffers(t.f.h())) throw errore_windows(t.temporaneo, "flush");
+    if (DWORD codice = t.f.chiudi(); codice != 0)
+      throw ErroreFile(t.temporaneo, "close", motivo_windows(codice));
+    if (!MoveFileExW(largo(t.temporaneo).c_str(), largo(t.percorso).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | (scarica ? MOVEFILE_WRITE_THROUGH : 0)))
+      throw errore_windows(t.percorso, "replace");
+  } catch (...) {
+    abbandona_temporaneo(t);
+    throw;
+  }
+}
+
 #else
 
 // The C library's text for an errno value.
@@ -157,6 +235,10 @@ class Descrittore {
   explicit Descrittore(int fd) : fd_(fd) {}
   Descrittore(const Descrittore&) = delete;
   Descrittore& operator=(const Descrittore&) = delete;
+  Descrittore& operator=(Descrittore&& altro) noexcept {
+    std::swap(fd_, altro.fd_);
+    return *this;
+  }
   ~Descrittore() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -200,7 +282,134 @@ void scarica_cartella(const std::string& cartella) {
   if (int numero = d.chiudi(); numero != 0) throw ErroreFile(cartella, "close", motivo_errno(numero));
 }
 
+// A temporary file written whole and still open, waiting for its flush and
+// its rename over `percorso`.
+struct temporaneo_scritto {
+  Descrittore d{-1};
+  std::string temporaneo;
+  std::string percorso;
+};
+
+// Closes and deletes the temporary; the old file stays.
+void abbandona_temporaneo(temporaneo_scritto& t) noexcept {
+  t.d.chiudi();
+  ::unlink(t.temporaneo.c_str());
+}
+
+// Direct writes go in whole blocks of this many bytes, from memory
+// aligned to them.
+constexpr size_t blocco_diretto = 4096;
+
+// True when the file is worth writing straight to the device: one to be
+// flushed anyway, whose bytes lie on huge pages (the plan table's do,
+// where the system has them), which the system hands to the device
+// without a copy. From small pages a direct write is slower than a cached
+// one and its flush.
+bool scrittura_diretta(std::string_view contenuto, bool scarica) {
+  return scarica && su_pagine_grandi(contenuto.data(), contenuto.size());
+}
+
+// Turns direct writing off on the descriptor.
+void senza_diretto(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_DIRECT); }
+
+// Creates "<path>.nuovo-<random>" exclusively (O_EXCL, O_NOFOLLOW: whatever
+// already stands at that name, a link or a pipe included, is never
+// opened), mode 0600; writes it whole and gives it the old file's
+// permission bits. On failure the temporary is removed.
+// A file to be flushed whose bytes lie on huge pages has its whole blocks
+// written straight to the device (O_DIRECT) and only its last partial
+// block through the cache: no copy of 19 MB into the cache, next to
+// nothing for the flush to hand over, and nothing cached to be dropped
+// when the file is replaced. A file system that refuses direct writes
+// gets cached ones.
+std::unique_ptr<temporaneo_scritto> scrivi_temporaneo(const std::string& percorso,
+                                                      std::string_view contenuto, bool scarica) {
+  // The old file's permission bits; a new file (or one replacing a link,
+  // pipe or the like, which the rename replaces, not writes through) gets
+  // the default ones.
+  mode_t modo;
+  struct stat vecchio;
+  if (::lstat(percorso.c_str(), &vecchio) == 0)
+    modo = S_ISREG(vecchio.st_mode) ? vecchio.st_mode & 0777 : modo_predefinito();
+  else if (errno == ENOENT || errno == ENOTDIR)
+    modo = modo_predefinito();
+  else
+    throw errore_errno(percorso, "examine");
+
+  auto t = std::make_unique<temporaneo_scritto>();
+  t->percorso = percorso;
+  bool diretto = scrittura_diretta(contenuto, scarica);
+  int fd = -1;
+  for (int tentativo = 0; tentativo < tentativi_temporaneo && fd < 0; ++tentativo) {
+    t->temporaneo = percorso + std::string(segno_temporaneo) + cifre_casuali();
+    fd = ::open(t->temporaneo.c_str(),
+                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | (diretto ? O_DIRECT : 0), 0600);
+    if (fd < 0 && errno == EINVAL && diretto) {
+      diretto = false;
+      fd = ::open(t->temporaneo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    }
+    if (fd < 0 && errno != EEXIST) throw errore_errno(t->temporaneo, "create");
+  }
+  if (fd < 0) throw ErroreFile(t->temporaneo, "create", "every fresh temporary name was taken");
+  t->d = Descrittore(fd);
+  try {
+    const char* dati = contenuto.data();
+    size_t restanti = contenuto.size();
+    while (restanti > 0) {
+      // Whole blocks while writing directly, then the rest through the cache.
+      if (diretto && restanti < blocco_diretto) {
+        senza_diretto(t->d.fd());
+        diretto = false;
+      }
+      const size_t parte = diretto ? restanti - restanti % blocco_diretto : restanti;
+      const ssize_t n = ::write(t->d.fd(), dati, parte);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        if (errno == EINVAL && diretto) {
+          // The file system took the open but not this write.
+          senza_diretto(t->d.fd());
+          diretto = false;
+          continue;
+        }
+        throw errore_errno(t->temporaneo, "write");
+      }
+      dati += n;
+      restanti -= static_cast<size_t>(n);
+    }
+    if (::fchmod(t->d.fd(), modo) != 0) throw errore_errno(t->temporaneo, "set the permissions of");
+  } catch (...) {
+    abbandona_temporaneo(*t);
+    throw;
+  }
+  return t;
+}
+
+// Flushes the temporary (when `scarica`), closes it and renames it over
+// its path. On failure the temporary is removed and the old file stays.
+void concludi_temporaneo(temporaneo_scritto& t, bool scarica) {
+  try {
+    if (scarica && ::fsync(t.d.fd()) != 0) throw errore_errno(t.temporaneo, "flush");
+    if (int numero = t.d.chiudi(); numero != 0)
+      throw ErroreFile(t.temporaneo, "close", motivo_errno(numero));
+    if (::rename(t.temporaneo.c_str(), t.percorso.c_str()) != 0) throw errore_errno(t.percorso, "replace");
+  } catch (...) {
+    abbandona_temporaneo(t);
+    throw;
+  }
+}
+
 #endif
+
+// The flush and rename of one replacement, done on the disk's queue.
+class Sostituzione : public CodaSfondo::Lavoro {
+ public:
+  explicit Sostituzione(std::unique_ptr<temporaneo_scritto> t) : t_(std::move(t)) {}
+  void esegui() override { concludi_temporaneo(*t_, true); }
+  void abbandona() noexcept override { abbandona_temporaneo(*t_); }
+
+ private:
+  std::unique_ptr<temporaneo_scritto> t_;
+};
 
 }  // namespace
 
@@ -252,6 +461,52 @@ void DiscoReale::sostituisci_provvisorio(const std::string& percorso, std::strin
 
 void DiscoReale::inizia_serie() { ++serie_aperte_; }
 
+// Outside a series, or for a file that needs no flush, the whole
+// replacement is done here, the folder flushed after it when `scarica`. In
+// a series the temporary is written here and its flush and rename go to
+// the queue, the folder to fine_serie; a failure the queue already met is
+// thrown before anything is written.
+void DiscoReale::sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica) {
+  const bool in_serie = scarica && serie_aperte_ > 0;
+  if (in_serie)
+    coda_.verifica();
+  else
+    attendi_per_(percorso);
+  std::unique_ptr<temporaneo_scritto> t = scrivi_temporaneo(percorso, contenuto, scarica);
+  if (!in_serie) {
+    concludi_temporaneo(*t, scarica);
+    if (scarica) scarica_cartella(dividi(percorso).first);
+    return;
+  }
+  cartelle_da_scaricare_.insert(dividi(percorso).first);
+  in_corso_.insert(percorso);
+  coda_.aggiungi(std::make_unique<Sostituzione>(std::move(t)));
+}
+
+// Waits for the queue, then flushes every folder the series renamed into,
+// even after a failed replacement (the renames done before it are made
+// durable); the first failure is the one thrown.
+void DiscoReale::fine_serie() {
+  if (serie_aperte_ == 0 || --serie_aperte_ > 0) return;
+  const std::exception_ptr errore = coda_.attendi();
+  in_corso_.clear();
+  std::set<std::string> cartelle;
+  cartelle.swap(cartelle_da_scaricare_);
+  try {
+    for (const std::string& c : cartelle) scarica_cartella(c);
+  } catch (...) {
+    if (!errore) throw;
+  }
+  if (errore) std::rethrow_exception(errore);
+}
+
+void DiscoReale::attendi_per_(const std::string& percorso) {
+  if (in_corso_.count(percorso) == 0) return;
+  const std::exception_ptr errore = coda_.attendi();
+  in_corso_.clear();
+  if (errore) std::rethrow_exception(errore);
+}
+
 void Disco::sposta_senza_sostituire(const std::string& da, const std::string& a) {
   if (esiste(a)) throw ErroreFile(a, "create", "a file of that name is there already");
   sostituisci(a, leggi(da));
@@ -282,6 +537,7 @@ Disco::inizio_file Disco::leggi_inizio(const std::string& percorso, size_t massi
 
 // Asks the file system whether a regular file (not a folder) is there.
 bool DiscoReale::esiste(const std::string& percorso) {
+  attendi_per_(percorso);
   const DWORD attributi = GetFileAttributesW(largo(percorso).c_str());
   if (attributi != INVALID_FILE_ATTRIBUTES) return !(attributi & FILE_ATTRIBUTE_DIRECTORY);
   const DWORD codice = GetLastError();
@@ -291,6 +547,7 @@ bool DiscoReale::esiste(const std::string& percorso) {
 
 // Reads the whole file; anything but a disk file (a pipe, a device) is refused.
 std::string DiscoReale::leggi(const std::string& percorso) {
+  attendi_per_(percorso);
   Maniglia f(CreateFileW(largo(percorso).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (f.h() == INVALID_HANDLE_VALUE) throw errore_windows(percorso, "open");
@@ -321,6 +578,7 @@ std::string DiscoReale::leggi(const std::string& percorso) {
 // As leggi, but the string is sized for at most `massimo` bytes and the
 // reading stops there.
 Disco::inizio_file DiscoReale::leggi_inizio(const std::string& percorso, size_t massimo) {
+  attendi_per_(percorso);
   Maniglia f(CreateFileW(largo(percorso).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (f.h() == INVALID_HANDLE_VALUE) throw errore_windows(percorso, "open");
@@ -353,56 +611,9 @@ Disco::inizio_file DiscoReale::leggi_inizio(const std::string& percorso, size_t 
   return letto;
 }
 
-// Creates "<path>.nuovo-<random>" with CREATE_NEW (which never opens what
-// already stands there, a link included), writes and flushes it, then
-// moves it over the path with write-through; on failure the temporary is
-// removed and the old file stays. A folder has nothing to flush here.
-void DiscoReale::sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica) {
-  std::string temporaneo;
-  HANDLE h = INVALID_HANDLE_VALUE;
-  for (int tentativo = 0; tentativo < tentativi_temporaneo && h == INVALID_HANDLE_VALUE;
-       ++tentativo) {
-    temporaneo = percorso + std::string(segno_temporaneo) + cifre_casuali();
-    h = CreateFileW(largo(temporaneo).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
-        GetLastError() != ERROR_ALREADY_EXISTS)
-      throw errore_windows(temporaneo, "create");
-  }
-  if (h == INVALID_HANDLE_VALUE)
-    throw ErroreFile(temporaneo, "create", "every fresh temporary name was taken");
-  Maniglia f(h);
-  const std::wstring temporaneo_largo = largo(temporaneo);
-  try {
-    size_t scritti = 0;
-    while (scritti < contenuto.size()) {
-      const DWORD parte = static_cast<DWORD>(std::min<size_t>(contenuto.size() - scritti, 1u << 30));
-      DWORD fatti = 0;
-      if (!WriteFile(f.h(), contenuto.data() + scritti, parte, &fatti, nullptr))
-        throw errore_windows(temporaneo, "write");
-      scritti += fatti;
-    }
-    if (scarica && !FlushFileBuffers(f.h())) throw errore_windows(temporaneo, "flush");
-    if (DWORD codice = f.chiudi(); codice != 0)
-      throw ErroreFile(temporaneo, "close", motivo_windows(codice));
-    if (!MoveFileExW(temporaneo_largo.c_str(), largo(percorso).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | (scarica ? MOVEFILE_WRITE_THROUGH : 0)))
-      throw errore_windows(percorso, "replace");
-  } catch (...) {
-    f.chiudi();
-    DeleteFileW(temporaneo_largo.c_str());
-    throw;
-  }
-}
-
-// Each move was written through: no folder to flush at the end.
-void DiscoReale::fine_serie() {
-  if (serie_aperte_ > 0) --serie_aperte_;
-  cartelle_da_scaricare_.clear();
-}
-
 // Deletes the file; one that is already missing is fine.
 void DiscoReale::elimina(const std::string& percorso) {
+  attendi_per_(percorso);
   if (!DeleteFileW(largo(percorso).c_str())) {
     const DWORD codice = GetLastError();
     if (codice == ERROR_FILE_NOT_FOUND || codice == ERROR_PATH_NOT_FOUND) return;
@@ -441,6 +652,7 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
 // Lists "<name>.nuovo-*" in the folder and deletes those that are
 // temporary names of the path (a link is removed, not followed).
 void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
+  attendi_per_(percorso);
   const auto [cartella, nome] = dividi(percorso);
   WIN32_FIND_DATAW voce;
   HANDLE ricerca = FindFirstFileW(largo(percorso + std::string(segno_temporaneo) + "*").c_str(), &voce);
@@ -463,6 +675,8 @@ void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
 // MoveFileExW without MOVEFILE_REPLACE_EXISTING fails when the new name is
 // taken; a link is moved itself.
 void DiscoReale::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  attendi_per_(da);
+  attendi_per_(a);
   if (!MoveFileExW(largo(da).c_str(), largo(a).c_str(), MOVEFILE_WRITE_THROUGH)) {
     const DWORD codice = GetLastError();
     if (codice == ERROR_ALREADY_EXISTS || codice == ERROR_FILE_EXISTS)
@@ -484,6 +698,7 @@ void verifica_lunghezza(const std::string& percorso) {
 
 // Asks the file system whether a regular file (not a folder) is there.
 bool DiscoReale::esiste(const std::string& percorso) {
+  attendi_per_(percorso);
   struct stat info;
   if (::stat(percorso.c_str(), &info) == 0) return S_ISREG(info.st_mode);
   if (errno == ENOENT || errno == ENOTDIR) return false;
@@ -493,6 +708,7 @@ bool DiscoReale::esiste(const std::string& percorso) {
 // Reads the whole file. It is opened without following a link and without
 // waiting on a pipe, and anything but a regular file is refused.
 std::string DiscoReale::leggi(const std::string& percorso) {
+  attendi_per_(percorso);
   Descrittore d(::open(percorso.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (d.fd() < 0) {
     // O_NOFOLLOW reports a link at the name as a loop: say what is there.
@@ -532,6 +748,7 @@ std::string DiscoReale::leggi(const std::string& percorso) {
 // As leggi, but the string is sized for at most `massimo` bytes and the
 // reading stops there.
 Disco::inizio_file DiscoReale::leggi_inizio(const std::string& percorso, size_t massimo) {
+  attendi_per_(percorso);
   Descrittore d(::open(percorso.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (d.fd() < 0) throw errore_errno(percorso, "open");
   struct stat info;
@@ -562,72 +779,9 @@ Disco::inizio_file DiscoReale::leggi_inizio(const std::string& percorso, size_t 
   return letto;
 }
 
-// Creates "<path>.nuovo-<random>" exclusively (O_EXCL, O_NOFOLLOW: whatever
-// already stands at that name, a link or a pipe included, is never
-// opened), mode 0600; writes it, gives it the old file's permission bits,
-// flushes (when `scarica`) and closes it, renames it over the path and
-// flushes the folder, or, in a series, leaves the folder to fine_serie. On
-// failure the temporary is removed and the old file stays.
-void DiscoReale::sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica) {
-  // The old file's permission bits; a new file (or one replacing a link,
-  // pipe or the like, which the rename replaces, not writes through) gets
-  // the default ones.
-  mode_t modo;
-  struct stat vecchio;
-  if (::lstat(percorso.c_str(), &vecchio) == 0)
-    modo = S_ISREG(vecchio.st_mode) ? vecchio.st_mode & 0777 : modo_predefinito();
-  else if (errno == ENOENT || errno == ENOTDIR)
-    modo = modo_predefinito();
-  else
-    throw errore_errno(percorso, "examine");
-
-  std::string temporaneo;
-  int fd = -1;
-  for (int tentativo = 0; tentativo < tentativi_temporaneo && fd < 0; ++tentativo) {
-    temporaneo = percorso + std::string(segno_temporaneo) + cifre_casuali();
-    fd = ::open(temporaneo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0 && errno != EEXIST) throw errore_errno(temporaneo, "create");
-  }
-  if (fd < 0) throw ErroreFile(temporaneo, "create", "every fresh temporary name was taken");
-  Descrittore d(fd);
-  try {
-    const char* dati = contenuto.data();
-    size_t restanti = contenuto.size();
-    while (restanti > 0) {
-      const ssize_t n = ::write(d.fd(), dati, restanti);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throw errore_errno(temporaneo, "write");
-      }
-      dati += n;
-      restanti -= static_cast<size_t>(n);
-    }
-    if (::fchmod(d.fd(), modo) != 0) throw errore_errno(temporaneo, "set the permissions of");
-    if (scarica && ::fsync(d.fd()) != 0) throw errore_errno(temporaneo, "flush");
-    if (int numero = d.chiudi(); numero != 0)
-      throw ErroreFile(temporaneo, "close", motivo_errno(numero));
-    if (::rename(temporaneo.c_str(), percorso.c_str()) != 0) throw errore_errno(percorso, "replace");
-  } catch (...) {
-    d.chiudi();
-    ::unlink(temporaneo.c_str());
-    throw;
-  }
-  if (!scarica) return;
-  if (serie_aperte_ > 0)
-    cartelle_da_scaricare_.insert(dividi(percorso).first);
-  else
-    scarica_cartella(dividi(percorso).first);
-}
-
-void DiscoReale::fine_serie() {
-  if (serie_aperte_ == 0 || --serie_aperte_ > 0) return;
-  std::set<std::string> cartelle;
-  cartelle.swap(cartelle_da_scaricare_);
-  for (const std::string& c : cartelle) scarica_cartella(c);
-}
-
 // Deletes the file; one that is already missing is fine.
 void DiscoReale::elimina(const std::string& percorso) {
+  attendi_per_(percorso);
   if (::unlink(percorso.c_str()) != 0 && errno != ENOENT) throw errore_errno(percorso, "delete");
 }
 
@@ -658,6 +812,7 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
 // Lists the folder and deletes the entries that are temporary names of the
 // path (a link is removed, not followed).
 void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
+  attendi_per_(percorso);
   const auto [cartella, nome] = dividi(percorso);
   DIR* elenco = ::opendir(cartella.c_str());
   if (elenco == nullptr) throw errore_errno(cartella, "list");
@@ -678,6 +833,8 @@ void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
 // hard link made under the new name (which fails when it is taken) and the
 // old name removed do the same.
 void DiscoReale::sposta_senza_sostituire(const std::string& da, const std::string& a) {
+  attendi_per_(da);
+  attendi_per_(a);
   if (::renameat2(AT_FDCWD, da.c_str(), AT_FDCWD, a.c_str(), RENAME_NOREPLACE) == 0) {
     scarica_cartella(dividi(a).first);
     return;

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/coda_sfondo.h"
+
 namespace piattaforma {
 
 // A replacement writes "<name>.nuovo-" followed by 16 random hexadecimal
@@ -61,6 +63,13 @@ class Disco {
   // name with its old content or its new one, whole. Hold a series with
   // Serie (below), which ends it on every way out. These defaults do
   // nothing, for a disk with no device behind it.
+  // A disk may finish a replacement of the series (its flush and rename)
+  // in the background, in the order given, while the caller goes on: until
+  // fine_serie returns the name may still show its old content to other
+  // processes, a failure is thrown by a later sostituisci of the series or
+  // by fine_serie, and the replacements given after a failed one are not
+  // made. A call of this disk on a path whose replacement is under way
+  // (the same path string) waits for it first.
   virtual void inizia_serie();
   virtual void fine_serie();
 
@@ -133,7 +142,9 @@ class Serie {
 
 // The real file system of the machine. It creates temporary files
 // exclusively under fresh random names, never following a link and never
-// writing into a pipe or device that stands at a name.
+// writing into a pipe or device that stands at a name. In a series it
+// flushes and renames on one background thread, in order, so the caller
+// computes the next file while the device writes the last.
 class DiscoReale : public Disco {
  public:
   bool esiste(const std::string& percorso) override;
@@ -152,11 +163,20 @@ class DiscoReale : public Disco {
 
  private:
   // Writes the temporary, flushes it when `scarica`, renames it over the
-  // path, then flushes the folder, or leaves that to fine_serie.
+  // path, then flushes the folder; in a series, hands the flush and the
+  // rename to the queue and leaves the folder to fine_serie.
   void sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica);
+
+  // Waits for the replacements under way when one of them is `percorso`,
+  // throwing the first failure among them.
+  void attendi_per_(const std::string& percorso);
 
   int serie_aperte_ = 0;
   std::set<std::string> cartelle_da_scaricare_;
+  // The flushes and renames of the series, in the background, and the
+  // paths they replace.
+  CodaSfondo coda_;
+  std::set<std::string> in_corso_;
 };
 
 // Throws ErroreFile naming `percorso` when it is longer than the system's

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/area_zeri.h"
 #include "platform/cartella_programma.h"
 #include "platform/errore_file.h"
 #include "prova/cartella_temporanea.h"
@@ -136,6 +137,60 @@ TEST_F(DiscoRealeTest, FailuresNameTheFileAndLeaveNothingHalfWritten) {
   EXPECT_THROW(disco.sostituisci(cartella_omonima, "x"), ErroreFile);
   EXPECT_TRUE(fs::is_directory(cartella_omonima));
   EXPECT_FALSE(disco.esiste(cartella_omonima));
+  EXPECT_EQ(voci_in_cartella(), 1u);
+}
+
+// In a series the flushes and renames may finish in the background: a
+// read of a name waits for its replacement, two replacements of one name
+// land in the order given, and a failed one is thrown at the end of the
+// series, after which nothing given later is made and no temporary stays.
+TEST_F(DiscoRealeTest, ASeriesKeepsItsOrderAndReportsItsFirstFailureAtTheEnd) {
+  const auto a = percorso("a.dat"), b = percorso("b.dat"), c = percorso("c.dat");
+  { std::ofstream(c, std::ios::binary) << "vecchio"; }
+  {
+    Serie serie(disco);
+    disco.sostituisci(a, "primo");
+    disco.sostituisci(a, "secondo");
+    EXPECT_EQ(disco.leggi(a), "secondo");
+    serie.concludi();
+  }
+  EXPECT_EQ(contenuto(a), "secondo");
+
+  // A folder (not empty) at b's name: its rename fails on every system.
+  fs::create_directory(b);
+  { std::ofstream(fs::path(b) / "dentro", std::ios::binary) << "x"; }
+  Serie serie(disco);
+  disco.sostituisci(a, "terzo");
+  try {
+    disco.sostituisci(b, "mai");
+    disco.sostituisci(c, "nuovo");
+    serie.concludi();
+    FAIL() << "the failed rename was not reported";
+  } catch (const ErroreFile& e) {
+    EXPECT_EQ(e.percorso(), b);
+  }
+  EXPECT_EQ(contenuto(a), "terzo");
+  EXPECT_EQ(contenuto(c), "vecchio");
+  EXPECT_TRUE(fs::is_directory(b));
+  EXPECT_EQ(voci_in_cartella(), 3u);  // a, b and c: no temporary left
+}
+
+// A file on huge pages (the plan table's memory) is written straight to
+// the device in whole blocks and its last partial block through the cache:
+// every byte comes back, at every length around a block.
+TEST_F(DiscoRealeTest, AFileFromHugePagesComesBackWhole) {
+  AreaZeri area(AreaZeri::Origine::pagine);
+  const size_t n = (size_t{3} << 20) + 4096 + 123;
+  area.ridimensiona(n);
+  for (size_t i = 0; i < n; ++i) area.data()[i] = static_cast<char>(i * 7919 % 251);
+  const auto p = percorso("piano.dat");
+  for (const size_t lunghezza : {n, n - 123, n - 4096 - 123 + 1}) {
+    Serie serie(disco);
+    const std::string_view byte(area.data(), lunghezza);
+    disco.sostituisci(p, byte);
+    serie.concludi();
+    EXPECT_EQ(contenuto(p), byte) << lunghezza;
+  }
   EXPECT_EQ(voci_in_cartella(), 1u);
 }
 

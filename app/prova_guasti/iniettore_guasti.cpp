@@ -25,6 +25,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -41,11 +42,13 @@ const char* const nomi[n_tipi] = {"open",   "read",   "write", "flush", "close",
 const int errori[n_tipi] = {EACCES, EIO, ENOSPC, EIO, EIO, EACCES, EACCES, ENOLCK, EPERM, EIO};
 
 constexpr int massimo_fd = 4096;
-bool seguito[massimo_fd];  // descriptors opened on a counted path
-bool cartella[massimo_fd];  // those of them opened on a folder
-long conteggi[n_tipi];
-long cartelle_scaricate = 0;
-bool colpito = false;
+// The program may make its calls from two threads (its flushes and
+// renames go to a background one), so every shared count is atomic.
+std::atomic<bool> seguito[massimo_fd];  // descriptors opened on a counted path
+std::atomic<bool> cartella[massimo_fd];  // those of them opened on a folder
+std::atomic<long> conteggi[n_tipi];
+std::atomic<long> cartelle_scaricate{0};
+std::atomic<bool> colpito{false};
 
 struct impostazioni {
   const char* cartella = nullptr;
@@ -84,9 +87,9 @@ bool contato(int fd) { return fd >= 0 && fd < massimo_fd && seguito[fd]; }
 
 // Counts one call of kind k; true when this is the call that must fail.
 bool fallisce(int k) {
-  ++conteggi[k];
+  const long numero = ++conteggi[k];
   const impostazioni& r = regole();
-  if (r.operazione == k && conteggi[k] == r.indice) {
+  if (r.operazione == k && numero == r.indice) {
     if (r.uccidi) ::kill(::getpid(), SIGKILL);
     colpito = true;
     errno = errori[k];
@@ -107,12 +110,12 @@ __attribute__((destructor)) void scrivi_conteggi() {
   if (r.conteggio == nullptr) return;
   std::FILE* f = std::fopen(r.conteggio, "w");
   if (f == nullptr) return;
-  for (int k = 0; k < n_tipi; ++k) std::fprintf(f, "%s %ld\n", nomi[k], conteggi[k]);
+  for (int k = 0; k < n_tipi; ++k) std::fprintf(f, "%s %ld\n", nomi[k], conteggi[k].load());
   if (colpito) std::fprintf(f, "colpito %d\n", errori[r.operazione]);
   int aperti = 0;
-  for (bool s : seguito) aperti += s;
+  for (const auto& s : seguito) aperti += s.load();
   std::fprintf(f, "aperti %d\n", aperti);
-  std::fprintf(f, "cartelle_scaricate %ld\n", cartelle_scaricate);
+  std::fprintf(f, "cartelle_scaricate %ld\n", cartelle_scaricate.load());
   std::fclose(f);
 }
 
