@@ -12,8 +12,14 @@ namespace {
 
 // The lines, each followed by CR LF.
 std::string con_crlf(const std::vector<std::string>& righe) {
+  size_t n = 0;
+  for (const std::string& r : righe) n += r.size() + 2;
   std::string t;
-  for (const std::string& r : righe) t += r + "\r\n";
+  t.reserve(n);
+  for (const std::string& r : righe) {
+    t += r;
+    t += "\r\n";
+  }
   return t;
 }
 

@@ -26,32 +26,42 @@
 #ifdef PACCHETTI_FUZZ_MISURA
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
                                                          void (*)(const volatile void*));
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void*);
 #endif
 
 namespace ispettore {
 namespace {
 
-// The most heap bytes held at once since it was last set: after every
-// allocation, the allocator's own count of the bytes held then.
-std::atomic<size_t> picco{0};
+// The heap bytes held, counted from the hooks' installation: each
+// allocation adds the bytes asked for, each release takes away its
+// chunk's size as the allocator gives it. Differences of it are the
+// allocator's own count of the bytes held (its current allocated bytes),
+// without summing its statistics after every allocation. Signed: a
+// release of a chunk taken before the hooks takes away what was never added.
+std::atomic<int64_t> tenuti{0};
+// The most heap bytes held at once since it was last set, after every
+// allocation.
+std::atomic<int64_t> picco{0};
 
 #ifdef PACCHETTI_FUZZ_MISURA
-size_t in_uso() { return __sanitizer_get_current_allocated_bytes(); }
-void preso(const volatile void*, size_t) {
-  const size_t ora = in_uso();
-  size_t prima = picco.load();
-  while (ora > prima && !picco.compare_exchange_weak(prima, ora)) {
+int64_t in_uso() { return tenuti.load(std::memory_order_relaxed); }
+void preso(const volatile void*, size_t n) {
+  const int64_t ora = tenuti.fetch_add(static_cast<int64_t>(n), std::memory_order_relaxed) +
+                      static_cast<int64_t>(n);
+  int64_t prima = picco.load(std::memory_order_relaxed);
+  while (ora > prima && !picco.compare_exchange_weak(prima, ora, std::memory_order_relaxed)) {
   }
 }
-void reso(const volatile void*) {}
+void reso(const volatile void* p) {
+  tenuti.fetch_sub(static_cast<int64_t>(__sanitizer_get_allocated_size(p)), std::memory_order_relaxed);
+}
 // Installs the hook once; false where the allocator takes none.
 bool misura() {
   static const bool installati = __sanitizer_install_malloc_and_free_hooks(preso, reso) != 0;
   return installati;
 }
 #else
-size_t in_uso() { return 0; }
+int64_t in_uso() { return 0; }
 bool misura() { return false; }
 #endif
 
@@ -117,10 +127,10 @@ esito_pacchetti esegui_pacchetti_fuzz(std::string_view ingresso) {
   std::ostream nulla(&scarico);
 
   esito.misurato = misura();
-  const size_t base = in_uso();
+  const int64_t base = in_uso();
   picco = base;
   esito.stato = ispeziona(disco, elenca, o, cartella, nulla, nulla);
-  esito.picco = picco.load() - base;
+  esito.picco = static_cast<size_t>(picco.load() - base);
   return esito;
 }
 

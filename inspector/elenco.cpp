@@ -298,14 +298,19 @@ void testo_profilo(Uscita& t, const resoconto& r, const char* titolo,
   }
 }
 
-// One profile as JSON points, written into an open array.
+// One profile as JSON points, written into an open array. Each point is
+// written member by member: a track file of changing values has a point
+// for nearly every cell, and no object is built for one.
 void json_profilo(ContenitoreJson& a, const resoconto& r, const std::vector<punto>& punti) {
   for (const punto& p : punti) {
     const int64_t x = 50 * static_cast<int64_t>(p.cella);
     const auto l = lettura_km(r.zone, x);
-    a.elemento({{"cell", p.cella}, {"chainage_m", x},
-                {"reading_m", l ? nlohmann::ordered_json(*l) : nlohmann::ordered_json()},
-                {"value", p.valore}});
+    a.elemento_aperto();
+    ContenitoreJson o(a.uscita(), true, a.livello_interno());
+    o.membro("cell", p.cella);
+    o.membro("chainage_m", x);
+    o.membro("reading_m", l ? nlohmann::ordered_json(*l) : nlohmann::ordered_json());
+    o.membro("value", p.valore);
   }
 }
 
@@ -597,19 +602,21 @@ void scrivi_json(ContenitoreJson& documento, const resoconto& r, const scenario:
   documento.membro_aperto("features");
   {
     ContenitoreJson elementi(u, false, documento.livello_interno());
+    // Each feature written member by member, in the order of its object.
     per_ogni_elemento(r, celle, [&](const elemento& e) {
       json valori = json::object();
       for (const auto& [nome, valore] : e.valori) valori[nome] = valore;
-      json j = {{"cell", e.cella},
-                {"chainage_m", e.progressiva},
-                {"reading_m", json_lettura(e.lettura)},
-                {"record", e.record.empty() ? json() : json(e.record)}};
-      if (!e.parte.empty()) j["part"] = e.parte;
-      if (e.record.empty()) j["kind"] = e.genere;
-      j["fields"] = valori;
-      if (e.riga) j["row"] = *e.riga;
-      if (!e.testo.empty()) j["text"] = e.testo;
-      elementi.elemento(j);
+      elementi.elemento_aperto();
+      ContenitoreJson j(u, true, elementi.livello_interno());
+      j.membro("cell", e.cella);
+      j.membro("chainage_m", e.progressiva);
+      j.membro("reading_m", json_lettura(e.lettura));
+      j.membro("record", e.record.empty() ? json() : json(e.record));
+      if (!e.parte.empty()) j.membro("part", e.parte);
+      if (e.record.empty()) j.membro("kind", e.genere);
+      j.membro("fields", valori);
+      if (e.riga) j.membro("row", *e.riga);
+      if (!e.testo.empty()) j.membro("text", e.testo);
     });
   }
 

@@ -1,5 +1,6 @@
 #include "inspector/flusso_json.h"
 
+#include <algorithm>
 #include <string>
 
 namespace ispettore {
@@ -41,7 +42,15 @@ void ContenitoreJson::valore(const json& v) {
 
 void ContenitoreJson::membro_aperto(std::string_view chiave) {
   prossimo();
-  uscita_ << json(std::string(chiave)).dump(-1, ' ', false, json::error_handler_t::replace) << ": ";
+  // A name of printable ASCII without a quote or a backslash, as every
+  // name of the listing, is written as it stands: dump escapes nothing in it.
+  const bool semplice = std::all_of(chiave.begin(), chiave.end(), [](char c) {
+    return c >= ' ' && c <= '~' && c != '"' && c != '\\';
+  });
+  if (semplice)
+    uscita_ << '"' << chiave << "\": ";
+  else
+    uscita_ << json(std::string(chiave)).dump(-1, ' ', false, json::error_handler_t::replace) << ": ";
 }
 
 void ContenitoreJson::elemento_aperto() { prossimo(); }

@@ -12,14 +12,15 @@ using json = nlohmann::ordered_json;
 
 // Written piece by piece, a document reads byte for byte as the whole
 // document dumped at once: nested objects and arrays, empty ones, strings
-// to escape and a string that is not UTF-8.
+// to escape, a string that is not UTF-8 and a member name to escape.
 TEST(ContenitoreJson, PieceByPieceReadsAsTheWholeDocumentDumped) {
   const json stazione = {{"name", "Ponte & \"Fiume\"\x1b"}, {"area_m", {100, 300}}, {"dato", json::object()}};
   const json intero = {{"folder", "c"},
                        {"vuoto", json::array()},
                        {"stations", {stazione, stazione}},
                        {"profiles", {{"speed", json::array()}, {"gradient", {{{"cell", 0}}}}}},
-                       {"altro", "a\xff"}};
+                       {"altro", "a\xff"},
+                       {"nome \"tra\" \\ e\t\xc3\xa8", 1}};
   std::ostringstream u;
   {
     ContenitoreJson d(u, true);
@@ -43,6 +44,7 @@ TEST(ContenitoreJson, PieceByPieceReadsAsTheWholeDocumentDumped) {
     p.membro("gradient", {{{"cell", 0}}});
     p.chiudi();
     d.membro("altro", "a\xff");
+    d.membro("nome \"tra\" \\ e\t\xc3\xa8", 1);
   }
   EXPECT_EQ(u.str(), intero.dump(2, ' ', false, json::error_handler_t::replace));
 }

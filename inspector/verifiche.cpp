@@ -56,9 +56,15 @@ class Genere {
       r_.intero("and " + std::to_string(n_ - difetti_per_genere) + " more " + cosa_);
   }
 
-  // Records a fault at a byte offset, or only counts it.
-  void a(size_t offset, std::string dove, std::string motivo) {
-    if (++n_ <= difetti_per_genere) r_.a(offset, std::move(dove), std::move(motivo));
+  // Records a fault at a byte offset, or only counts it. `testi()` gives
+  // its place and its reason, as a pair of strings; it is called only for
+  // a fault that is recorded, so a file faulty throughout costs no text
+  // for the faults past those shown.
+  template <class Testi>
+  void a(size_t offset, Testi&& testi) {
+    if (++n_ > difetti_per_genere) return;
+    auto [dove, motivo] = testi();
+    r_.a(offset, std::move(dove), std::move(motivo));
   }
 
  private:
@@ -231,57 +237,72 @@ void verifica_valori(const pacchetti& p, scenario_letto& s) {
     const size_t inizio = byte_cella * i;
     const size_t v1 = inizio + campo_cella::valore1;
     if (!tipo_cella_noto(c.tipo)) {
-      tipi.a(inizio + campo_cella::tipo, in_cella(i, "tipo"),
-             "cell type " + std::to_string(c.tipo) +
-                 " is none the builder writes (0 to 6 and 10 to 14)");
+      tipi.a(inizio + campo_cella::tipo, [&] {
+        return std::pair{in_cella(i, "tipo"), "cell type " + std::to_string(c.tipo) +
+                                                  " is none the builder writes (0 to 6 and 10 to 14)"};
+      });
       continue;
     }
     switch (c.tipo) {
       case tipo_cella::codice:
         // A code of 0 or less is written as a removal cell (type 13).
         if (c.valore1 <= 0)
-          codici.a(v1, in_cella(i, "valore1", scenario::campi::abbattimento.nome, scenario::campi::campo::codice),
-                   "cab code " + std::to_string(c.valore1) +
-                       " is not a code: the builder writes codes above 0");
+          codici.a(v1, [&] {
+            return std::pair{in_cella(i, "valore1", scenario::campi::abbattimento.nome,
+                                      scenario::campi::campo::codice),
+                             "cab code " + std::to_string(c.valore1) +
+                                 " is not a code: the builder writes codes above 0"};
+          });
         break;
       case tipo_cella::fermata: {
         const int riga = c.valore1;
         if (riga < 1 || riga > u.ultima_stazione)
-          fermate.a(v1, in_cella(i, "valore1", scenario::campi::stazione.nome),
-                    "stop cell names row " + std::to_string(riga) + ", which is no station row " +
-                        (u.ultima_stazione == 0
-                             ? std::string("(the item file holds no station)")
-                             : "(stations take rows 1 to " + std::to_string(u.ultima_stazione) + ")"));
+          fermate.a(v1, [&] {
+            return std::pair{in_cella(i, "valore1", scenario::campi::stazione.nome),
+                             "stop cell names row " + std::to_string(riga) + ", which is no station row " +
+                                 (u.ultima_stazione == 0
+                                      ? std::string("(the item file holds no station)")
+                                      : "(stations take rows 1 to " + std::to_string(u.ultima_stazione) + ")")};
+          });
         else if (const uint8_t classe = s.m.voci[static_cast<size_t>(riga)].tipo; classe >= 25)
-          fermate.a(v1, in_cella(i, "valore1", scenario::campi::stazione.nome),
-                    "stop cell names row " + std::to_string(riga) + ", a station of class " +
-                        std::to_string(classe) + ", which has no stop cell (classes below 25 have one)");
+          fermate.a(v1, [&] {
+            return std::pair{in_cella(i, "valore1", scenario::campi::stazione.nome),
+                             "stop cell names row " + std::to_string(riga) + ", a station of class " +
+                                 std::to_string(classe) +
+                                 ", which has no stop cell (classes below 25 have one)"};
+          });
         break;
       }
       case tipo_cella::cartello_indicatore: {
         const int riga = c.valore1;
         if (riga < u.primo_cartello || riga > scenario::riga_primo_cartello)
-          cartelli.a(v1, in_cella(i, "valore1", scenario::campi::cartello_indicatore.nome),
-                     "direction board names row " + std::to_string(riga) +
-                         ", which is no board row (the " +
-                         std::to_string(scenario::riga_primo_cartello + 1 - u.primo_cartello) +
-                         " board cells take rows " + std::to_string(u.primo_cartello) + " to " +
-                         std::to_string(scenario::riga_primo_cartello) + ")");
+          cartelli.a(v1, [&] {
+            return std::pair{in_cella(i, "valore1", scenario::campi::cartello_indicatore.nome),
+                             "direction board names row " + std::to_string(riga) +
+                                 ", which is no board row (the " +
+                                 std::to_string(scenario::riga_primo_cartello + 1 - u.primo_cartello) +
+                                 " board cells take rows " + std::to_string(u.primo_cartello) + " to " +
+                                 std::to_string(scenario::riga_primo_cartello) + ")"};
+          });
         else if (size_t& presa = riga_presa[static_cast<size_t>(riga)]; presa != 0)
-          cartelli.a(v1, in_cella(i, "valore1", scenario::campi::cartello_indicatore.nome),
-                     "direction board names row " + std::to_string(riga) +
-                         ", which the board at cell " + std::to_string(presa - 1) +
-                         " names too: each board has a row of its own");
+          cartelli.a(v1, [&] {
+            return std::pair{in_cella(i, "valore1", scenario::campi::cartello_indicatore.nome),
+                             "direction board names row " + std::to_string(riga) +
+                                 ", which the board at cell " + std::to_string(presa - 1) +
+                                 " names too: each board has a row of its own"};
+          });
         else
           presa = i + 1;
         break;
       }
       case tipo_cella::prima_avviso:
         if (c.valore1 < 1 || c.valore1 > 4)
-          avvisi.a(v1, in_cella(i, "valore1", scenario::campi::rallentamento.nome,
-                                scenario::campi::campo::segnalini),
-                   "cell before a warning board numbered " + std::to_string(c.valore1) +
-                       ", expected 1 to 4");
+          avvisi.a(v1, [&] {
+            return std::pair{in_cella(i, "valore1", scenario::campi::rallentamento.nome,
+                                      scenario::campi::campo::segnalini),
+                             "cell before a warning board numbered " + std::to_string(c.valore1) +
+                                 ", expected 1 to 4"};
+          });
         break;
       default:
         break;
@@ -355,21 +376,25 @@ void verifica_linea(const pacchetti& p, scenario_letto& s, std::optional<int32_t
       const size_t colonna = i / per_colonna;
       const int64_t riga = static_cast<int64_t>(i % per_colonna);
       const uint16_t atteso = tipo_atteso(riga, ultima);
-      const std::string dove =
-          std::string("column ") + (colonna == 0 ? "x" : "y") + ", row " + std::to_string(riga);
+      auto dove = [&] {
+        return std::string("column ") + (colonna == 0 ? "x" : "y") + ", row " + std::to_string(riga);
+      };
       if (voci[i].tipo != atteso)
-        sbagliati.a(offset, dove,
-                    "type code " + std::to_string(voci[i].tipo) + ", expected " + std::to_string(atteso) +
-                        (atteso == variante::intero   ? " (rows 0 and 1 are 16-bit integers)"
-                         : atteso == variante::doppio ? " (rows 2 to R - 2 are doubles)"
-                                                      : " (rows R - 1 and R are empty)"));
+        sbagliati.a(offset, [&] {
+          return std::pair{dove(), "type code " + std::to_string(voci[i].tipo) + ", expected " +
+                                       std::to_string(atteso) +
+                                       (atteso == variante::intero   ? " (rows 0 and 1 are 16-bit integers)"
+                                        : atteso == variante::doppio ? " (rows 2 to R - 2 are doubles)"
+                                                                     : " (rows R - 1 and R are empty)")};
+        });
       if (!coordinata_sana(voci[i], riga)) {
         coordinate_sane = false;
-        fuori.a(offset + 2, dove,
-                "coordinate " + testo_coordinata(voci[i].valore) +
-                    " m is not a point of the line: rows are 1 m apart from (0, 0), so row " +
-                    std::to_string(riga) + " lies within " + std::to_string(riga + 1) +
-                    " m of it; the plan is not drawn");
+        fuori.a(offset + 2, [&] {
+          return std::pair{dove(), "coordinate " + testo_coordinata(voci[i].valore) +
+                                       " m is not a point of the line: rows are 1 m apart from (0, 0), so row " +
+                                       std::to_string(riga) + " lies within " + std::to_string(riga + 1) +
+                                       " m of it; the plan is not drawn"};
+        });
       }
       offset += scenario::formato::byte_variante(voci[i].tipo);
     }

@@ -460,12 +460,16 @@ class Caricatore {
     } while (cursore < c);
   }
 
-  // Profile fill from the cursor to the third-to-last cell, at least one cell.
+  // Profile fill from the cursor to the third-to-last cell, at least one
+  // cell; the cursor ends one past the last. As scrivi_profilo cell by
+  // cell, in one pass over the cells inside celle (the longest line has
+  // 20,001 of them).
   void riempi_fino_in_fondo(uint8_t cella::*campo, int32_t& cursore, uint8_t valore) {
-    do {
-      scrivi_profilo(campo, cursore, valore);
-      ++cursore;
-    } while (cursore < limite_celle(m_) - 2);
+    const int32_t fine = std::max(cursore + 1, limite_celle(m_) - 2);
+    const auto da = static_cast<size_t>(std::max(cursore, 0));
+    const size_t a = std::min(static_cast<size_t>(std::max(fine, 0)), m_.celle.size());
+    for (size_t c = da; c < a; ++c) m_.celle[c].*campo = valore;
+    cursore = fine;
   }
 
   // The stored speed of the previous speed line, km/h / 5 rounded; throws

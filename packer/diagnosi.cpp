@@ -352,23 +352,20 @@ void diagnosi::ignora_riga(luogo dove) { riga_spiegata_ = riga_della(dove); }
 
 void diagnosi::occupa(int32_t cella, const luogo& dove, const char* cosa) {
   if (cella < 0) return;
-  const auto i = static_cast<size_t>(cella);
-  if (i >= celle_.size()) celle_.resize(i + 1);
-  celle_[i] = {dove, cosa};
+  celle_[cella] = {dove, cosa};
 }
 
 std::optional<nota> diagnosi::chi_occupa(int32_t cella) const {
-  if (cella < 0 || static_cast<size_t>(cella) >= celle_.size()) return std::nullopt;
-  const occupante& o = celle_[static_cast<size_t>(cella)];
-  if (o.cosa == nullptr) return std::nullopt;
-  return nota{o.dove, std::string("the cell is held by ") + o.cosa + " at " + riga_di(o.dove)};
+  const auto o = celle_.find(cella);
+  if (o == celle_.end() || o->second.cosa == nullptr) return std::nullopt;
+  return nota{o->second.dove,
+              std::string("the cell is held by ") + o->second.cosa + " at " + riga_di(o->second.dove)};
 }
 
 std::optional<luogo> diagnosi::luogo_del_passo(int32_t origine) const {
-  if (origine < 0 || static_cast<size_t>(origine) >= celle_.size()) return std::nullopt;
-  const occupante& o = celle_[static_cast<size_t>(origine)];
-  if (o.cosa == nullptr) return std::nullopt;
-  return o.dove;
+  const auto o = celle_.find(origine);
+  if (o == celle_.end() || o->second.cosa == nullptr) return std::nullopt;
+  return o->second.dove;
 }
 
 // ---- where the rest of the model comes from ----

@@ -240,7 +240,9 @@ class diagnosi {
   std::array<piattaforma::indice_righe, 2> indici_;
   std::array<bool, 2> fermo_{};
   bool fermo_tutto_ = false;
-  std::vector<occupante> celle_;
+  // By cell, only those claimed: a line of 20,001 cells with a few
+  // records costs a few entries.
+  std::map<int32_t, occupante> celle_;
   bool origini_ = false;
   std::map<int, luogo> voci_;
   std::array<std::vector<std::pair<int32_t, luogo>>, 3> profili_;
