@@ -48,9 +48,10 @@ size_t distanza(std::string_view a, std::string_view b, size_t entro) {
     ora[0] = std::min(i, oltre);
     if (da > 1) ora[da - 1] = oltre;
     size_t minimo = ora[da - 1];
+    const auto lettera = minuscola(a[i - 1]);
     for (size_t j = da; j <= fino; ++j) {
-      const size_t cambio = prima[j - 1] + (minuscola(a[i - 1]) == minuscola(b[j - 1]) ? 0 : 1);
-      ora[j] = std::min({prima[j] + 1, ora[j - 1] + 1, cambio, oltre});
+      const size_t cambio = prima[j - 1] + (lettera == minuscola(b[j - 1]) ? 0 : 1);
+      ora[j] = std::min(std::min(prima[j], ora[j - 1]) + 1, std::min(cambio, oltre));
       minimo = std::min(minimo, ora[j]);
     }
     if (fino < b.size()) ora[fino + 1] = oltre;
