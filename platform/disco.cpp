@@ -202,20 +202,14 @@ std::unique_ptr<temporaneo_scritto> scrivi_temporaneo(const std::string& percors
 }
 
 // Flushes the temporary (when `scarica`), closes it and moves it over its
-// path, written through when `scarica`. On failure the temporary is
-// removed and the old file stays.
-void concludi_temporaneo(temporaneo_scritto& t, bool scarica) {
-  try {
-    if (scarica && !FlushFileBuffers(t.f.h())) throw errore_windows(t.temporaneo, "flush");
-    if (DWORD codice = t.f.chiudi(); codice != 0)
-      throw ErroreFile(t.temporaneo, "close", motivo_windows(codice));
-    if (!MoveFileExW(largo(t.temporaneo).c_str(), largo(t.percorso).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | (scarica ? MOVEFILE_WRITE_THROUGH : 0)))
-      throw errore_windows(t.percorso, "replace");
-  } catch (...) {
-    abbandona_temporaneo(t);
-    throw;
-  }
+// path, written through when `scarica`. Throws ErroreFile.
+void scarica_e_sposta(temporaneo_scritto& t, bool scarica) {
+  if (scarica && !FlushFileBuffers(t.f.h())) throw errore_windows(t.temporaneo, "flush");
+  if (DWORD codice = t.f.chiudi(); codice != 0)
+    throw ErroreFile(t.temporaneo, "close", motivo_windows(codice));
+  if (!MoveFileExW(largo(t.temporaneo).c_str(), largo(t.percorso).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | (scarica ? MOVEFILE_WRITE_THROUGH : 0)))
+    throw errore_windows(t.percorso, "replace");
 }
 
 #else
@@ -385,20 +379,27 @@ std::unique_ptr<temporaneo_scritto> scrivi_temporaneo(const std::string& percors
 }
 
 // Flushes the temporary (when `scarica`), closes it and renames it over
-// its path. On failure the temporary is removed and the old file stays.
+// its path. Throws ErroreFile.
+void scarica_e_sposta(temporaneo_scritto& t, bool scarica) {
+  if (scarica && ::fsync(t.d.fd()) != 0) throw errore_errno(t.temporaneo, "flush");
+  if (int numero = t.d.chiudi(); numero != 0)
+    throw ErroreFile(t.temporaneo, "close", motivo_errno(numero));
+  if (::rename(t.temporaneo.c_str(), t.percorso.c_str()) != 0) throw errore_errno(t.percorso, "replace");
+}
+
+#endif
+
+// Ends a replacement: the temporary flushed (when `scarica`), closed and
+// put in the path's place. On failure the temporary is removed and the old
+// file stays.
 void concludi_temporaneo(temporaneo_scritto& t, bool scarica) {
   try {
-    if (scarica && ::fsync(t.d.fd()) != 0) throw errore_errno(t.temporaneo, "flush");
-    if (int numero = t.d.chiudi(); numero != 0)
-      throw ErroreFile(t.temporaneo, "close", motivo_errno(numero));
-    if (::rename(t.temporaneo.c_str(), t.percorso.c_str()) != 0) throw errore_errno(t.percorso, "replace");
+    scarica_e_sposta(t, scarica);
   } catch (...) {
     abbandona_temporaneo(t);
     throw;
   }
 }
-
-#endif
 
 // The flush and rename of one replacement, done on the disk's queue.
 class Sostituzione : public CodaSfondo::Lavoro {

@@ -124,10 +124,11 @@ class Disco {
 // A series of replacements (Disco::inizia_serie) held for as long as the
 // object lives. concludi() ends it, flushing the folders, and throws
 // ErroreFile when that fails. An object dropped without concludi() (a
-// failure on the way out) ends the series all the same and flushes what was
-// renamed so far as well as it can, reporting nothing: the failure already
-// on its way is the one to report, and the files written before it stay on
-// the device as they did when each rename was flushed on its own.
+// failure on the way out) ends the series all the same: it waits for the
+// replacements under way and flushes what was renamed as well as it can,
+// reporting nothing: the failure already on its way is the one to report,
+// and the files written before it stay on the device as they did when each
+// rename was flushed on its own.
 class Serie {
  public:
   explicit Serie(Disco& disco);
