@@ -3,8 +3,8 @@
 //
 // Input layout: byte 0 holds flags (bit 0: build the plan geometry, j = 1;
 // bit 1: no line source file at all; bit 2: read the sources first as the
-// authors' packer does, with its checks and the driver's documents, and
-// again going on past every stop); the rest is the line source up to
+// authors' packer does, with its checks and the driver's documents, and,
+// where the loader stopped, again going on past every stop); the rest is the line source up to
 // the first NUL byte, then the train source. Without a NUL byte there is
 // no train source file.
 

@@ -24,11 +24,12 @@ void piano::crea(int32_t ultima_riga) {
 
 // Lays the table out for the rows the loader assigns in the end, 0 to
 // R - 2 (at least rows 0 and 1), so that in the usual case no byte moves
-// later. Every entry is empty (00 00) until assigned: the area starts zero.
+// later. Every entry is empty (00 00) until assigned: the area comes back
+// zero (memory kept from an earlier table is cleared as far as it was used).
 void piano::disponi() {
   capienza_ = std::max(2, ultima_ - 1);
   inizio_y_ = byte_colonna(ultima_, capienza_);
-  byte_.libera();
+  byte_.ridimensiona(0);
   byte_.ridimensiona(2 * inizio_y_);
 }
 
@@ -38,7 +39,7 @@ void piano::svuota() {
   capienza_ = 0;
   inizio_y_ = 0;
   chiuso_ = false;
-  byte_.libera();
+  byte_.ridimensiona(0);
 }
 
 // Gives column x room for every row up to R: column y moves up.

@@ -41,7 +41,9 @@ class piano {
   // Creates rows 0 to ultima_riga (R) in both columns, every entry empty.
   // Requires R >= 1.
   void crea(int32_t ultima_riga);
-  // Removes the table: there is no plan.
+  // Removes the table: there is no plan. Its memory is kept for the next
+  // table (a model loaded again lays its plan out in it); destroying the
+  // piano gives it back.
   void svuota();
 
   bool presente() const { return ultima_ >= 0; }

@@ -116,5 +116,30 @@ TEST(Piano, RunsOfRowsAreRowsOneAtATime) {
   }
 }
 
+// A table made again in the memory an earlier one left (svuota keeps it)
+// starts empty all the same: its bytes are those of a fresh piano's.
+TEST(Piano, ATableMadeAgainInKeptMemoryStartsEmpty) {
+  piano p;
+  int32_t r = 2;
+  auto prossima = [&](double& x, double& y) {
+    x = x_di(r);
+    y = y_di(r);
+    ++r;
+  };
+  p.crea(40);
+  p.metti_intero(0, 0);
+  p.metti_intero(-1, 7);
+  p.metti_doppi(39, prossima);
+  p.chiudi();
+  p.svuota();
+  p.crea(10);
+  p.metti_intero(0, 0);
+  p.metti_intero(-1, 7);
+  r = 2;
+  p.metti_doppi(3, prossima);
+  p.chiudi();
+  EXPECT_EQ(p.byte(), atteso(10, 5));
+}
+
 }  // namespace
 }  // namespace scenario

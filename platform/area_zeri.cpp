@@ -8,6 +8,17 @@
 #include <new>
 #include <utility>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define AREA_ZERI_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define AREA_ZERI_ASAN 1
+#endif
+#endif
+#ifdef AREA_ZERI_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -47,6 +58,23 @@ void chiedi_pagine_grandi(char* p, size_t n) {
 #endif
 }
 #endif
+
+// Marks bytes [da, a) of an area from calloc out of bounds (fuori) or back
+// in bounds for AddressSanitizer; nothing without it.
+void segna(char* p, size_t da, size_t a, bool fuori) {
+#ifdef AREA_ZERI_ASAN
+  if (p == nullptr || a <= da) return;
+  if (fuori)
+    ASAN_POISON_MEMORY_REGION(p + da, a - da);
+  else
+    ASAN_UNPOISON_MEMORY_REGION(p + da, a - da);
+#else
+  (void)p;
+  (void)da;
+  (void)a;
+  (void)fuori;
+#endif
+}
 
 // Takes at least n > 0 zero bytes from `origine`; `capienza` gets how many.
 // Throws std::bad_alloc.
@@ -95,6 +123,7 @@ char* prendi(AreaZeri::Origine origine, size_t n, size_t& capienza) {
 void rendi(AreaZeri::Origine origine, char* p, size_t capienza) {
   if (p == nullptr) return;
   if (origine == AreaZeri::Origine::calloc) {
+    segna(p, 0, capienza, false);
     std::free(p);
     return;
   }
@@ -147,6 +176,12 @@ void AreaZeri::ridimensiona(size_t n) {
     // Bytes once inside the area may hold anything; beyond them the
     // system's zeros are still there.
     const size_t fino = n < toccati_ ? n : toccati_;
+    if (origine_ == Origine::calloc) {
+      if (n > dimensione_)
+        segna(dati_, dimensione_, n, false);
+      else
+        segna(dati_, n, dimensione_, true);
+    }
     if (fino > dimensione_) std::memset(dati_ + dimensione_, 0, fino - dimensione_);
     dimensione_ = n;
     if (n > toccati_) toccati_ = n;

@@ -10,7 +10,10 @@
 // costs ten faults instead of nearly five thousand, which were the largest
 // cost of a run. Under AddressSanitizer
 // the bytes come from calloc instead, so that the sanitizer watches the
-// area's bounds; the whole huge pages inside it are still asked for.
+// area's bounds; the whole huge pages inside it are still asked for. An
+// area shrunk keeps its memory for growing again, and there the bytes past
+// its size are marked out of bounds to the sanitizer, so a read beyond
+// size() is caught as in an area just taken.
 
 #include <cstddef>
 
@@ -46,12 +49,15 @@ class AreaZeri {
   size_t size() const { return dimensione_; }
 
   // Makes the area n bytes long: the first min(size(), n) bytes are kept,
-  // every byte after them is zero. Growing may move the bytes (data()
-  // changes). Throws std::bad_alloc when the system has no room.
+  // every byte after them is zero. Shrinking keeps the memory (ridimensiona(0)
+  // empties the area for a later table without giving it back); growing
+  // within it clears only the bytes once used, growing past it may move the
+  // bytes (data() changes). Throws std::bad_alloc when the system has no room.
   void ridimensiona(size_t n);
 
   // Gives every byte back to the system: size() is 0.
   void libera();
+
 
  private:
   Origine origine_;

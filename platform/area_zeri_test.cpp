@@ -10,6 +10,10 @@
 #include <string>
 #include <utility>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace piattaforma {
 namespace {
 
@@ -67,6 +71,27 @@ INSTANTIATE_TEST_SUITE_P(
                     std::pair{AreaZeri::Origine::pagine, size_t{5} << 20},
                     std::pair{AreaZeri::Origine::calloc, size_t{10}},
                     std::pair{AreaZeri::Origine::calloc, size_t{5} << 20}));
+
+#if defined(__SANITIZE_ADDRESS__)
+// An area from calloc that shrinks keeps its memory, and the bytes past
+// its size are out of bounds to AddressSanitizer until it grows again.
+TEST(AreaZeri, BytesPastTheSizeOfAShrunkAreaAreOutOfBounds) {
+  AreaZeri area(AreaZeri::Origine::calloc);
+  area.ridimensiona(4096);
+  const char* inizio = area.data();
+  area.ridimensiona(1000);
+  EXPECT_EQ(area.data(), inizio);
+  EXPECT_FALSE(__asan_address_is_poisoned(area.data() + 999));
+  EXPECT_TRUE(__asan_address_is_poisoned(area.data() + 1008));
+  EXPECT_TRUE(__asan_address_is_poisoned(area.data() + 4095));
+  area.ridimensiona(0);
+  EXPECT_TRUE(__asan_address_is_poisoned(area.data()));
+  area.ridimensiona(4096);
+  EXPECT_EQ(area.data(), inizio);
+  EXPECT_FALSE(__asan_address_is_poisoned(area.data() + 4095));
+  EXPECT_TRUE(zeri(area, 0, 4096));
+}
+#endif
 
 #ifdef __linux__
 TEST(AreaZeri, ALargeAreaOfPagesStartsOnAHugePageBoundary) {
