@@ -376,7 +376,9 @@ TEST_F(CartellaConProgramma, EveryFileCallOfARunFailingInTurnLeavesOldOrNewFiles
   }
   std::cout << "fault loop: " << chiamate.size() << " kinds of call, " << prove
             << " calls failed in turn, " << guasti.size() << " invariant breaks\n";
-  EXPECT_GT(prove, 80u);
+  // A run makes some 80 file calls (its folder listed once for leftovers);
+  // far fewer would mean the loop no longer reaches them.
+  EXPECT_GT(prove, 70u);
   for (size_t k = 0; k < guasti.size() && k < 20; ++k) ADD_FAILURE() << guasti[k];
 }
 

@@ -25,7 +25,7 @@ std::unique_ptr<Disco::Blocco> prendi_cartella(Disco& disco, const std::string& 
     if (in_attesa) in_attesa();
     preso = disco.blocca(blocco, attesa_blocco);
   }
-  for (const std::string& p : percorsi) disco.rimuovi_temporanei(p);
+  disco.rimuovi_temporanei(percorsi);
   return preso;
 }
 

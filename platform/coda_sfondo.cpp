@@ -15,10 +15,9 @@ void CodaSfondo::aggiungi(std::unique_ptr<Lavoro> lavoro) {
     std::rethrow_exception(errore);
   }
   in_attesa_.push_back(std::move(lavoro));
-  if (!filo_.joinable()) {
-    chiusa_ = false;
-    filo_ = std::thread([this] { svolgi(); });
-  }
+  if (fili_.empty()) chiusa_ = false;
+  if (static_cast<int>(in_attesa_.size()) > liberi_ && static_cast<int>(fili_.size()) < massimo_)
+    fili_.emplace_back([this] { svolgi(); });
   cambiato_.notify_one();
 }
 
@@ -32,17 +31,22 @@ std::exception_ptr CodaSfondo::attendi() {
     std::lock_guard<std::mutex> chiave(mutex_);
     chiusa_ = true;
   }
-  cambiato_.notify_one();
-  if (filo_.joinable()) filo_.join();
+  cambiato_.notify_all();
+  for (std::thread& f : fili_) f.join();
   std::lock_guard<std::mutex> chiave(mutex_);
+  fili_.clear();
+  liberi_ = 0;
   return std::exchange(errore_, nullptr);
 }
 
-// Takes the pieces one at a time until the queue is empty and closed.
+// Takes the pieces one at a time, in order, until the queue is empty and
+// closed; the other threads take theirs meanwhile.
 void CodaSfondo::svolgi() {
   std::unique_lock<std::mutex> chiave(mutex_);
   for (;;) {
+    ++liberi_;
     cambiato_.wait(chiave, [this] { return chiusa_ || !in_attesa_.empty(); });
+    --liberi_;
     if (in_attesa_.empty()) return;
     std::unique_ptr<Lavoro> lavoro = std::move(in_attesa_.front());
     in_attesa_.pop_front();

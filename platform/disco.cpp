@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <system_error>
 #include <random>
@@ -40,9 +41,10 @@ constexpr int tentativi_temporaneo = 100;
 // Pause between two tries to take a lock that another process holds.
 constexpr std::chrono::milliseconds pausa_blocco{50};
 
-// 16 lower-case hexadecimal digits from the system's random source.
+// 16 lower-case hexadecimal digits from the system's random source, opened
+// once per thread (opening it costs more than the names it gives).
 std::string cifre_casuali() {
-  std::random_device sorgente;
+  thread_local std::random_device sorgente;
   const uint64_t valore = (uint64_t{sorgente()} << 32) ^ uint64_t{sorgente()};
   char testo[cifre_temporaneo + 1];
   std::snprintf(testo, sizeof testo, "%016llx", static_cast<unsigned long long>(valore));
@@ -429,7 +431,7 @@ std::unique_ptr<Disco::Blocco> Disco::blocca(const std::string&, std::chrono::mi
 }
 
 // A disk of this process alone: no interrupted replacement to clear.
-void Disco::rimuovi_temporanei(const std::string&) {}
+void Disco::rimuovi_temporanei(const std::vector<std::string>&) {}
 
 void Disco::sostituisci_provvisorio(const std::string& percorso, std::string_view contenuto) {
   sostituisci(percorso, contenuto);
@@ -466,10 +468,11 @@ void DiscoReale::inizia_serie() { ++serie_aperte_; }
 // replacement is done here, the folder flushed after it when `scarica`. In
 // a series the temporary is written here and its flush and rename go to
 // the queue, the folder to fine_serie; a failure the queue already met is
-// thrown before anything is written.
+// thrown before anything is written. A name already on the queue waits
+// for it, so that its two replacements land in order.
 void DiscoReale::sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica) {
   const bool in_serie = scarica && serie_aperte_ > 0;
-  if (in_serie)
+  if (in_serie && in_corso_.count(percorso) == 0)
     coda_.verifica();
   else
     attendi_per_(percorso);
@@ -650,27 +653,31 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
   return std::make_unique<BloccoWindows>(f.rilascia());
 }
 
-// Lists "<name>.nuovo-*" in the folder and deletes those that are
-// temporary names of the path (a link is removed, not followed).
-void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
-  attendi_per_(percorso);
-  const auto [cartella, nome] = dividi(percorso);
-  WIN32_FIND_DATAW voce;
-  HANDLE ricerca = FindFirstFileW(largo(percorso + std::string(segno_temporaneo) + "*").c_str(), &voce);
-  if (ricerca == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
-    throw errore_windows(cartella, "list");
+// Lists "<name>.nuovo-*" in the folder of each path and deletes those that
+// are temporary names of the path (a link is removed, not followed): the
+// search is by name already, so one per path.
+void DiscoReale::rimuovi_temporanei(const std::vector<std::string>& percorsi) {
+  for (const std::string& percorso : percorsi) {
+    attendi_per_(percorso);
+    const auto [cartella, nome] = dividi(percorso);
+    WIN32_FIND_DATAW voce;
+    HANDLE ricerca =
+        FindFirstFileW(largo(percorso + std::string(segno_temporaneo) + "*").c_str(), &voce);
+    if (ricerca == INVALID_HANDLE_VALUE) {
+      if (GetLastError() == ERROR_FILE_NOT_FOUND) continue;
+      throw errore_windows(cartella, "list");
+    }
+    std::vector<std::string> vecchi;
+    do {
+      const std::string trovato = stretto(voce.cFileName);
+      if (!(voce.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && temporaneo_di(trovato, nome))
+        vecchi.push_back(trovato);
+    } while (FindNextFileW(ricerca, &voce));
+    const DWORD codice = GetLastError();
+    FindClose(ricerca);
+    if (codice != ERROR_NO_MORE_FILES) throw ErroreFile(cartella, "list", motivo_windows(codice));
+    for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
   }
-  std::vector<std::string> vecchi;
-  do {
-    const std::string trovato = stretto(voce.cFileName);
-    if (!(voce.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && temporaneo_di(trovato, nome))
-      vecchi.push_back(trovato);
-  } while (FindNextFileW(ricerca, &voce));
-  const DWORD codice = GetLastError();
-  FindClose(ricerca);
-  if (codice != ERROR_NO_MORE_FILES) throw ErroreFile(cartella, "list", motivo_windows(codice));
-  for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
 }
 
 // MoveFileExW without MOVEFILE_REPLACE_EXISTING fails when the new name is
@@ -810,23 +817,32 @@ std::unique_ptr<Disco::Blocco> DiscoReale::blocca(const std::string& percorso,
   return std::make_unique<BloccoPosix>(d.rilascia());
 }
 
-// Lists the folder and deletes the entries that are temporary names of the
-// path (a link is removed, not followed).
-void DiscoReale::rimuovi_temporanei(const std::string& percorso) {
-  attendi_per_(percorso);
-  const auto [cartella, nome] = dividi(percorso);
-  DIR* elenco = ::opendir(cartella.c_str());
-  if (elenco == nullptr) throw errore_errno(cartella, "list");
-  std::vector<std::string> vecchi;
-  errno = 0;
-  while (const dirent* voce = ::readdir(elenco)) {
-    if (temporaneo_di(voce->d_name, nome)) vecchi.emplace_back(voce->d_name);
-    errno = 0;
+// Lists each folder once and deletes the entries that are temporary names
+// of one of the paths in it (a link is removed, not followed).
+void DiscoReale::rimuovi_temporanei(const std::vector<std::string>& percorsi) {
+  // The bare names of the paths, by folder, and the path each stands for.
+  std::map<std::string, std::vector<std::pair<std::string, const std::string*>>> per_cartella;
+  for (const std::string& percorso : percorsi) {
+    attendi_per_(percorso);
+    auto [cartella, nome] = dividi(percorso);
+    per_cartella[cartella].emplace_back(std::move(nome), &percorso);
   }
-  const int numero = errno;
-  ::closedir(elenco);
-  if (numero != 0) throw ErroreFile(cartella, "list", motivo_errno(numero));
-  for (const std::string& v : vecchi) elimina(percorso.substr(0, percorso.size() - nome.size()) + v);
+  for (const auto& [cartella, nomi] : per_cartella) {
+    DIR* elenco = ::opendir(cartella.c_str());
+    if (elenco == nullptr) throw errore_errno(cartella, "list");
+    std::vector<std::string> vecchi;
+    errno = 0;
+    while (const dirent* voce = ::readdir(elenco)) {
+      for (const auto& [nome, percorso] : nomi)
+        if (temporaneo_di(voce->d_name, nome))
+          vecchi.push_back(percorso->substr(0, percorso->size() - nome.size()) + voce->d_name);
+      errno = 0;
+    }
+    const int numero = errno;
+    ::closedir(elenco);
+    if (numero != 0) throw ErroreFile(cartella, "list", motivo_errno(numero));
+    for (const std::string& v : vecchi) elimina(v);
+  }
 }
 
 // renameat2 with RENAME_NOREPLACE: the new name is never taken over, and
