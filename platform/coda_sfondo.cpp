@@ -2,7 +2,26 @@
 
 #include <utility>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace piattaforma {
+namespace {
+
+// The queue's thread shares the process's main heap: with the C library's
+// default, a thread's first allocation or release sets up a heap of its
+// own (a 64 MiB reservation, trimmed), which costs more processor time
+// than the few allocations a piece makes. Done once, before the first
+// thread starts.
+void un_solo_heap() {
+#if defined(__GLIBC__) && defined(M_ARENA_MAX)
+  static const bool fatto = mallopt(M_ARENA_MAX, 1) != 0;
+  (void)fatto;
+#endif
+}
+
+}  // namespace
 
 CodaSfondo::~CodaSfondo() { attendi(); }
 
@@ -15,9 +34,11 @@ void CodaSfondo::aggiungi(std::unique_ptr<Lavoro> lavoro) {
     std::rethrow_exception(errore);
   }
   in_attesa_.push_back(std::move(lavoro));
-  if (fili_.empty()) chiusa_ = false;
-  if (static_cast<int>(in_attesa_.size()) > liberi_ && static_cast<int>(fili_.size()) < massimo_)
-    fili_.emplace_back([this] { svolgi(); });
+  if (!filo_.joinable()) {
+    chiusa_ = false;
+    un_solo_heap();
+    filo_ = std::thread([this] { svolgi(); });
+  }
   cambiato_.notify_one();
 }
 
@@ -31,22 +52,17 @@ std::exception_ptr CodaSfondo::attendi() {
     std::lock_guard<std::mutex> chiave(mutex_);
     chiusa_ = true;
   }
-  cambiato_.notify_all();
-  for (std::thread& f : fili_) f.join();
+  cambiato_.notify_one();
+  if (filo_.joinable()) filo_.join();
   std::lock_guard<std::mutex> chiave(mutex_);
-  fili_.clear();
-  liberi_ = 0;
   return std::exchange(errore_, nullptr);
 }
 
-// Takes the pieces one at a time, in order, until the queue is empty and
-// closed; the other threads take theirs meanwhile.
+// Takes the pieces one at a time until the queue is empty and closed.
 void CodaSfondo::svolgi() {
   std::unique_lock<std::mutex> chiave(mutex_);
   for (;;) {
-    ++liberi_;
     cambiato_.wait(chiave, [this] { return chiusa_ || !in_attesa_.empty(); });
-    --liberi_;
     if (in_attesa_.empty()) return;
     std::unique_ptr<Lavoro> lavoro = std::move(in_attesa_.front());
     in_attesa_.pop_front();

@@ -2,11 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -83,53 +79,6 @@ TEST(CodaSfondo, AFailureKnownBeforeAPieceIsHandedOverIsThrownAndThePieceAbandon
   EXPECT_THROW(coda.aggiungi(std::make_unique<Voce>(registro, "b")), std::runtime_error);
   EXPECT_EQ(registro, (std::vector<std::string>{"abandoned b"}));
   EXPECT_NE(coda.attendi(), nullptr);
-}
-
-// A piece that waits (up to ten seconds) until `attesi` pieces are under
-// way at once, and records whether they were.
-class Incontro : public CodaSfondo::Lavoro {
- public:
-  struct Stato {
-    std::mutex m;
-    std::condition_variable cv;
-    int in_corso = 0;
-    int incontri = 0;
-    std::atomic<int> abbandonati{0};
-  };
-  Incontro(Stato& s, int attesi, bool fallisce = false) : s_(s), attesi_(attesi), fallisce_(fallisce) {}
-  void esegui() override {
-    std::unique_lock<std::mutex> chiave(s_.m);
-    ++s_.in_corso;
-    s_.cv.notify_all();
-    if (s_.cv.wait_for(chiave, std::chrono::seconds(10), [&] { return s_.in_corso >= attesi_; }))
-      ++s_.incontri;
-    if (fallisce_) throw std::runtime_error("failed together");
-  }
-  void abbandona() noexcept override { ++s_.abbandonati; }
-
- private:
-  Stato& s_;
-  int attesi_;
-  bool fallisce_;
-};
-
-// With three threads, three pieces are under way at once (with one, each
-// would wait in vain); a failure among them reaches the caller.
-TEST(CodaSfondo, SeveralThreadsDoPiecesTogetherAndReportTheFailure) {
-  Incontro::Stato s;
-  CodaSfondo coda(3);
-  coda.aggiungi(std::make_unique<Incontro>(s, 3));
-  coda.aggiungi(std::make_unique<Incontro>(s, 3, true));
-  coda.aggiungi(std::make_unique<Incontro>(s, 3));
-  const std::exception_ptr errore = coda.attendi();
-  EXPECT_EQ(s.incontri, 3);
-  ASSERT_NE(errore, nullptr);
-  EXPECT_EQ(messaggio(errore), "failed together");
-  // Forgotten once returned: the threads start again for new pieces.
-  coda.aggiungi(std::make_unique<Incontro>(s, 1));
-  EXPECT_EQ(coda.attendi(), nullptr);
-  EXPECT_EQ(s.incontri, 4);
-  EXPECT_EQ(s.abbandonati.load(), 0);
 }
 
 TEST(CodaSfondo, DestroyingTheQueueWaitsForEveryPiece) {

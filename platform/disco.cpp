@@ -468,11 +468,10 @@ void DiscoReale::inizia_serie() { ++serie_aperte_; }
 // replacement is done here, the folder flushed after it when `scarica`. In
 // a series the temporary is written here and its flush and rename go to
 // the queue, the folder to fine_serie; a failure the queue already met is
-// thrown before anything is written. A name already on the queue waits
-// for it, so that its two replacements land in order.
+// thrown before anything is written.
 void DiscoReale::sostituisci_(const std::string& percorso, std::string_view contenuto, bool scarica) {
   const bool in_serie = scarica && serie_aperte_ > 0;
-  if (in_serie && in_corso_.count(percorso) == 0)
+  if (in_serie)
     coda_.verifica();
   else
     attendi_per_(percorso);

@@ -8,8 +8,8 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "platform/coda_sfondo.h"
 
@@ -65,13 +65,12 @@ class Disco {
   // Serie (below), which ends it on every way out. These defaults do
   // nothing, for a disk with no device behind it.
   // A disk may finish a replacement of the series (its flush and rename)
-  // in the background while the caller goes on, several at once, started
-  // in the order given: until fine_serie returns the name may still show
-  // its old content to other processes, a failure is thrown by a later
-  // sostituisci of the series or by fine_serie, and the replacements not
-  // started by then are not made. Two replacements of one name land in
-  // the order given. A call of this disk on a path whose replacement is
-  // under way (the same path string) waits for it first.
+  // in the background, in the order given, while the caller goes on: until
+  // fine_serie returns the name may still show its old content to other
+  // processes, a failure is thrown by a later sostituisci of the series or
+  // by fine_serie, and the replacements given after a failed one are not
+  // made. A call of this disk on a path whose replacement is under way
+  // (the same path string) waits for it first.
   virtual void inizia_serie();
   virtual void fine_serie();
 
@@ -88,9 +87,9 @@ class Disco {
                                          std::chrono::milliseconds attesa);
 
   // Removes the temporary files of each of `percorsi` that an interrupted
-  // replacement left, listing each folder once; requires the folders'
-  // locks held. Throws ErroreFile. A disk that no other process sees has
-  // none: this default does nothing.
+  // replacement left (given together, so that a folder is listed once for
+  // all of its paths); requires the folders' locks held. Throws ErroreFile.
+  // A disk that no other process sees has none: this default does nothing.
   virtual void rimuovi_temporanei(const std::vector<std::string>& percorsi);
 
   // Gives the file at `da` the name `a` in the same folder, whole; `a` must
@@ -147,9 +146,8 @@ class Serie {
 // The real file system of the machine. It creates temporary files
 // exclusively under fresh random names, never following a link and never
 // writing into a pipe or device that stands at a name. In a series it
-// flushes and renames on background threads, up to three files at once,
-// so the caller computes the next file while the device writes the last,
-// and the device takes the small files' flushes together with a large one.
+// flushes and renames on one background thread, in order, so the caller
+// computes the next file while the device writes the last.
 class DiscoReale : public Disco {
  public:
   bool esiste(const std::string& percorso) override;
@@ -180,8 +178,7 @@ class DiscoReale : public Disco {
   std::set<std::string> cartelle_da_scaricare_;
   // The flushes and renames of the series, in the background, and the
   // paths they replace.
-  static constexpr int scritture_insieme = 3;
-  CodaSfondo coda_{scritture_insieme};
+  CodaSfondo coda_;
   std::set<std::string> in_corso_;
 };
 
