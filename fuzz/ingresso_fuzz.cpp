@@ -4,11 +4,11 @@
 #include <string>
 
 #include "documents/genera_documenti.h"
+#include "model/errori.h"
 #include "model/identita.h"
 #include "model/modello.h"
 #include "packer/diagnosi.h"
 #include "packer/impacchettatore.h"
-#include "packer/passo_codici.h"
 #include "platform/cartella_programma.h"
 #include "prova/disco_memoria.h"
 #include "prova/sorgenti_prova.h"
@@ -78,74 +78,109 @@ struct ModelliDaCapo {
   }
 };
 
-// The reading of the authors' packer, on the sources as they are (nothing
-// deleted): the loader with its checks, the driver's documents made from
-// what it loaded, then the cab-code pass traced to its records; and, as
-// the packer does where the loader stopped, again going on past every
-// stop. Every place told is turned into a line and column, as the report
-// does.
-void leggi_per_autore(piattaforma::Disco& disco, const std::string& cartella, int32_t j) {
-  bool fermato = false;
-  for (const bool fino_in_fondo : {false, true}) {
-    if (fino_in_fondo && !fermato) return;
-    modello& m = modelli()[fino_in_fondo ? 1 : 0];
-    diagnosi d(fino_in_fondo);
-    const sorgenti_caricamento s{
-        piattaforma::unisci_percorso(cartella, nome_sorgente_linea(m.linea)),
-        piattaforma::unisci_percorso(cartella, nome_sorgente_treno(m.linea, m.treno)), false, &d,
-        fino_in_fondo};
-    if (!disco.esiste(s.linea)) return;
-    carica_sorgenti(m, disco, s, j);
-    fermato = d.fermato(sorgente::linea) || d.fermato(sorgente::treno);
-    if (!fino_in_fondo) {
-      // The documents, from the model as the loader left it.
-      const documenti::documenti_generati fatti = documenti::genera_documenti(m, {});
-      pozzo = pozzo + fatti.scheda.size() + fatti.rallentamenti.size() + fatti.note.size();
-    }
-    if (!fino_in_fondo && m.celle.size() > 1) posa_codici(m, &d);
-    size_t righe = 0;
-    for (const avviso& a : d.avvisi()) {
-      righe += d.posto(a.dove).riga;
-      for (const nota& n : a.note) righe += d.posto(n.dove).riga;
-    }
-    for (const errore_registrato& e : d.errori()) {
-      if (e.dove) righe += d.posto(*e.dove).riga;
-      for (const nota& n : e.note) righe += d.posto(n.dove).riga;
-    }
-    for (const omissione& o : d.omissioni()) righe += d.posto(o.primo).riga;
-    pozzo = pozzo + righe;
-  }
-}
-
-}  // namespace
-
-int32_t esegui_ingresso_fuzz(std::string_view ingresso) {
-  if (ingresso.empty()) return 0;
-  const auto flag = static_cast<unsigned char>(ingresso[0]);
-  const std::string_view sorgenti = ingresso.substr(1);
-
-  const ModelliDaCapo da_capo;
-  modello& m = modelli()[2];
-  DiscoFuzz disco;
-  const std::string cartella = "scenario";
-  const auto separa = sorgenti.find('\0');
-  if ((flag & 2) == 0)
-    disco.file[piattaforma::unisci_percorso(cartella, nome_sorgente_linea(m.linea))] =
-        std::string(sorgenti.substr(0, separa));
-  if (separa != std::string_view::npos)
-    disco.file[piattaforma::unisci_percorso(cartella, nome_sorgente_treno(m.linea, m.treno))] =
-        std::string(sorgenti.substr(separa + 1));
-
-  int32_t j = (flag & 1) != 0 ? 1 : 0;
-  if ((flag & 4) != 0) leggi_per_autore(disco, cartella, j);
+// How a packing ended, as esegui_ingresso_fuzz reports it (see
+// ingresso_fuzz.h): `impacchetta` runs the packer on m.
+template <class Impacchetta>
+int32_t esito_di(modello& m, Impacchetta&& impacchetta) {
   try {
-    memorizza_percorso(m, disco, cartella, j);
+    impacchetta();
   } catch (const ErroreFatale& e) {
     return e.numero();
   } catch (const ModelloSenzaCelle&) {
     return m.codice_errore != 0 ? m.codice_errore : -1;
   }
   return m.codice_errore;
+}
+
+// An input laid out on the in-memory disk: the sources in `cartella`
+// under the names of the shipped scenario, and the flag byte's j.
+struct ingresso_su_disco {
+  DiscoFuzz disco;
+  std::string cartella = "scenario";
+  int32_t j = 0;
+  bool vuoto = true;
+};
+
+// Lays the input out on i's disk under m's names (layout in
+// ingresso_fuzz.h); an empty input leaves i.vuoto set and the disk empty.
+void disponi(ingresso_su_disco& i, std::string_view ingresso, const modello& m) {
+  if (ingresso.empty()) return;
+  i.vuoto = false;
+  const auto flag = static_cast<unsigned char>(ingresso[0]);
+  const std::string_view sorgenti = ingresso.substr(1);
+  const auto separa = sorgenti.find('\0');
+  if ((flag & 2) == 0)
+    i.disco.file[piattaforma::unisci_percorso(i.cartella, nome_sorgente_linea(m.linea))] =
+        std::string(sorgenti.substr(0, separa));
+  if (separa != std::string_view::npos)
+    i.disco.file[piattaforma::unisci_percorso(i.cartella, nome_sorgente_treno(m.linea, m.treno))] =
+        std::string(sorgenti.substr(separa + 1));
+  i.j = (flag & 1) != 0 ? 1 : 0;
+}
+
+// Every place `d` tells, turned into a line and column as the report does.
+size_t righe_dette(const diagnosi& d) {
+  size_t righe = 0;
+  for (const avviso& a : d.avvisi()) {
+    righe += d.posto(a.dove).riga;
+    for (const nota& n : a.note) righe += d.posto(n.dove).riga;
+  }
+  for (const errore_registrato& e : d.errori()) {
+    if (e.dove) righe += d.posto(*e.dove).riga;
+    for (const nota& n : e.note) righe += d.posto(n.dove).riga;
+  }
+  for (const omissione& o : d.omissioni()) righe += d.posto(o.primo).riga;
+  return righe;
+}
+
+}  // namespace
+
+bool esito_ammesso(int32_t esito) {
+  return esito == -1 || esito == errore_marche || esito == errore_codici_gara || ha_voce(esito);
+}
+
+int32_t esegui_ingresso_fuzz(std::string_view ingresso) {
+  const ModelliDaCapo da_capo;
+  modello& m = modelli()[2];
+  ingresso_su_disco i;
+  disponi(i, ingresso, m);
+  if (i.vuoto) return 0;
+  return esito_di(m, [&] { memorizza_percorso(m, i.disco, i.cartella, i.j); });
+}
+
+int32_t esegui_lettura_autore_fuzz(std::string_view ingresso) {
+  const ModelliDaCapo da_capo;
+  ingresso_su_disco i;
+  disponi(i, ingresso, modelli()[0]);
+  if (i.vuoto) return 0;
+  int32_t esito = 0;
+  bool fermato = false;
+  for (const bool fino_in_fondo : {false, true}) {
+    if (fino_in_fondo && !fermato) break;
+    modello& m = modelli()[fino_in_fondo ? 1 : 0];
+    diagnosi d(fino_in_fondo);
+    const sorgenti_caricamento s{
+        piattaforma::unisci_percorso(i.cartella, nome_sorgente_linea(m.linea)),
+        piattaforma::unisci_percorso(i.cartella, nome_sorgente_treno(m.linea, m.treno)), false, &d,
+        fino_in_fondo};
+    if (!i.disco.esiste(s.linea)) {
+      // The authors' packer stops at a missing source; the packer's own
+      // outcome is the one to check.
+      modello& p = modelli()[2];
+      return esito_di(p, [&] { memorizza_percorso(p, i.disco, i.cartella, i.j); });
+    }
+    carica_sorgenti(m, i.disco, s, i.j);
+    fermato = d.fermato(sorgente::linea) || d.fermato(sorgente::treno);
+    if (!fino_in_fondo) {
+      // The documents, from the model as the loader left it, then the
+      // packer's second half with the cab-code pass traced to its records.
+      const documenti::documenti_generati fatti = documenti::genera_documenti(m, {});
+      pozzo = pozzo + fatti.scheda.size() + fatti.rallentamenti.size() + fatti.note.size();
+      esito = esito_di(m, [&] { impacchetta(m, i.disco, i.cartella, &d); });
+    }
+    pozzo = pozzo + righe_dette(d);
+  }
+  return esito;
 }
 
 }  // namespace scenario
