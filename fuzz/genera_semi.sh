@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Writes the fuzz target's seed corpus into fuzz/corpus: the shipped
-# scenario, and small sources that reach each error code of the loader,
-# the cab-code pass and the header checks. Each seed is one flag byte, the
-# line source, a NUL byte, the train source (see scenario_fuzz.cpp).
+# Writes the seed corpus of the two source fuzz targets (scenario_fuzz and
+# autore_fuzz) into fuzz/corpus: the shipped scenario, and small sources
+# that reach each error code of the loader, the cab-code pass and the
+# header checks. Each seed is one flag byte, the line source, a NUL byte,
+# the train source (see fuzz/ingresso_fuzz.h).
 set -euo pipefail
 cd "$(dirname "$0")"
 rm -rf corpus && mkdir corpus
