@@ -153,32 +153,36 @@ int32_t esegui_lettura_autore_fuzz(std::string_view ingresso) {
   ingresso_su_disco i;
   disponi(i, ingresso, modelli()[0]);
   if (i.vuoto) return 0;
-  int32_t esito = 0;
-  bool fermato = false;
-  for (const bool fino_in_fondo : {false, true}) {
-    if (fino_in_fondo && !fermato) break;
-    modello& m = modelli()[fino_in_fondo ? 1 : 0];
-    diagnosi d(fino_in_fondo);
-    const sorgenti_caricamento s{
-        piattaforma::unisci_percorso(i.cartella, nome_sorgente_linea(m.linea)),
-        piattaforma::unisci_percorso(i.cartella, nome_sorgente_treno(m.linea, m.treno)), false, &d,
-        fino_in_fondo};
-    if (!i.disco.esiste(s.linea)) {
-      // The authors' packer stops at a missing source; the packer's own
-      // outcome is the one to check.
-      modello& p = modelli()[2];
-      return esito_di(p, [&] { memorizza_percorso(p, i.disco, i.cartella, i.j); });
-    }
-    carica_sorgenti(m, i.disco, s, i.j);
-    fermato = d.fermato(sorgente::linea) || d.fermato(sorgente::treno);
-    if (!fino_in_fondo) {
-      // The documents, from the model as the loader left it, then the
-      // packer's second half with the cab-code pass traced to its records.
-      const documenti::documenti_generati fatti = documenti::genera_documenti(m, {});
-      pozzo = pozzo + fatti.scheda.size() + fatti.rallentamenti.size() + fatti.note.size();
-      esito = esito_di(m, [&] { impacchetta(m, i.disco, i.cartella, &d); });
-    }
-    pozzo = pozzo + righe_dette(d);
+  const std::string linea = piattaforma::unisci_percorso(i.cartella, nome_sorgente_linea(modelli()[0].linea));
+  if (!i.disco.esiste(linea)) {
+    // The authors' packer stops at a missing source; the packer's own
+    // outcome is the one to check.
+    modello& p = modelli()[2];
+    return esito_di(p, [&] { memorizza_percorso(p, i.disco, i.cartella, i.j); });
+  }
+  // Model 0 for the first reading, model 1 for the one past every stop.
+  const auto leggi = [&](modello& m, diagnosi& d, bool fino_in_fondo) {
+    carica_sorgenti(m, i.disco,
+                    {linea, piattaforma::unisci_percorso(i.cartella, nome_sorgente_treno(m.linea, m.treno)),
+                     false, &d, fino_in_fondo},
+                    i.j);
+  };
+
+  modello& m = modelli()[0];
+  diagnosi d;
+  leggi(m, d, false);
+  const bool fermato = d.fermato(sorgente::linea) || d.fermato(sorgente::treno);
+  // The documents, from the model as the loader left it, then the packer's
+  // second half with the cab-code pass traced to its records.
+  const documenti::documenti_generati fatti = documenti::genera_documenti(m, {});
+  pozzo = pozzo + fatti.scheda.size() + fatti.rallentamenti.size() + fatti.note.size();
+  const int32_t esito = esito_di(m, [&] { impacchetta(m, i.disco, i.cartella, &d); });
+  pozzo = pozzo + righe_dette(d);
+
+  if (fermato) {
+    diagnosi oltre(/*solo_dopo_arresto=*/true);
+    leggi(modelli()[1], oltre, true);
+    pozzo = pozzo + righe_dette(oltre);
   }
   return esito;
 }
